@@ -1,0 +1,35 @@
+# Builds over CMake. `./dev TARGET` installs the dependencies first.
+BUILD      ?= build
+ASAN_BUILD ?= build-sanitize
+JOBS       ?= $(shell nproc)
+SAMPLE     := samples/grid.bmp
+SAMPLE_MM  := 3
+
+.PHONY: all build run test test-release test-sanitize clean
+
+all: build
+
+build:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BUILD) -j $(JOBS)
+
+# Corrects the bundled sample: a grid photographed through a barrel lens.
+run: build
+	mkdir -p out
+	$(BUILD)/apps/fovella-cli -f $(SAMPLE_MM) $(SAMPLE) -o out/grid-corrected.bmp
+	@echo "corrected $(SAMPLE) into out/grid-corrected.bmp"
+
+# The whole suite, then the whole suite again under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+test: test-release test-sanitize
+
+test-release: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+test-sanitize:
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFOVELLA_SANITIZE=ON
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) out

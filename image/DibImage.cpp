@@ -1,0 +1,70 @@
+#include "image/DibImage.h"
+
+#include <limits>
+#include <new>
+
+namespace fovella {
+
+namespace {
+constexpr std::align_val_t kPixelAlignment{64};
+}
+
+DibImage::DibImage() { Create(1, 1, Rgb, SampleU8, BottomUp); }
+
+DibImage::DibImage(const DibImage& other) : DibImage() { *this = other; }
+
+DibImage::DibImage(const Image& other) : DibImage() { *this = other; }
+
+DibImage::~DibImage() { Release(); }
+
+DibImage& DibImage::operator=(const DibImage& other)
+{
+    Image::operator=(other);
+    return *this;
+}
+
+bool DibImage::Allocate(int width, int height, PixelType pixelType,
+                        SampleType sampleType, RowOrder rowOrder)
+{
+    if (width < 1 || height < 1)
+        return false;
+    if (pixelType != Gray && pixelType != Rgb && pixelType != Bgr)
+        return false;
+    if (rowOrder != TopDown && rowOrder != BottomUp)
+        return false;
+    if (sampleType != SampleU8)
+        return false;
+    // DibRowStride works in int: keep 3 * width + 3 inside its range.
+    if (width > (std::numeric_limits<int>::max() - 3) / 3)
+        return false;
+    const std::size_t stride = static_cast<std::size_t>(DibRowStride(width, pixelType));
+    const std::size_t bytes = CheckedImageBytes(stride, static_cast<std::size_t>(height));
+    if (bytes == 0)
+        return false;
+    m_bits = static_cast<std::uint8_t*>(::operator new(bytes, kPixelAlignment, std::nothrow));
+    if (!m_bits)
+        return false;
+    m_stride = stride;
+    if (!SetGeometry(width, height, pixelType, sampleType, rowOrder)) {
+        FreeBits();
+        return false;
+    }
+    return true;
+}
+
+bool DibImage::BuildRowTable() { return FillRowTable(m_bits, m_stride); }
+
+void DibImage::FreeBits()
+{
+    ::operator delete(m_bits, kPixelAlignment);
+    m_bits = nullptr;
+    m_stride = 0;
+}
+
+void DibImage::Release()
+{
+    FreeBits();
+    FreeRowTable();
+}
+
+}  // namespace fovella

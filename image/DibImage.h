@@ -1,0 +1,39 @@
+// An Image whose rows are laid out as a display bitmap: every row padded to
+// a multiple of 4 bytes, in one 64-byte-aligned block that the image owns.
+// It stores Gray, Rgb and Bgr with unsigned 8-bit samples only; the display
+// side draws the rows in place. Every image the application holds is one.
+#pragma once
+
+#include "image/Image.h"
+
+namespace fovella {
+
+class DibImage : public Image {
+public:
+    // A valid 1 x 1 Rgb image, bottom-up.
+    DibImage();
+    DibImage(const DibImage& other);
+    explicit DibImage(const Image& other);
+    ~DibImage() override;
+
+    DibImage& operator=(const DibImage& other);
+    using Image::operator=;
+
+    std::size_t RowBytes() const override { return m_stride; }
+    // First byte of pixel memory: row-table entry 0.
+    const std::uint8_t* Bits() const { return m_bits; }
+
+protected:
+    bool Allocate(int width, int height, PixelType pixelType,
+                  SampleType sampleType, RowOrder rowOrder) override;
+    void Release() override;
+    bool BuildRowTable() override;
+
+private:
+    void FreeBits();
+
+    std::uint8_t* m_bits = nullptr;
+    std::size_t m_stride = 0;
+};
+
+}  // namespace fovella

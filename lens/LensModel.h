@@ -1,0 +1,33 @@
+// The radial undistortion remap: see LensModel.cpp for the geometry.
+#pragma once
+
+#include "image/Image.h"
+
+namespace fovella {
+
+// Progress report: `percent` is a whole number from 0 to 100, `context` the
+// pointer handed to the operation. Returning false stops the operation.
+using ProgressCallback = bool (*)(double percent, void* context);
+
+class LensModel {
+public:
+    virtual ~LensModel() = default;
+
+    // Writes into `destination` (recreated with the source's geometry and
+    // format, reused when it already has them) the source corrected for
+    // barrel distortion with the scale `m` in pixels.
+    //
+    // The source must be valid, with 1, 3 or 4 channels of 8-bit samples;
+    // `m` must be finite and greater than 0. Otherwise, or when the
+    // destination cannot be allocated, the result is false and the
+    // destination is untouched.
+    //
+    // `callback`, when not null, is called on the caller's thread before each
+    // column index of the left half (cx + 1 times) with the percentage done.
+    // When it returns false the run stops at once with the result false: the
+    // columns already done stay written, the others keep what they held.
+    bool Undistort(const Image& source, Image& destination, double m,
+                   ProgressCallback callback = nullptr, void* context = nullptr) const;
+};
+
+}  // namespace fovella

@@ -1,0 +1,76 @@
+#include "apps/fovella-cli/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace fovella::cli {
+namespace {
+
+bool Parse(std::vector<std::string> arguments, Options& options, std::string& error)
+{
+    return ParseCommandLine(arguments, options, error);
+}
+
+TEST(CommandLine, ReadsFocalLengthFineTuneInputAndOutput)
+{
+    Options options;
+    std::string error;
+    ASSERT_TRUE(Parse({"-f", "5.8", "--fine-tune", "1.5", "in.bmp", "-o", "out.bmp"}, options, error))
+        << error;
+    EXPECT_EQ(options.focalMm, 5.8f);
+    EXPECT_EQ(options.fineTune, 1.5);
+    EXPECT_EQ(options.input, "in.bmp");
+    EXPECT_EQ(options.output, "out.bmp");
+
+    Options defaults;
+    ASSERT_TRUE(Parse({"in.bmp", "--focal", "24", "-o", "out.bmp"}, defaults, error));
+    EXPECT_EQ(defaults.fineTune, 1.0);
+    EXPECT_EQ(defaults.focalMm, 24.0f);
+}
+
+TEST(CommandLine, HelpAndVersionNeedNothingElse)
+{
+    Options help, version;
+    std::string error;
+    EXPECT_TRUE(Parse({"--help"}, help, error));
+    EXPECT_TRUE(help.help);
+    EXPECT_TRUE(Parse({"--version"}, version, error));
+    EXPECT_TRUE(version.version);
+}
+
+struct Wrong {
+    const char* name;
+    std::vector<std::string> arguments;
+    const char* reason;
+};
+
+class CommandLineRefuses : public testing::TestWithParam<Wrong> {};
+
+TEST_P(CommandLineRefuses, WithOneLine)
+{
+    Options options;
+    std::string error;
+    EXPECT_FALSE(Parse(GetParam().arguments, options, error));
+    EXPECT_NE(error.find(GetParam().reason), std::string::npos) << error;
+    EXPECT_EQ(error.find('\n'), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CommandLineRefuses,
+    testing::Values(Wrong{"ZeroFocal", {"-f", "0", "a.bmp", "-o", "b.bmp"}, "not a positive number"},
+                    Wrong{"NegativeFocal", {"-f", "-2", "a.bmp", "-o", "b.bmp"}, "not a positive number"},
+                    Wrong{"FocalWithUnit", {"-f", "12mm", "a.bmp", "-o", "b.bmp"}, "'12mm'"},
+                    Wrong{"NanFocal", {"-f", "nan", "a.bmp", "-o", "b.bmp"}, "not a positive number"},
+                    Wrong{"FocalBeyondFloat", {"-f", "1e300", "a.bmp", "-o", "b.bmp"}, "not a positive number"},
+                    Wrong{"EmptyFocal", {"-f", "", "a.bmp", "-o", "b.bmp"}, "not a positive number"},
+                    Wrong{"FineTuneNotANumber", {"-f", "5", "--fine-tune", "x", "a.bmp", "-o", "b.bmp"}, "fine-tune"},
+                    Wrong{"FineTuneZero", {"-f", "5", "--fine-tune", "0", "a.bmp", "-o", "b.bmp"}, "fine-tune"},
+                    Wrong{"OutputWithoutValue", {"-f", "5", "a.bmp", "-o"}, "needs a value"},
+                    Wrong{"NoInput", {"-f", "5", "-o", "b.bmp"}, "no input file"},
+                    Wrong{"NoOutput", {"-f", "5", "a.bmp"}, "no output file"},
+                    Wrong{"NoFocal", {"a.bmp", "-o", "b.bmp"}, "no focal length"},
+                    Wrong{"TwoInputs", {"-f", "5", "a.bmp", "c.bmp", "-o", "b.bmp"}, "more than one input"},
+                    Wrong{"UnknownOption", {"-x", "a.bmp"}, "unknown option -x"}),
+    [](const testing::TestParamInfo<Wrong>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace fovella::cli

@@ -1,0 +1,103 @@
+#include "fs/FileReplacement.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fovella {
+namespace {
+
+const std::vector<std::uint8_t> kOld = {'o', 'l', 'd'};
+const std::vector<std::uint8_t> kNew(100000, 'n');
+
+bool WriteAll(const std::string& target, const std::vector<std::uint8_t>& bytes)
+{
+    FileReplacement file(target);
+    return file.Open() && file.Write(bytes.data(), bytes.size()) && file.Commit();
+}
+
+TEST(FileReplacement, ReplacesTheTargetAndKeepsItsPermissions)
+{
+    test::ScratchDir dir;
+    const std::string target = dir.File("photo.bmp");
+    test::WriteFileBytes(target, kOld);
+    ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+    ASSERT_TRUE(WriteAll(target, kNew));
+    EXPECT_EQ(test::ReadFileBytes(target), kNew);
+    struct stat status {};
+    ASSERT_EQ(::stat(target.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0640u);
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"photo.bmp"});
+}
+
+TEST(FileReplacement, DiscardedWriteLeavesTheTargetAsItWas)
+{
+    test::ScratchDir dir;
+    const std::string target = dir.File("photo.bmp");
+    test::WriteFileBytes(target, kOld);
+    {
+        FileReplacement file(target);
+        ASSERT_TRUE(file.Open());
+        ASSERT_TRUE(file.Write(kNew.data(), kNew.size()));
+    }
+    EXPECT_EQ(test::ReadFileBytes(target), kOld);
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"photo.bmp"});
+}
+
+TEST(FileReplacement, RefusesFoldersAndMissingFolders)
+{
+    test::ScratchDir dir;
+    ASSERT_EQ(::mkdir(dir.File("folder.bmp").c_str(), 0700), 0);
+    test::WriteFileBytes(dir.File("folder.bmp/inside"), kOld);
+    FileReplacement onFolder(dir.File("folder.bmp"));
+    EXPECT_FALSE(onFolder.Open());
+    EXPECT_NE(onFolder.Error().find("not a regular file"), std::string::npos);
+    EXPECT_EQ(test::ReadFileBytes(dir.File("folder.bmp/inside")), kOld);
+
+    EXPECT_FALSE(WriteAll(dir.File("missing/photo.bmp"), kNew));
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"folder.bmp"});
+
+    FileReplacement onDevice("/dev/null");
+    EXPECT_FALSE(onDevice.Open());
+}
+
+// A full disk, simulated by a file-size limit in a child process.
+TEST(FileReplacement, FullDiskLeavesTheTargetAndNoTemporary)
+{
+    test::ScratchDir dir;
+    const std::string target = dir.File("photo.bmp");
+    test::WriteFileBytes(target, kOld);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::_exit(WriteAll(target, kNew) ? 0 : 3);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 3) << "the save should have failed";
+    EXPECT_EQ(test::ReadFileBytes(target), kOld);
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"photo.bmp"});
+}
+
+TEST(FileReplacement, NewFileIsCreatedOnlyOnCommit)
+{
+    test::ScratchDir dir;
+    FileReplacement file(dir.File("new.bmp"));
+    ASSERT_TRUE(file.Open());
+    ASSERT_TRUE(file.Write(kNew.data(), kNew.size()));
+    EXPECT_EQ(::access(dir.File("new.bmp").c_str(), F_OK), -1);
+    ASSERT_TRUE(file.Commit());
+    EXPECT_EQ(test::ReadFileBytes(dir.File("new.bmp")), kNew);
+}
+
+}  // namespace
+}  // namespace fovella

@@ -1,0 +1,54 @@
+// Helpers shared by the tests: scratch folders, the shared test data, MD5.
+#pragma once
+
+#include "image/Image.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace fovella::test {
+
+// A fresh folder under the system's temporary folder, removed with its
+// contents on destruction.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    const std::string& Path() const { return m_path; }
+    std::string File(const std::string& name) const { return m_path + "/" + name; }
+    // Names of the entries in the folder, sorted.
+    std::vector<std::string> Entries() const;
+
+private:
+    std::string m_path;
+};
+
+// The shared test-data folder (FOVELLA_TESTDATA in the environment, else
+// the one beside the project), or "" when it is absent.
+std::string TestDataDir();
+
+std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
+
+// Lower-case hex MD5 of a byte string.
+std::string Md5Hex(const std::uint8_t* data, std::size_t size);
+// MD5 of the picture as packed 8-bit RGB, top row first: the checksum the
+// test data's expected-decode.tsv gives.
+std::string PictureMd5(const Image& image);
+
+// Fills every byte of an 8-bit image with a pattern that differs in every
+// channel, column and row (no symmetry a mirrored or swapped read could hide).
+void FillGradient(Image& image, int seed = 0);
+
+}  // namespace fovella::test
+
+// Skips the test when the shared test data is not there.
+#define FOVELLA_REQUIRE_TESTDATA(dir)                                                  \
+    const std::string dir = ::fovella::test::TestDataDir();                            \
+    if (!dir.empty()) {                                                                \
+    } else                                                                             \
+        GTEST_SKIP() << "shared test data not found (set FOVELLA_TESTDATA to its folder)"
