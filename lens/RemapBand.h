@@ -1,0 +1,39 @@
+// Inside the remap: what its driver and its kernels share. Not a public
+// header.
+#pragma once
+
+#include "image/Image.h"
+#include "lens/LensModel.h"
+
+#include <cstdint>
+
+namespace fovella::remap {
+
+struct Geometry {
+    const std::uint8_t* const* source;
+    std::uint8_t* const* destination;
+    int width;
+    int height;
+    int cx;
+    int cy;
+    double m;
+};
+
+// Columns of the left half per band: 64 RGB columns are 192 bytes, three
+// cache lines, of each row touched.
+constexpr int kBandColumns = 64;
+
+// Remaps the columns j0 .. j1 - 1 of the left half, all rows.
+using BandFunction = void (*)(const Geometry& g, int j0, int j1);
+
+// Band functions of each kernel for 1, 3 or 4 channels; the AVX2 one is
+// null where the processor lacks AVX2.
+BandFunction PortableBand(int channels);
+BandFunction Avx2Band(int channels);
+
+// Undistort with the band function chosen by the caller (tests run every
+// kernel through this).
+bool Undistort(const Image& source, Image& destination, double m, ProgressCallback callback,
+               void* context, BandFunction (*bandFor)(int channels));
+
+}  // namespace fovella::remap

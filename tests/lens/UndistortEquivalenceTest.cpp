@@ -1,0 +1,129 @@
+// The fast remap against the plain one, byte for byte.
+#include "image/DibImage.h"
+#include "image/MemoryImage.h"
+#include "lens/LensModel.h"
+#include "tests/lens/ReferenceUndistort.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+
+namespace fovella {
+namespace {
+
+void FillNoise(Image& image, unsigned seed)
+{
+    std::mt19937 random(seed);
+    const std::size_t bytes = std::size_t(image.Width()) * image.BytesPerPixel();
+    for (int y = 0; y < image.Height(); ++y)
+        for (std::size_t b = 0; b < bytes; ++b)
+            image.Rows()[y][b] = std::uint8_t(random());
+}
+
+// The first differing byte, or "" when the pictures are equal.
+std::string FirstDifference(const Image& a, const Image& b)
+{
+    if (a.Width() != b.Width() || a.Height() != b.Height() ||
+        a.GetPixelType() != b.GetPixelType())
+        return "different geometry";
+    const std::size_t bytes = std::size_t(a.Width()) * a.BytesPerPixel();
+    for (int y = 0; y < a.Height(); ++y)
+        for (std::size_t k = 0; k < bytes; ++k)
+            if (a.Rows()[y][k] != b.Rows()[y][k])
+                return "row " + std::to_string(y) + " byte " + std::to_string(k) + ": " +
+                       std::to_string(a.Rows()[y][k]) + " instead of " +
+                       std::to_string(b.Rows()[y][k]);
+    return "";
+}
+
+template <class ImageClass>
+void ExpectSameAsReference(int width, int height, PixelType type, RowOrder order, double m)
+{
+    ImageClass source;
+    ASSERT_TRUE(source.Create(width, height, type, SampleU8, order));
+    FillNoise(source, unsigned(width * 7919 + height));
+    ImageClass fast, plain;
+    ASSERT_TRUE(LensModel().Undistort(source, fast, m));
+    ASSERT_TRUE(test::ReferenceUndistort(source, plain, m));
+    ASSERT_EQ(FirstDifference(fast, plain), "")
+        << width << " x " << height << ", type " << type << ", m = " << m;
+}
+
+TEST(UndistortEquivalence, EverySizeUpTo40By40)
+{
+    for (int width = 1; width <= 40; ++width)
+        for (int height = 1; height <= 40; ++height)
+            ExpectSameAsReference<DibImage>(width, height, Bgr, BottomUp,
+                                            0.3 * (width + height) + 0.5);
+}
+
+TEST(UndistortEquivalence, LargerOddAndEvenSizes)
+{
+    const std::pair<int, int> sizes[] = {{999, 1000}, {1000, 999}, {1001, 1001}, {640, 480},
+                                         {37, 1000}, {1000, 2},   {129, 130},   {257, 64}};
+    for (const auto& [width, height] : sizes)
+        ExpectSameAsReference<DibImage>(width, height, Rgb, BottomUp, 0.4 * (width + height));
+}
+
+TEST(UndistortEquivalence, ScalesFromHalfAPixelToTenMillion)
+{
+    for (double m : {0.5, 1.0, 3.7, 50.0, 333.3, 1e4, 1e7})
+        for (const auto& [width, height] : {std::pair{131, 97}, std::pair{130, 96}})
+            ExpectSameAsReference<DibImage>(width, height, Bgr, BottomUp, m);
+}
+
+TEST(UndistortEquivalence, EveryChannelCountRowOrderAndStorage)
+{
+    for (RowOrder order : {BottomUp, TopDown})
+        for (const auto& [width, height] : {std::pair{77, 41}, std::pair{2, 9}, std::pair{3, 3},
+                                            std::pair{1, 6}, std::pair{66, 68}}) {
+            for (PixelType type : {Gray, Rgb, Rgba})
+                ExpectSameAsReference<MemoryImage>(width, height, type, order, 21.0);
+            for (PixelType type : {Gray, Bgr})
+                ExpectSameAsReference<DibImage>(width, height, type, order, 21.0);
+        }
+}
+
+struct Log {
+    std::vector<double> percents;
+    int refuseAt = -1;
+    static bool Record(double percent, void* context)
+    {
+        auto* log = static_cast<Log*>(context);
+        log->percents.push_back(percent);
+        return int(log->percents.size()) - 1 != log->refuseAt;
+    }
+};
+
+TEST(UndistortEquivalence, ReportsAndCancelledResultsMatch)
+{
+    for (const auto& [width, height] : {std::pair{300, 41}, std::pair{301, 40}, std::pair{8, 8}}) {
+        DibImage source;
+        ASSERT_TRUE(source.Create(width, height, Bgr, SampleU8, BottomUp));
+        FillNoise(source, 5);
+        const int cx = width / 2;
+        for (int refuseAt : {-1, 0, 1, 63, 64, 65, 100, cx - 1, cx}) {
+            DibImage fast, plain;
+            ASSERT_TRUE(fast.Create(width, height, Bgr, SampleU8, BottomUp));
+            ASSERT_TRUE(plain.Create(width, height, Bgr, SampleU8, BottomUp));
+            for (int y = 0; y < height; ++y) {
+                std::memset(fast.Rows()[y], 0x5A, fast.RowBytes());
+                std::memset(plain.Rows()[y], 0x5A, plain.RowBytes());
+            }
+            Log fastLog, plainLog;
+            fastLog.refuseAt = plainLog.refuseAt = refuseAt;
+            const bool fastDone = LensModel().Undistort(source, fast, 90.0, &Log::Record, &fastLog);
+            const bool plainDone =
+                test::ReferenceUndistort(source, plain, 90.0, &Log::Record, &plainLog);
+            EXPECT_EQ(fastDone, plainDone);
+            EXPECT_EQ(fastLog.percents, plainLog.percents);
+            EXPECT_EQ(FirstDifference(fast, plain), "")
+                << width << " x " << height << " refused at report " << refuseAt;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace fovella
