@@ -1,5 +1,5 @@
 // An Image whose rows are laid out as a display bitmap: every row padded to
-// a multiple of 4 bytes, in one 64-byte-aligned block that the image owns.
+// a multiple of 4 bytes, in one cache-line-aligned block that the image owns.
 // It stores Gray, Rgb and Bgr with unsigned 8-bit samples only; the display
 // side draws the rows in place. Every image the application holds is one.
 #pragma once
@@ -34,6 +34,7 @@ private:
 
     std::uint8_t* m_bits = nullptr;
     std::size_t m_stride = 0;
+    std::size_t m_bytes = 0;
 };
 
 }  // namespace fovella

@@ -55,11 +55,17 @@ FOVELLA_AVX2_INLINE __m128i Interpolate(const std::uint8_t* row0, const std::uin
     return _mm256_cvttpd_epi32(v);
 }
 
-template <int C, int kLane>
-FOVELLA_AVX2_INLINE void StorePixel(std::uint8_t* out, __m128i bytes)
+// The low C bytes of `word`, in memory order.
+template <int C>
+FOVELLA_AVX2_INLINE void StorePixel(std::uint8_t* out, std::uint32_t word)
 {
-    const std::uint32_t word = std::uint32_t(_mm_extract_epi32(bytes, kLane));
-    std::memcpy(out, &word, C);
+    if (C == 3) {
+        const std::uint16_t low = std::uint16_t(word);
+        std::memcpy(out, &low, 2);
+        out[2] = std::uint8_t(word >> 16);
+    } else {
+        std::memcpy(out, &word, C);
+    }
 }
 
 struct Avx2Kernel {
@@ -93,42 +99,63 @@ struct Avx2Kernel {
     // (coordinates, then loads, then sums) overlaps with its neighbours':
     // first the source columns, rows and weights of every position, then the
     // pixels.
+    // Quadrant by quadrant, except the last column cx: with an even width its
+    // writes must come after those of column cx - 1 to the same pixels.
     template <int C, bool kNearRightEdge>
     static FOVELLA_AVX2_INLINE void Positions(const Geometry& g, int j0, int j1, int i,
                                               const double* u)
     {
-        alignas(32) std::int32_t low[kBandColumns][4], high[kBandColumns][4];
-        alignas(32) double weights[kBandColumns][16];
+        const int end = j1 > g.cx ? g.cx : j1;
+        for (; j0 < end; j0 += kChunk, u += kChunk)
+            Chunk<C, kNearRightEdge>(g, j0, end - j0 < kChunk ? end : j0 + kChunk, i, u);
+        if (j1 > g.cx)
+            Chunk<C, kNearRightEdge>(g, g.cx, g.cx + 1, i, u + (g.cx - j0));
+    }
+
+    // Positions per pass: their coordinates and weights stay in L1.
+    static constexpr int kChunk = 32;
+
+    template <int C, bool kNearRightEdge>
+    static FOVELLA_AVX2_INLINE void Chunk(const Geometry& g, int j0, int j1, int i,
+                                          const double* u)
+    {
+        alignas(32) std::int32_t low[kChunk][4], high[kChunk][4];
+        alignas(32) double weights[kChunk][16];
         const int n = j1 - j0;
         for (int k = 0; k < n; ++k)
             Geometry4(g, j0 + k, i, u[k], low[k], high[k], weights[k]);
 
-        std::uint8_t* const upperRow = g.destination[i];
-        std::uint8_t* const lowerRow = g.destination[g.height - 1 - i];
-        for (int k = 0; k < n; ++k) {
-            const std::int32_t* lo = low[k];
-            const std::int32_t* hi = high[k];
-            const double* w = weights[k];
-            const std::size_t left0 = std::size_t(lo[0]) * C, left1 = std::size_t(hi[0]) * C;
-            const std::size_t right0 = std::size_t(lo[1]) * C, right1 = std::size_t(hi[1]) * C;
-            const std::uint8_t* top0 = g.source[lo[2]];
-            const std::uint8_t* top1 = g.source[hi[2]];
-            const std::uint8_t* bottom0 = g.source[lo[3]];
-            const std::uint8_t* bottom1 = g.source[hi[3]];
-            const __m128i q1 = Interpolate<C, kNearRightEdge>(top0, top1, left0, left1, w);
-            const __m128i q2 = Interpolate<C, kNearRightEdge>(top0, top1, right0, right1, w + 1);
-            const __m128i q3 = Interpolate<C, kNearRightEdge>(bottom0, bottom1, right0, right1, w + 2);
-            const __m128i q4 = Interpolate<C, kNearRightEdge>(bottom0, bottom1, left0, left1, w + 3);
+        // One quadrant at a time: short independent steps that the processor
+        // can overlap.
+        Quadrant<C, kNearRightEdge, 0>(g, j0, n, i, low, high, weights);
+        Quadrant<C, kNearRightEdge, 1>(g, j0, n, i, low, high, weights);
+        Quadrant<C, kNearRightEdge, 2>(g, j0, n, i, low, high, weights);
+        Quadrant<C, kNearRightEdge, 3>(g, j0, n, i, low, high, weights);
+    }
+
+    // Quadrant Q of the positions j0 .. j0 + n - 1: q1 (L, T), q2 (R, T),
+    // q3 (R, B), q4 (L, B), written to (j, i), (W-1-j, i), (W-1-j, H-1-i) and
+    // (j, H-1-i).
+    template <int C, bool kNearRightEdge, int Q>
+    static FOVELLA_AVX2_INLINE void Quadrant(const Geometry& g, int j0, int n, int i,
+                                             const std::int32_t (*low)[4],
+                                             const std::int32_t (*high)[4],
+                                             const double (*weights)[16])
+    {
+        constexpr int kColumn = Q == 0 || Q == 3 ? 0 : 1;
+        constexpr int kRow = Q < 2 ? 2 : 3;
+        // Locals, so that the stores below cannot be taken to change them.
+        const std::uint8_t* const* const source = g.source;
+        std::uint8_t* const row = g.destination[Q < 2 ? i : g.height - 1 - i];
+        const std::ptrdiff_t step = kColumn == 0 ? C : -C;
+        std::uint8_t* out = row + std::size_t(kColumn == 0 ? j0 : g.width - 1 - j0) * C;
+        for (int k = 0; k < n; ++k, out += step) {
+            const __m128i levels = Interpolate<C, kNearRightEdge>(
+                source[low[k][kRow]], source[high[k][kRow]], std::size_t(low[k][kColumn]) * C,
+                std::size_t(high[k][kColumn]) * C, weights[k] + Q);
             // Unsigned saturation clamps to 255; the levels are never negative.
-            const __m128i bytes =
-                _mm_packus_epi16(_mm_packus_epi32(q1, q2), _mm_packus_epi32(q3, q4));
-            const int j = j0 + k;
-            const std::size_t leftOut = std::size_t(j) * C;
-            const std::size_t rightOut = std::size_t(g.width - 1 - j) * C;
-            StorePixel<C, 0>(upperRow + leftOut, bytes);
-            StorePixel<C, 1>(upperRow + rightOut, bytes);
-            StorePixel<C, 2>(lowerRow + rightOut, bytes);
-            StorePixel<C, 3>(lowerRow + leftOut, bytes);
+            const __m128i words = _mm_packus_epi32(levels, levels);
+            StorePixel<C>(out, std::uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(words, words))));
         }
     }
 

@@ -1,7 +1,8 @@
-// The fast remap against the plain one, byte for byte.
+// Every kernel of the fast remap against the plain one, byte for byte.
 #include "image/DibImage.h"
 #include "image/MemoryImage.h"
 #include "lens/LensModel.h"
+#include "lens/RemapBand.h"
 #include "tests/lens/ReferenceUndistort.h"
 #include "tests/support/TestSupport.h"
 
@@ -38,20 +39,52 @@ std::string FirstDifference(const Image& a, const Image& b)
     return "";
 }
 
+struct Kernel {
+    const char* name;
+    remap::BandFunction (*bandFor)(int channels);
+};
+
+// The kernel LensModel chooses, and each kernel on its own.
+remap::BandFunction Chosen(int) { return nullptr; }
+const Kernel kKernels[] = {{"Chosen", &Chosen},
+                           {"Portable", &remap::PortableBand},
+                           {"Avx2", &remap::Avx2Band}};
+
+class UndistortEquivalence : public testing::TestWithParam<Kernel> {
+protected:
+    void SetUp() override
+    {
+        if (GetParam().bandFor(3) == nullptr && GetParam().bandFor != &Chosen)
+            GTEST_SKIP() << "this processor cannot run the " << GetParam().name << " kernel";
+    }
+
+    bool Run(const Image& source, Image& destination, double m,
+             ProgressCallback callback = nullptr, void* context = nullptr) const
+    {
+        if (GetParam().bandFor == &Chosen)
+            return LensModel().Undistort(source, destination, m, callback, context);
+        return remap::Undistort(source, destination, m, callback, context, GetParam().bandFor);
+    }
+
+    template <class ImageClass>
+    void ExpectSameAsReference(int width, int height, PixelType type, RowOrder order, double m);
+};
+
 template <class ImageClass>
-void ExpectSameAsReference(int width, int height, PixelType type, RowOrder order, double m)
+void UndistortEquivalence::ExpectSameAsReference(int width, int height, PixelType type,
+                                                 RowOrder order, double m)
 {
     ImageClass source;
     ASSERT_TRUE(source.Create(width, height, type, SampleU8, order));
     FillNoise(source, unsigned(width * 7919 + height));
     ImageClass fast, plain;
-    ASSERT_TRUE(LensModel().Undistort(source, fast, m));
+    ASSERT_TRUE(Run(source, fast, m));
     ASSERT_TRUE(test::ReferenceUndistort(source, plain, m));
     ASSERT_EQ(FirstDifference(fast, plain), "")
         << width << " x " << height << ", type " << type << ", m = " << m;
 }
 
-TEST(UndistortEquivalence, EverySizeUpTo40By40)
+TEST_P(UndistortEquivalence, EverySizeUpTo40By40)
 {
     for (int width = 1; width <= 40; ++width)
         for (int height = 1; height <= 40; ++height)
@@ -59,7 +92,7 @@ TEST(UndistortEquivalence, EverySizeUpTo40By40)
                                             0.3 * (width + height) + 0.5);
 }
 
-TEST(UndistortEquivalence, LargerOddAndEvenSizes)
+TEST_P(UndistortEquivalence, LargerOddAndEvenSizes)
 {
     const std::pair<int, int> sizes[] = {{999, 1000}, {1000, 999}, {1001, 1001}, {640, 480},
                                          {37, 1000}, {1000, 2},   {129, 130},   {257, 64}};
@@ -67,14 +100,14 @@ TEST(UndistortEquivalence, LargerOddAndEvenSizes)
         ExpectSameAsReference<DibImage>(width, height, Rgb, BottomUp, 0.4 * (width + height));
 }
 
-TEST(UndistortEquivalence, ScalesFromHalfAPixelToTenMillion)
+TEST_P(UndistortEquivalence, ScalesFromHalfAPixelToTenMillion)
 {
     for (double m : {0.5, 1.0, 3.7, 50.0, 333.3, 1e4, 1e7})
         for (const auto& [width, height] : {std::pair{131, 97}, std::pair{130, 96}})
             ExpectSameAsReference<DibImage>(width, height, Bgr, BottomUp, m);
 }
 
-TEST(UndistortEquivalence, EveryChannelCountRowOrderAndStorage)
+TEST_P(UndistortEquivalence, EveryChannelCountRowOrderAndStorage)
 {
     for (RowOrder order : {BottomUp, TopDown})
         for (const auto& [width, height] : {std::pair{77, 41}, std::pair{2, 9}, std::pair{3, 3},
@@ -97,7 +130,7 @@ struct Log {
     }
 };
 
-TEST(UndistortEquivalence, ReportsAndCancelledResultsMatch)
+TEST_P(UndistortEquivalence, ReportsAndCancelledResultsMatch)
 {
     for (const auto& [width, height] : {std::pair{300, 41}, std::pair{301, 40}, std::pair{8, 8}}) {
         DibImage source;
@@ -114,7 +147,7 @@ TEST(UndistortEquivalence, ReportsAndCancelledResultsMatch)
             }
             Log fastLog, plainLog;
             fastLog.refuseAt = plainLog.refuseAt = refuseAt;
-            const bool fastDone = LensModel().Undistort(source, fast, 90.0, &Log::Record, &fastLog);
+            const bool fastDone = Run(source, fast, 90.0, &Log::Record, &fastLog);
             const bool plainDone =
                 test::ReferenceUndistort(source, plain, 90.0, &Log::Record, &plainLog);
             EXPECT_EQ(fastDone, plainDone);
@@ -124,6 +157,9 @@ TEST(UndistortEquivalence, ReportsAndCancelledResultsMatch)
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Kernels, UndistortEquivalence, testing::ValuesIn(kKernels),
+                         [](const testing::TestParamInfo<Kernel>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace fovella
