@@ -5,7 +5,7 @@ JOBS       ?= $(shell nproc)
 SAMPLE     := samples/grid.bmp
 SAMPLE_MM  := 3
 
-.PHONY: all build run test test-release test-sanitize clean
+.PHONY: all build run test test-release test-sanitize bench clean
 
 all: build
 
@@ -30,6 +30,10 @@ test-sanitize:
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFOVELLA_SANITIZE=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+
+# The remap's speed; beside OpenCV's cv::remap when libopencv-dev is installed.
+bench: build
+	$(BUILD)/bench/fovella-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) out

@@ -13,8 +13,12 @@
 
 // Everything from here on may use AVX2; it runs only where the processor
 // has it (Avx2Band asks first).
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2")
+#endif
 
 #include "lens/RemapTraversal.h"
 
@@ -41,17 +45,18 @@ FOVELLA_AVX2_INLINE __m256d LoadPixel(const std::uint8_t* pixel)
 
 // One pixel's channel levels, truncated: the four neighbours weighted and
 // added in the definition's order.
-template <int C, bool kNearRightEdge>
+// w00, w01, w10 and w11 are `stride` apart from `w`.
+template <int C, bool kNearRightEdge, std::size_t stride>
 FOVELLA_AVX2_INLINE __m128i Interpolate(const std::uint8_t* row0, const std::uint8_t* row1,
                                         std::size_t left, std::size_t right, const double* w)
 {
     __m256d v = _mm256_mul_pd(LoadPixel<C, kNearRightEdge>(row0 + left), _mm256_broadcast_sd(w));
     v = _mm256_add_pd(v, _mm256_mul_pd(LoadPixel<C, kNearRightEdge>(row1 + left),
-                                       _mm256_broadcast_sd(w + 4)));
+                                       _mm256_broadcast_sd(w + stride)));
     v = _mm256_add_pd(v, _mm256_mul_pd(LoadPixel<C, kNearRightEdge>(row0 + right),
-                                       _mm256_broadcast_sd(w + 8)));
+                                       _mm256_broadcast_sd(w + 2 * stride)));
     v = _mm256_add_pd(v, _mm256_mul_pd(LoadPixel<C, kNearRightEdge>(row1 + right),
-                                       _mm256_broadcast_sd(w + 12)));
+                                       _mm256_broadcast_sd(w + 3 * stride)));
     return _mm256_cvttpd_epi32(v);
 }
 
@@ -115,32 +120,77 @@ struct Avx2Kernel {
     // Positions per pass: their coordinates and weights stay in L1.
     static constexpr int kChunk = 32;
 
+    // Source coordinates for lanes L, R, T, B (left and right column, top
+    // and bottom row, shared by q1 (L, T), q2 (R, T), q3 (R, B), q4 (L, B)),
+    // then the weights w00, w01, w10, w11 of each quadrant; each array holds
+    // one entry per position of the chunk.
+    struct ChunkGeometry {
+        alignas(32) std::int32_t low[4][kChunk];
+        alignas(32) std::int32_t high[4][kChunk];
+        alignas(32) double weights[4][4][kChunk];
+    };
+
     template <int C, bool kNearRightEdge>
     static FOVELLA_AVX2_INLINE void Chunk(const Geometry& g, int j0, int j1, int i,
                                           const double* u)
     {
-        alignas(32) std::int32_t low[kChunk][4], high[kChunk][4];
-        alignas(32) double weights[kChunk][16];
+        ChunkGeometry chunk;
         const int n = j1 - j0;
-        for (int k = 0; k < n; ++k)
-            Geometry4(g, j0 + k, i, u[k], low[k], high[k], weights[k]);
-
+        for (int k = 0; k < n; k += 4)
+            FourPositions(g, j0 + k, i, u + k, n - k, chunk, k);
         // One quadrant at a time: short independent steps that the processor
         // can overlap.
-        Quadrant<C, kNearRightEdge, 0>(g, j0, n, i, low, high, weights);
-        Quadrant<C, kNearRightEdge, 1>(g, j0, n, i, low, high, weights);
-        Quadrant<C, kNearRightEdge, 2>(g, j0, n, i, low, high, weights);
-        Quadrant<C, kNearRightEdge, 3>(g, j0, n, i, low, high, weights);
+        Quadrant<C, kNearRightEdge, 0>(g, j0, n, i, chunk);
+        Quadrant<C, kNearRightEdge, 1>(g, j0, n, i, chunk);
+        Quadrant<C, kNearRightEdge, 2>(g, j0, n, i, chunk);
+        Quadrant<C, kNearRightEdge, 3>(g, j0, n, i, chunk);
     }
 
-    // Quadrant Q of the positions j0 .. j0 + n - 1: q1 (L, T), q2 (R, T),
-    // q3 (R, B), q4 (L, B), written to (j, i), (W-1-j, i), (W-1-j, H-1-i) and
-    // (j, H-1-i).
+    // Positions j .. j + 3 (those past `left` get u = 0, never used), one
+    // per lane of each vector.
+    static FOVELLA_AVX2_INLINE void FourPositions(const Geometry& g, int j, int i, const double* u,
+                                                  int left, ChunkGeometry& chunk, int k)
+    {
+        const __m256i present = _mm256_cmpgt_epi64(_mm256_set1_epi64x(left), _mm256_setr_epi64x(0, 1, 2, 3));
+        const __m256d uv = _mm256_maskload_pd(u, present);
+        const __m256d zero = _mm256_setzero_pd();
+        const __m256d one = _mm256_set1_pd(1.0);
+        const __m256d dx = _mm256_setr_pd(j - g.cx, j + 1 - g.cx, j + 2 - g.cx, j + 3 - g.cx);
+        const __m256d dy = _mm256_set1_pd(i - g.cy);
+        const __m256d cx = _mm256_set1_pd(g.cx), cy = _mm256_set1_pd(g.cy);
+        const __m256d lastX = _mm256_set1_pd(g.width - 1), lastY = _mm256_set1_pd(g.height - 1);
+        const __m256d negative = _mm256_set1_pd(-0.0);
+        const __m256d offsets[4] = {dx, _mm256_xor_pd(dx, negative), dy, _mm256_xor_pd(dy, negative)};
+        const __m256d centres[4] = {cx, cx, cy, cy};
+        const __m256d lasts[4] = {lastX, lastX, lastY, lastY};
+        __m256d f[4], g1[4];
+        for (int lane = 0; lane < 4; ++lane) {
+            __m256d s = _mm256_add_pd(_mm256_mul_pd(offsets[lane], uv), centres[lane]);
+            // max and min pick s unless it is below 0 or not below the last index.
+            s = _mm256_min_pd(_mm256_max_pd(s, zero), lasts[lane]);
+            const __m256d lower = _mm256_floor_pd(s);
+            f[lane] = _mm256_sub_pd(s, lower);
+            g1[lane] = _mm256_sub_pd(one, f[lane]);
+            _mm_store_si128(reinterpret_cast<__m128i*>(chunk.low[lane] + k), _mm256_cvttpd_epi32(lower));
+            _mm_store_si128(reinterpret_cast<__m128i*>(chunk.high[lane] + k),
+                            _mm256_cvttpd_epi32(_mm256_ceil_pd(s)));
+        }
+        constexpr int kColumn[4] = {0, 1, 1, 0};
+        constexpr int kRow[4] = {2, 2, 3, 3};
+        for (int q = 0; q < 4; ++q) {
+            const int c = kColumn[q], r = kRow[q];
+            _mm256_store_pd(chunk.weights[q][0] + k, _mm256_mul_pd(g1[c], g1[r]));
+            _mm256_store_pd(chunk.weights[q][1] + k, _mm256_mul_pd(g1[c], f[r]));
+            _mm256_store_pd(chunk.weights[q][2] + k, _mm256_mul_pd(f[c], g1[r]));
+            _mm256_store_pd(chunk.weights[q][3] + k, _mm256_mul_pd(f[c], f[r]));
+        }
+    }
+
+    // Quadrant Q of the positions j0 .. j0 + n - 1, written to (j, i),
+    // (W-1-j, i), (W-1-j, H-1-i) and (j, H-1-i) for q1 .. q4.
     template <int C, bool kNearRightEdge, int Q>
     static FOVELLA_AVX2_INLINE void Quadrant(const Geometry& g, int j0, int n, int i,
-                                             const std::int32_t (*low)[4],
-                                             const std::int32_t (*high)[4],
-                                             const double (*weights)[16])
+                                             const ChunkGeometry& chunk)
     {
         constexpr int kColumn = Q == 0 || Q == 3 ? 0 : 1;
         constexpr int kRow = Q < 2 ? 2 : 3;
@@ -149,47 +199,18 @@ struct Avx2Kernel {
         std::uint8_t* const row = g.destination[Q < 2 ? i : g.height - 1 - i];
         const std::ptrdiff_t step = kColumn == 0 ? C : -C;
         std::uint8_t* out = row + std::size_t(kColumn == 0 ? j0 : g.width - 1 - j0) * C;
+        const std::int32_t* lowRow = chunk.low[kRow];
+        const std::int32_t* highRow = chunk.high[kRow];
+        const std::int32_t* lowColumn = chunk.low[kColumn];
+        const std::int32_t* highColumn = chunk.high[kColumn];
         for (int k = 0; k < n; ++k, out += step) {
-            const __m128i levels = Interpolate<C, kNearRightEdge>(
-                source[low[k][kRow]], source[high[k][kRow]], std::size_t(low[k][kColumn]) * C,
-                std::size_t(high[k][kColumn]) * C, weights[k] + Q);
+            const __m128i levels = Interpolate<C, kNearRightEdge, kChunk>(
+                source[lowRow[k]], source[highRow[k]], std::size_t(lowColumn[k]) * C,
+                std::size_t(highColumn[k]) * C, chunk.weights[Q][0] + k);
             // Unsigned saturation clamps to 255; the levels are never negative.
             const __m128i words = _mm_packus_epi32(levels, levels);
             StorePixel<C>(out, std::uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(words, words))));
         }
-    }
-
-    // Lanes L, R, T, B: the source columns and rows of q1 (L, T), q2 (R, T),
-    // q3 (R, B) and q4 (L, B); then the weights w00, w01, w10, w11 of the four
-    // quadrants, four apart.
-    static FOVELLA_AVX2_INLINE void Geometry4(const Geometry& g, int j, int i, double u,
-                                              std::int32_t* low, std::int32_t* high, double* w)
-    {
-        const double dx = j - g.cx, dy = i - g.cy;
-        const __m256d zero = _mm256_setzero_pd();
-        const __m256d one = _mm256_set1_pd(1.0);
-        const __m256d centre = _mm256_setr_pd(g.cx, g.cx, g.cy, g.cy);
-        const __m256d last = _mm256_setr_pd(g.width - 1, g.width - 1, g.height - 1, g.height - 1);
-        __m256d s = _mm256_add_pd(_mm256_mul_pd(_mm256_setr_pd(dx, -dx, dy, -dy),
-                                                _mm256_set1_pd(u)),
-                                  centre);
-        // max and min pick s unless it is below 0 or not below the last index.
-        s = _mm256_min_pd(_mm256_max_pd(s, zero), last);
-        const __m256d lower = _mm256_floor_pd(s);
-        const __m256d f = _mm256_sub_pd(s, lower);
-        const __m256d g1 = _mm256_sub_pd(one, f);
-        _mm_store_si128(reinterpret_cast<__m128i*>(low), _mm256_cvttpd_epi32(lower));
-        _mm_store_si128(reinterpret_cast<__m128i*>(high), _mm256_cvttpd_epi32(_mm256_ceil_pd(s)));
-
-        // x from lanes (L, R, R, L), y from (T, T, B, B).
-        constexpr int kX = 0 | 1 << 2 | 1 << 4 | 0 << 6;
-        constexpr int kY = 2 | 2 << 2 | 3 << 4 | 3 << 6;
-        const __m256d fx = _mm256_permute4x64_pd(f, kX), fy = _mm256_permute4x64_pd(f, kY);
-        const __m256d gx = _mm256_permute4x64_pd(g1, kX), gy = _mm256_permute4x64_pd(g1, kY);
-        _mm256_store_pd(w, _mm256_mul_pd(gx, gy));
-        _mm256_store_pd(w + 4, _mm256_mul_pd(gx, fy));
-        _mm256_store_pd(w + 8, _mm256_mul_pd(fx, gy));
-        _mm256_store_pd(w + 12, _mm256_mul_pd(fx, fy));
     }
 };
 
@@ -203,7 +224,11 @@ void Avx2BandOf(const Geometry& g, int j0, int j1)
 
 }  // namespace fovella::remap
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 namespace fovella::remap {
 

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   make cmake g++          # the build
   libgtest-dev            # tests
+  libbenchmark-dev        # bench/
 )
 
 missing=()
