@@ -1,5 +1,7 @@
 #include "image/Image.h"
 
+#include "image/PixelConverter.h"
+
 #include <cstring>
 #include <limits>
 #include <new>
@@ -88,6 +90,30 @@ Image& Image::operator=(const Image& source)
     if (&source != this && source.IsValid())
         CopyFrom(source);
     return *this;
+}
+
+bool Image::ApplyConverter(const PixelConverter& converter) { return converter.ApplyInPlace(*this); }
+
+bool Image::ConvertPixelType(PixelType target)
+{
+    if (m_pixelType == target)
+        return true;
+    if (!m_valid || m_pixelType == Rgba || target == Rgba)
+        return false;
+    const bool swapOnly = (m_pixelType == Rgb && target == Bgr) || (m_pixelType == Bgr && target == Rgb);
+    if (swapOnly) {
+        if (!ApplyConverter(RedBlueSwapper()))
+            return false;
+    } else if (m_pixelType == Gray && (target == Rgb || target == Bgr)) {
+        if (!ApplyConverter(GrayToRgbConverter()))
+            return false;
+        if (target == Bgr)
+            ApplyConverter(RedBlueSwapper());
+    } else {
+        return false;
+    }
+    m_pixelType = target;
+    return true;
 }
 
 std::size_t CheckedImageBytes(std::size_t rowBytes, std::size_t rows)

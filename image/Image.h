@@ -18,6 +18,8 @@
 
 namespace fovella {
 
+class PixelConverter;
+
 class Image {
 public:
     virtual ~Image();
@@ -56,6 +58,13 @@ public:
     // Does nothing for self-assignment or a source that is not valid;
     // otherwise CopyFrom. Works across the concrete classes.
     Image& operator=(const Image& source);
+
+    // Hands the image to a converter; its result.
+    bool ApplyConverter(const PixelConverter& converter);
+    // Converts 8-bit Gray, Rgb or Bgr to `target` (Rgb or Bgr) in place. True
+    // when the image now has that type; false, with the image unchanged, for
+    // Rgba on either side or when memory runs out.
+    bool ConvertPixelType(PixelType target);
 
 protected:
     Image() = default;

@@ -1,0 +1,26 @@
+// The focal length from a JPEG file's EXIF block.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <iosfwd>
+
+namespace fovella {
+
+struct ExifInfo {
+    float FocalLength = 0;  // millimetres; 0 when the block has none
+};
+
+// Walks the TIFF directories of an APP1 payload ("Exif\0\0", then the TIFF
+// structure) and returns the last FocalLength found, in the walk's order.
+// Every offset is checked before it is read: nothing outside the payload is
+// touched. Problems end or shorten the walk and are reported on
+// `diagnostics`, one line each starting "Nonfatal Error : ". Trailing
+// spaces of a UserComment are set to zero bytes in the payload itself, so a
+// file saved later with this block carries the trimmed comment.
+// Thread-safe: no state outside the call.
+ExifInfo ReadExif(std::uint8_t* payload, std::size_t length, std::ostream& diagnostics);
+// The same, reporting on the standard error stream.
+ExifInfo ReadExif(std::uint8_t* payload, std::size_t length);
+
+}  // namespace fovella
