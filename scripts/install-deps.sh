@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   make cmake g++          # the build
+  libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev  # codecs/
   libgtest-dev            # tests
   libbenchmark-dev        # bench/
 )

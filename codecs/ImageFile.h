@@ -1,0 +1,92 @@
+// The one entry point for reading and writing image files: the codec is
+// chosen by a format code or by the file name's extension (never by the
+// file's content), and a JPEG file's EXIF block is carried from a load to a
+// later save.
+#pragma once
+
+#include "image/Image.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace fovella {
+
+enum ImageFileFormat : int {
+    Bmp = 0,
+    Ico = 1,
+    Jpeg = 2,
+    Png = 3,
+    Pgm = 4,
+    PgmRaw = 5,
+    Ppm = 6,
+    Tiff = 7,
+    Pcx = 8,
+    Tga = 9,
+    Unknown = 10,  // choose by the extension
+};
+
+// Options of ImageFile::Load.
+enum : unsigned { KeepExif = 1 };
+
+// What a file codec offers. The masks of accepted pixel and sample types
+// start with every bit set; a load that produces a type outside them fails.
+class ImageFileCodec {
+public:
+    virtual ~ImageFileCodec() = default;
+
+    virtual ImageFileFormat ClassifyExtension(const std::string& path) const = 0;
+    virtual bool Load(const std::string& path, Image& image, ImageFileFormat format,
+                      unsigned options) = 0;
+    virtual bool Save(const std::string& path, const Image& image, ImageFileFormat format,
+                      int quality, unsigned writeExif) = 0;
+
+    void SetAcceptedTypes(std::uint32_t pixelTypes, std::uint32_t sampleTypes)
+    {
+        m_pixelTypes = pixelTypes;
+        m_sampleTypes = sampleTypes;
+    }
+
+protected:
+    bool Accepts(const Image& image) const
+    {
+        return (m_pixelTypes & std::uint32_t(image.GetPixelType())) != 0 &&
+               (m_sampleTypes & std::uint32_t(image.GetSampleType())) != 0;
+    }
+
+private:
+    std::uint32_t m_pixelTypes = ~std::uint32_t(0);
+    std::uint32_t m_sampleTypes = ~std::uint32_t(0);
+};
+
+class ImageFile : public ImageFileCodec {
+public:
+    // "jpg", "jpeg", "png", "bmp", "tif", "tiff", "tga", "pcx" in any case;
+    // Unknown for anything else.
+    ImageFileFormat ClassifyExtension(const std::string& path) const override;
+
+    // Reads the file into `image`. Empties the EXIF block first; with
+    // KeepExif a JPEG file's first APP1 payload is kept in it. False for a
+    // format without a reader (the file is then not touched) or a file the
+    // reader refuses; the reason is in Error().
+    bool Load(const std::string& path, Image& image, ImageFileFormat format,
+              unsigned options) override;
+    // Writes `image` as JPEG (with `quality`, 0..100, and the EXIF block when
+    // bit 0 of `writeExif` is set), BMP or PNG. An existing file is replaced
+    // only when the new one is complete. False for a format without a
+    // writer (no file is created) or a failed write; the reason in Error().
+    bool Save(const std::string& path, const Image& image, ImageFileFormat format, int quality,
+              unsigned writeExif) override;
+
+    void GetExifBlock(std::vector<std::uint8_t>& destination) const { destination = m_exif; }
+    void SetExifBlock(const std::vector<std::uint8_t>& source) { m_exif = source; }
+
+    // Why the last Load or Save failed: the file and the fault.
+    const std::string& Error() const { return m_error; }
+
+private:
+    std::vector<std::uint8_t> m_exif;
+    std::string m_error;
+};
+
+}  // namespace fovella

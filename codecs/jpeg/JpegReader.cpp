@@ -1,0 +1,104 @@
+#include "codecs/jpeg/Jpeg.h"
+#include "codecs/jpeg/JpegError.h"
+#include "image/ImageLimits.h"
+
+#include <cstring>
+
+namespace fovella {
+
+namespace {
+
+constexpr int kApp1 = JPEG_APP0 + 1;
+// A progressive file may repeat scans without end; real ones have about 10.
+constexpr int kMaxScans = 500;
+
+struct ScanLimit {
+    jpeg_progress_mgr library;
+};
+
+void LimitScans(j_common_ptr info)
+{
+    auto* decoder = reinterpret_cast<j_decompress_ptr>(info);
+    if (decoder->is_decompressor && decoder->input_scan_number > kMaxScans) {
+        std::snprintf(reinterpret_cast<jpeg::ErrorManager*>(info->err)->message, JMSG_LENGTH_MAX,
+                      "more than %d scans", kMaxScans);
+        std::longjmp(reinterpret_cast<jpeg::ErrorManager*>(info->err)->recovery, -2);
+    }
+}
+
+bool Fail(std::string* error, const std::string& path, const std::string& reason)
+{
+    if (error)
+        *error = "'" + path + "': " + reason;
+    return false;
+}
+
+void KeepFirstApp1(j_decompress_ptr decoder, std::vector<std::uint8_t>& exif)
+{
+    for (jpeg_saved_marker_ptr marker = decoder->marker_list; marker; marker = marker->next)
+        if (marker->marker == kApp1) {
+            exif.assign(marker->data, marker->data + marker->data_length);
+            return;
+        }
+}
+
+}  // namespace
+
+bool LoadJpeg(const std::string& path, Image& image, std::vector<std::uint8_t>* exif,
+              std::string* error)
+{
+    if (exif)
+        exif->clear();
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return Fail(error, path, "cannot open the file");
+
+    jpeg_decompress_struct decoder;
+    jpeg::ErrorManager errors;
+    ScanLimit scanLimit{};
+    decoder.err = jpeg::Install(errors);
+    if (setjmp(errors.recovery)) {
+        jpeg_destroy_decompress(&decoder);
+        std::fclose(file);
+        if (exif)
+            exif->clear();
+        return Fail(error, path, errors.message);
+    }
+    jpeg_create_decompress(&decoder);
+    scanLimit.library.progress_monitor = LimitScans;
+    decoder.progress = &scanLimit.library;
+    jpeg_stdio_src(&decoder, file);
+    if (exif)
+        jpeg_save_markers(&decoder, kApp1, 0xFFFF);
+    jpeg_read_header(&decoder, TRUE);
+    decoder.out_color_space = JCS_RGB;
+    // Refuse a picture too large before the library allocates for it.
+    if (!FitsImageLimit(decoder.image_width, decoder.image_height, 3)) {
+        std::snprintf(errors.message, sizeof errors.message, "picture of %u x %u pixels is larger than this program accepts",
+                      decoder.image_width, decoder.image_height);
+        std::longjmp(errors.recovery, -2);
+    }
+    jpeg_start_decompress(&decoder);
+    const int width = int(decoder.output_width), height = int(decoder.output_height);
+    if (decoder.output_components != 3 ||
+        !image.Create(width, height, Rgb, SampleU8, BottomUp)) {
+        std::snprintf(errors.message, sizeof errors.message,
+                      decoder.output_components != 3 ? "not a colour picture" : "not enough memory for the picture");
+        std::longjmp(errors.recovery, -2);
+    }
+    JSAMPARRAY row = (*decoder.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&decoder), JPOOL_IMAGE,
+                                                 JDIMENSION(width) * 3, 1);
+    while (decoder.output_scanline < decoder.output_height) {
+        jpeg_read_scanlines(&decoder, row, 1);
+        // The top row of the file becomes the last row of the image.
+        std::memcpy(image.Rows()[height - int(decoder.output_scanline)], row[0], std::size_t(width) * 3);
+    }
+    if (exif)
+        KeepFirstApp1(&decoder, *exif);
+    jpeg_finish_decompress(&decoder);
+    jpeg_destroy_decompress(&decoder);
+    std::fclose(file);
+    return true;
+}
+
+}  // namespace fovella

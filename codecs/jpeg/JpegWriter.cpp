@@ -1,0 +1,67 @@
+#include "codecs/jpeg/Jpeg.h"
+#include "codecs/jpeg/JpegError.h"
+#include "fs/FileReplacement.h"
+
+namespace fovella {
+
+namespace {
+
+bool Fail(std::string* error, const std::string& path, const std::string& reason)
+{
+    if (error)
+        *error = "'" + path + "': " + reason;
+    return false;
+}
+
+}  // namespace
+
+bool SaveJpeg(const std::string& path, const Image& image, int quality,
+              const std::vector<std::uint8_t>* exif, std::string* error)
+{
+    quality = quality < 0 ? 0 : quality > 100 ? 100 : quality;
+    if (!image.IsValid() || image.GetPixelType() != Rgb || image.GetSampleType() != SampleU8)
+        return Fail(error, path, "only 8-bit RGB pictures can be saved as JPEG");
+
+    FileReplacement out(path);
+    if (!out.Open()) {
+        if (error)
+            *error = out.Error();
+        return false;
+    }
+    jpeg_compress_struct encoder;
+    jpeg::ErrorManager errors;
+    encoder.err = jpeg::Install(errors);
+    if (setjmp(errors.recovery)) {
+        jpeg_destroy_compress(&encoder);
+        out.Discard();
+        return Fail(error, path, errors.message);
+    }
+    jpeg_create_compress(&encoder);
+    jpeg_stdio_dest(&encoder, out.Stream());
+    encoder.image_width = JDIMENSION(image.Width());
+    encoder.image_height = JDIMENSION(image.Height());
+    encoder.input_components = 3;
+    encoder.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&encoder);
+    jpeg_set_quality(&encoder, quality, TRUE);
+    jpeg_start_compress(&encoder, TRUE);
+    // Written after the JFIF marker that starting the compression wrote.
+    if (exif && !exif->empty())
+        jpeg_write_marker(&encoder, JPEG_APP0 + 1, exif->data(), unsigned(exif->size()));
+    const int height = image.Height();
+    while (encoder.next_scanline < encoder.image_height) {
+        const int row = image.GetRowOrder() == TopDown ? int(encoder.next_scanline)
+                                                       : height - 1 - int(encoder.next_scanline);
+        JSAMPROW pointer = const_cast<JSAMPROW>(image.Rows()[row]);
+        jpeg_write_scanlines(&encoder, &pointer, 1);
+    }
+    jpeg_finish_compress(&encoder);
+    jpeg_destroy_compress(&encoder);
+    if (out.Commit())
+        return true;
+    if (error)
+        *error = out.Error();
+    return false;
+}
+
+}  // namespace fovella

@@ -1,0 +1,111 @@
+#include "codecs/png/Png.h"
+#include "codecs/png/PngError.h"
+#include "image/ImageLimits.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace fovella {
+
+namespace {
+
+bool Fail(std::string* error, const std::string& path, const std::string& reason)
+{
+    if (error)
+        *error = "'" + path + "': " + reason;
+    return false;
+}
+
+struct Header {
+    std::uint32_t width = 0, height = 0;
+    int bitDepth = 0, colourType = 0;
+};
+
+// The signature and the IHDR chunk, which must come first: enough to refuse
+// a file before libpng allocates its rows.
+bool ReadHeader(std::FILE* file, Header& header)
+{
+    std::uint8_t bytes[8 + 8 + 13];
+    if (std::fread(bytes, 1, sizeof bytes, file) != sizeof bytes || png_sig_cmp(bytes, 0, 8) != 0 ||
+        std::memcmp(bytes + 12, "IHDR", 4) != 0)
+        return false;
+    const auto u32 = [&](int at) {
+        return std::uint32_t(bytes[at]) << 24 | bytes[at + 1] << 16 | bytes[at + 2] << 8 | bytes[at + 3];
+    };
+    header.width = u32(16);
+    header.height = u32(20);
+    header.bitDepth = bytes[24];
+    header.colourType = bytes[25];
+    std::rewind(file);
+    return true;
+}
+
+}  // namespace
+
+bool LoadPng(const std::string& path, Image& image, std::string* error)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return Fail(error, path, "cannot open the file");
+    Header header;
+    if (!ReadHeader(file, header)) {
+        std::fclose(file);
+        return Fail(error, path, "not a PNG file");
+    }
+    PixelType pixelType;
+    int channels;
+    switch (header.colourType) {
+    case PNG_COLOR_TYPE_GRAY: pixelType = Gray, channels = 1; break;
+    case PNG_COLOR_TYPE_RGB: pixelType = Rgb, channels = 3; break;
+    case PNG_COLOR_TYPE_RGB_ALPHA: pixelType = Rgba, channels = 4; break;
+    default:
+        std::fclose(file);
+        return Fail(error, path, "colour type " + std::to_string(header.colourType) + " is not read");
+    }
+    if (header.bitDepth != 8 && header.bitDepth != 16) {
+        std::fclose(file);
+        return Fail(error, path, std::to_string(header.bitDepth) + "-bit samples are not read");
+    }
+    const SampleType sampleType = header.bitDepth == 8 ? SampleU8 : SampleU16;
+    const int pixelBytes = channels * header.bitDepth / 8;
+    if (!FitsImageLimit(header.width, header.height, pixelBytes)) {
+        std::fclose(file);
+        return Fail(error, path, "picture of " + std::to_string(header.width) + " x " +
+                                     std::to_string(header.height) +
+                                     " pixels is larger than this program accepts");
+    }
+
+    png::ErrorState errors;
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &errors, png::OnError, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        std::fclose(file);
+        return Fail(error, path, "not enough memory");
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        std::fclose(file);
+        return Fail(error, path, errors.message);
+    }
+    // The header was checked; the library must agree with what was checked.
+    png_set_user_limits(png, header.width, header.height);
+    png_init_io(png, file);
+    png_read_png(png, info, PNG_TRANSFORM_SWAP_ENDIAN, nullptr);
+    const int width = int(png_get_image_width(png, info));
+    const int height = int(png_get_image_height(png, info));
+    if (!image.Create(width, height, pixelType, sampleType, BottomUp)) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        std::fclose(file);
+        return Fail(error, path, "the picture's format cannot be held here, or memory ran out");
+    }
+    png_bytepp rows = png_get_rows(png, info);
+    const std::size_t rowBytes = std::size_t(width) * std::size_t(pixelBytes);
+    for (int i = 0; i < height; ++i)
+        std::memcpy(image.Rows()[i], rows[height - 1 - i], rowBytes);
+    png_destroy_read_struct(&png, &info, nullptr);
+    std::fclose(file);
+    return true;
+}
+
+}  // namespace fovella

@@ -1,0 +1,83 @@
+#include "codecs/png/Png.h"
+#include "codecs/png/PngError.h"
+#include "fs/FileReplacement.h"
+
+#include <new>
+#include <vector>
+
+namespace fovella {
+
+namespace {
+
+bool Fail(std::string* error, const std::string& path, const std::string& reason)
+{
+    if (error)
+        *error = "'" + path + "': " + reason;
+    return false;
+}
+
+}  // namespace
+
+bool SavePng(const std::string& path, const Image& image, std::string* error)
+{
+    int colourType;
+    switch (image.GetPixelType()) {
+    case Gray: colourType = PNG_COLOR_TYPE_GRAY; break;
+    case Rgb: colourType = PNG_COLOR_TYPE_RGB; break;
+    case Rgba: colourType = PNG_COLOR_TYPE_RGB_ALPHA; break;
+    default: return Fail(error, path, "only grey, RGB and RGBA pictures can be saved as PNG");
+    }
+    const SampleType sampleType = image.GetSampleType();
+    if (!image.IsValid() || (sampleType != SampleU8 && sampleType != SampleU16))
+        return Fail(error, path, "only 8 and 16-bit pictures can be saved as PNG");
+
+    // The picture's rows, top row first, handed to the library as they are.
+    std::vector<png_bytep> rows;
+    try {
+        rows.resize(std::size_t(image.Height()));
+    } catch (const std::bad_alloc&) {
+        return Fail(error, path, "not enough memory to save the picture");
+    }
+    for (int k = 0, height = image.Height(); k < height; ++k)
+        rows[k] = const_cast<png_bytep>(image.Rows()[image.GetRowOrder() == TopDown ? k : height - 1 - k]);
+
+    FileReplacement out(path);
+    if (!out.Open()) {
+        if (error)
+            *error = out.Error();
+        return false;
+    }
+    png::ErrorState errors;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &errors, png::OnError, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        out.Discard();
+        return Fail(error, path, "not enough memory");
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        out.Discard();
+        return Fail(error, path, errors.message);
+    }
+    png_init_io(png, out.Stream());
+    png_set_compression_level(png, 9);
+    png_set_compression_mem_level(png, 8);
+    png_set_compression_strategy(png, 0);
+    png_set_compression_window_bits(png, 15);
+    png_set_compression_method(png, 8);
+    png_set_compression_buffer_size(png, 8192);
+    png_set_IHDR(png, info, png_uint_32(image.Width()), png_uint_32(image.Height()),
+                 sampleType == SampleU8 ? 8 : 16, colourType, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_rows(png, info, rows.data());
+    png_write_png(png, info, PNG_TRANSFORM_SWAP_ENDIAN, nullptr);
+    png_destroy_write_struct(&png, &info);
+    if (out.Commit())
+        return true;
+    if (error)
+        *error = out.Error();
+    return false;
+}
+
+}  // namespace fovella

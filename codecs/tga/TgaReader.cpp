@@ -1,0 +1,106 @@
+// TGA: an 18-byte header, the image-ID field, the colour map (if any), then
+// the pixels in blue, green, red (, alpha) order, row by row starting at the
+// corner that the descriptor's origin bits name; type 10 codes them in
+// packets whose header byte, if its top bit is set, repeats one pixel
+// (low 7 bits + 1) times, and otherwise introduces that many literal pixels.
+#include "codecs/tga/Tga.h"
+#include "codecs/MemoryFile.h"
+#include "image/ImageLimits.h"
+
+namespace fovella {
+
+namespace {
+
+constexpr std::size_t kHeaderSize = 18;
+constexpr std::size_t kIdLengthOffset = 0;      // u8
+constexpr std::size_t kColourMapTypeOffset = 1; // u8, 0 or 1
+constexpr std::size_t kImageTypeOffset = 2;     // u8
+constexpr std::size_t kMapLengthOffset = 5;     // u16 entries
+constexpr std::size_t kMapEntryBitsOffset = 7;  // u8
+constexpr std::size_t kWidthOffset = 12;        // u16
+constexpr std::size_t kHeightOffset = 14;       // u16
+constexpr std::size_t kDepthOffset = 16;        // u8 bits per pixel
+constexpr std::size_t kDescriptorOffset = 17;   // bit 4: right to left, bit 5: top to bottom
+constexpr std::uint8_t kUncompressedTrueColour = 2;
+constexpr std::uint8_t kRunLengthTrueColour = 10;
+constexpr std::size_t kMaxFileBytes = std::size_t(1) << 30;
+
+bool Fail(std::string* error, const std::string& path, const std::string& reason)
+{
+    if (error)
+        *error = "'" + path + "': " + reason;
+    return false;
+}
+
+}  // namespace
+
+bool LoadTga(const std::string& path, Image& image, std::string* error)
+{
+    MemoryFile file;
+    std::string reason;
+    if (!file.Load(path, kMaxFileBytes, reason))
+        return Fail(error, path, reason);
+    if (!file.Has(0, kHeaderSize))
+        return Fail(error, path, "file ends inside its header");
+    const std::uint8_t type = *file.At(kImageTypeOffset);
+    const int depth = *file.At(kDepthOffset);
+    if (type != kUncompressedTrueColour && type != kRunLengthTrueColour)
+        return Fail(error, path, "image type " + std::to_string(type) + " is not read");
+    if (depth != 24 && depth != 32)
+        return Fail(error, path, std::to_string(depth) + "-bit pixels are not read");
+    const int width = file.U16(kWidthOffset), height = file.U16(kHeightOffset);
+    if (width < 1 || height < 1)
+        return Fail(error, path, "impossible size");
+    const std::uint8_t descriptor = *file.At(kDescriptorOffset);
+    const bool rightToLeft = descriptor & 0x10, topToBottom = descriptor & 0x20;
+    std::size_t at = kHeaderSize + *file.At(kIdLengthOffset);
+    if (*file.At(kColourMapTypeOffset) == 1)
+        at += std::size_t(file.U16(kMapLengthOffset)) * ((*file.At(kMapEntryBitsOffset) + 7) / 8);
+    if (!FitsImageLimit(width, height, 3))
+        return Fail(error, path, "picture larger than this program accepts");
+    const std::size_t pixelBytes = std::size_t(depth) / 8;
+    const std::size_t pixels = std::size_t(width) * std::size_t(height);
+    // The least data that can hold the pixels: raw, or packets of 128.
+    const std::size_t leastData = type == kUncompressedTrueColour
+                                      ? pixels * pixelBytes
+                                      : (pixels + 127) / 128 * (1 + pixelBytes);
+    if (!file.Has(at, leastData))
+        return Fail(error, path, "file ends inside its pixel data");
+    if (!image.Create(width, height, Rgb, SampleU8, BottomUp))
+        return Fail(error, path, "not enough memory for the picture");
+
+    // Pixel n of the file, placed where the origin bits say.
+    auto place = [&](std::size_t n, const std::uint8_t* bgr) {
+        const int fileRow = int(n / std::size_t(width)), fileColumn = int(n % std::size_t(width));
+        const int x = rightToLeft ? width - 1 - fileColumn : fileColumn;
+        const int y = topToBottom ? height - 1 - fileRow : fileRow;  // image row 0 is the bottom
+        std::uint8_t* out = image.Rows()[y] + 3 * std::size_t(x);
+        out[0] = bgr[2];
+        out[1] = bgr[1];
+        out[2] = bgr[0];
+    };
+    std::size_t n = 0;
+    while (n < pixels) {
+        std::size_t count = 1;
+        bool run = false;
+        if (type == kRunLengthTrueColour) {
+            if (!file.Has(at, 1))
+                return Fail(error, path, "file ends inside its pixel data");
+            const std::uint8_t packet = *file.At(at++);
+            count = (packet & 0x7F) + 1u;
+            run = packet & 0x80;
+        } else {
+            count = pixels;
+        }
+        if (count > pixels - n)
+            count = pixels - n;
+        if (!file.Has(at, (run ? 1 : count) * pixelBytes))
+            return Fail(error, path, "file ends inside its pixel data");
+        for (std::size_t k = 0; k < count; ++k, ++n)
+            place(n, file.At(run ? at : at + k * pixelBytes));
+        at += (run ? 1 : count) * pixelBytes;
+    }
+    return true;
+}
+
+}  // namespace fovella
