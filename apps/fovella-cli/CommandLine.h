@@ -6,19 +6,29 @@
 
 namespace fovella::cli {
 
+// Where the focal length comes from.
+enum class FocalSource {
+    Auto,    // the file's EXIF value when it has one, else -f
+    Exif,    // the file's EXIF value only
+    Manual,  // -f only
+};
+
 struct Options {
     bool help = false;
     bool version = false;
+    bool info = false;       // --info: describe the inputs, write nothing
     float focalMm = 0;       // -f/--focal, rounded to single precision
     bool focalGiven = false;
+    FocalSource focalSource = FocalSource::Auto;
     double fineTune = 1;     // --fine-tune
-    std::string input;
+    int quality = 95;        // -q/--quality, for JPEG output
+    std::vector<std::string> inputs;
     std::string output;      // -o
 };
 
 // Fills `options` from the arguments after the program name. False, with a
-// one-line reason, for an unknown option, a missing value, a number that is
-// not a finite positive number, or a missing input or output.
+// one-line reason, for an unknown option, a missing value, a number out of
+// range, or a missing input or output.
 bool ParseCommandLine(const std::vector<std::string>& arguments, Options& options,
                       std::string& error);
 

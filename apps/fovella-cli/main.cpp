@@ -23,5 +23,7 @@ int main(int argc, char** argv)
         std::cout << "fovella-cli " FOVELLA_VERSION "\n";
         return 0;
     }
+    if (options.info)
+        return DescribeFiles(options, std::cout, std::cerr);
     return CorrectFile(options, std::cerr);
 }

@@ -18,13 +18,31 @@ TEST(CommandLine, ReadsFocalLengthFineTuneInputAndOutput)
         << error;
     EXPECT_EQ(options.focalMm, 5.8f);
     EXPECT_EQ(options.fineTune, 1.5);
-    EXPECT_EQ(options.input, "in.bmp");
+    EXPECT_EQ(options.inputs, std::vector<std::string>{"in.bmp"});
+    EXPECT_EQ(options.quality, 95);
+    EXPECT_EQ(options.focalSource, FocalSource::Auto);
     EXPECT_EQ(options.output, "out.bmp");
 
     Options defaults;
     ASSERT_TRUE(Parse({"in.bmp", "--focal", "24", "-o", "out.bmp"}, defaults, error));
     EXPECT_EQ(defaults.fineTune, 1.0);
     EXPECT_EQ(defaults.focalMm, 24.0f);
+}
+
+TEST(CommandLine, QualityFocalSourceAndInfo)
+{
+    Options options;
+    std::string error;
+    ASSERT_TRUE(Parse({"-q", "80", "--focal-source", "exif", "a.jpg", "-o", "b.jpg"}, options, error))
+        << error;
+    EXPECT_EQ(options.quality, 80);
+    EXPECT_EQ(options.focalSource, FocalSource::Exif);
+    EXPECT_FALSE(options.focalGiven);
+
+    Options info;
+    ASSERT_TRUE(Parse({"--info", "a.jpg", "b.png"}, info, error)) << error;
+    EXPECT_TRUE(info.info);
+    EXPECT_EQ(info.inputs.size(), 2u);
 }
 
 TEST(CommandLine, HelpAndVersionNeedNothingElse)
@@ -67,7 +85,11 @@ INSTANTIATE_TEST_SUITE_P(
                     Wrong{"OutputWithoutValue", {"-f", "5", "a.bmp", "-o"}, "needs a value"},
                     Wrong{"NoInput", {"-f", "5", "-o", "b.bmp"}, "no input file"},
                     Wrong{"NoOutput", {"-f", "5", "a.bmp"}, "no output file"},
-                    Wrong{"NoFocal", {"a.bmp", "-o", "b.bmp"}, "no focal length"},
+                    Wrong{"ManualWithoutFocal", {"--focal-source", "manual", "a.bmp", "-o", "b.bmp"}, "no focal length"},
+                    Wrong{"BadFocalSource", {"--focal-source", "lens", "a.bmp", "-o", "b.bmp"}, "'lens'"},
+                    Wrong{"QualityTooHigh", {"-q", "101", "a.jpg", "-o", "b.jpg"}, "quality '101'"},
+                    Wrong{"QualityNotWhole", {"-q", "9.5", "a.jpg", "-o", "b.jpg"}, "quality '9.5'"},
+                    Wrong{"InfoWithoutFiles", {"--info"}, "no file to describe"},
                     Wrong{"TwoInputs", {"-f", "5", "a.bmp", "c.bmp", "-o", "b.bmp"}, "more than one input"},
                     Wrong{"UnknownOption", {"-x", "a.bmp"}, "unknown option -x"}),
     [](const testing::TestParamInfo<Wrong>& info) { return info.param.name; });
