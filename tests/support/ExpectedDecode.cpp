@@ -28,7 +28,7 @@ bool ExpectedDecode::Accepts(const std::string& md5) const
     for (const std::string& reference : referenceMd5)
         if (md5 == reference)
             return true;
-    return false;
+    return !from16bitMd5.empty() && from16bitMd5.find("highbyte=" + md5) != std::string::npos;
 }
 
 std::vector<ExpectedDecode> LoadExpectedDecode(const std::string& testDataDir,
@@ -49,6 +49,7 @@ std::vector<ExpectedDecode> LoadExpectedDecode(const std::string& testDataDir,
         row.height = c[3].empty() ? 0 : std::stoi(c[3]);
         row.pilMd5 = c[6];
         row.imageMagickMd5 = c[7];
+        row.from16bitMd5 = c[10];
         if (!c[11].empty())
             row.referenceMd5 = Split(c[11], ';');
         row.notes = c[13];

@@ -12,10 +12,11 @@ struct ExpectedDecode {
     int width = 0, height = 0;
     std::string pilMd5, imageMagickMd5;
     std::vector<std::string> referenceMd5;  // the suite's own acceptable renderings
+    std::string from16bitMd5;               // "highbyte=...;round=...;floor=..." for 16-bit files
     std::string notes;
 
     // True when `md5` is a rendering that one of the independent decoders or
-    // the suite's own reference gives.
+    // the suite's own reference gives (for 16-bit files: their high bytes).
     bool Accepts(const std::string& md5) const;
 };
 

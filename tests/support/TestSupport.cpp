@@ -170,16 +170,21 @@ std::string Md5Hex(const std::uint8_t* data, std::size_t size)
 std::string PictureMd5(const Image& image)
 {
     const int channels = ChannelCount(image.GetPixelType());
+    // 16-bit samples are in the host's (little-endian) order: the high byte
+    // is the second.
+    const int sampleBytes = SampleBytes(image.GetSampleType());
+    const int high = sampleBytes - 1;
     std::vector<std::uint8_t> rgb;
     rgb.reserve(std::size_t(image.Width()) * image.Height() * 3);
     for (int y = 0; y < image.Height(); ++y) {
         const int row = image.GetRowOrder() == BottomUp ? image.Height() - 1 - y : y;
         const std::uint8_t* p = image.Rows()[row];
-        for (int x = 0; x < image.Width(); ++x, p += channels) {
+        for (int x = 0; x < image.Width(); ++x, p += channels * sampleBytes) {
+            auto c = [&](int k) { return p[k * sampleBytes + high]; };
             switch (image.GetPixelType()) {
-            case Gray: rgb.insert(rgb.end(), {p[0], p[0], p[0]}); break;
-            case Bgr: rgb.insert(rgb.end(), {p[2], p[1], p[0]}); break;
-            default: rgb.insert(rgb.end(), {p[0], p[1], p[2]}); break;
+            case Gray: rgb.insert(rgb.end(), {c(0), c(0), c(0)}); break;
+            case Bgr: rgb.insert(rgb.end(), {c(2), c(1), c(0)}); break;
+            default: rgb.insert(rgb.end(), {c(0), c(1), c(2)}); break;  // alpha dropped
             }
         }
     }

@@ -36,8 +36,9 @@ void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& by
 
 // Lower-case hex MD5 of a byte string.
 std::string Md5Hex(const std::uint8_t* data, std::size_t size);
-// MD5 of the picture as packed 8-bit RGB, top row first: the checksum the
-// test data's expected-decode.tsv gives.
+// MD5 of the picture as packed 8-bit RGB, top row first, alpha dropped and
+// 16-bit samples reduced to their high byte: the checksum convention of the
+// test data's expected-decode.tsv.
 std::string PictureMd5(const Image& image);
 
 // Fills every byte of an 8-bit image with a pattern that differs in every

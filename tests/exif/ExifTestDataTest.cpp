@@ -1,0 +1,48 @@
+// Focal lengths of real camera files against what exiftool reads from the
+// first APP1 block of each (rationals taken as signed 32-bit numbers).
+#include "codecs/ImageFile.h"
+#include "exif/ExifReader.h"
+#include "image/MemoryImage.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace fovella {
+namespace {
+
+TEST(ExifTestData, FocalLengthOfEveryCameraFile)
+{
+    FOVELLA_REQUIRE_TESTDATA(dir);
+    std::ifstream table(dir + "/expected-exif.tsv");
+    std::string line;
+    std::getline(table, line);
+    int compared = 0, withFocal = 0;
+    while (std::getline(table, line)) {
+        std::vector<std::string> c;
+        std::istringstream cells(line);
+        for (std::string cell; std::getline(cells, cell, '\t');)
+            c.push_back(cell);
+        ASSERT_GE(c.size(), 8u) << line;
+        ImageFile file;
+        MemoryImage image;
+        if (!file.Load(dir + "/" + c[0], image, Unknown, KeepExif))
+            continue;  // a file that does not decode never gets this far
+        std::vector<std::uint8_t> block;
+        file.GetExifBlock(block);
+        std::ostringstream diagnostics;
+        const float focal = block.empty() ? 0 : ReadExif(block.data(), block.size(), diagnostics).FocalLength;
+        const double expected = c[4] == "exif" && c[7] != "none" ? std::atof(c[7].c_str()) : 0;
+        EXPECT_NEAR(focal, expected, 1e-4 * (1 + expected)) << c[0] << "\n" << diagnostics.str();
+        ++compared;
+        withFocal += expected > 0;
+    }
+    EXPECT_GE(compared, 100);
+    EXPECT_GE(withFocal, 60);
+}
+
+}  // namespace
+}  // namespace fovella
