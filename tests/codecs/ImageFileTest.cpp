@@ -1,0 +1,275 @@
+// The dispatcher and the JPEG and PNG codecs behind it.
+#include "codecs/ImageFile.h"
+#include "image/DibImage.h"
+#include "image/MemoryImage.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstring>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fovella {
+namespace {
+
+TEST(ImageFile, ClassifiesByTheNamesLastExtensionOnly)
+{
+    const ImageFile file;
+    EXPECT_EQ(file.ClassifyExtension("photo.JPG"), Jpeg);
+    EXPECT_EQ(file.ClassifyExtension("photo.Jpeg"), Jpeg);
+    EXPECT_EQ(file.ClassifyExtension("photo.jpeg"), Jpeg);
+    EXPECT_EQ(file.ClassifyExtension("archive.tar.png"), Png);
+    EXPECT_EQ(file.ClassifyExtension("a.BMP"), Bmp);
+    EXPECT_EQ(file.ClassifyExtension("a.tif"), Tiff);
+    EXPECT_EQ(file.ClassifyExtension("a.TIFF"), Tiff);
+    EXPECT_EQ(file.ClassifyExtension("a.tga"), Tga);
+    EXPECT_EQ(file.ClassifyExtension("a.pcx"), Pcx);
+    EXPECT_EQ(file.ClassifyExtension("photo.jpe"), Unknown);
+    EXPECT_EQ(file.ClassifyExtension("photo"), Unknown);
+    EXPECT_EQ(file.ClassifyExtension("my.folder/image"), Unknown);
+    EXPECT_EQ(file.ClassifyExtension("photo.jpgx"), Unknown);
+}
+
+class ImageFileIo : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(picture.Create(33, 21, Rgb, SampleU8, BottomUp));
+        for (int y = 0; y < 21; ++y)
+            for (int x = 0; x < 33 * 3; ++x)
+                picture.Rows()[y][x] = std::uint8_t(x / 3 * 3 + y * 4 + x % 3 * 20);
+    }
+
+    test::ScratchDir dir;
+    DibImage picture;
+    ImageFile file;
+};
+
+TEST_F(ImageFileIo, UnknownFormatsAreNeitherReadNorWritten)
+{
+    test::WriteFileBytes(dir.File("photo.jpe"), {0xFF, 0xD8});
+    DibImage image;
+    EXPECT_FALSE(file.Load(dir.File("photo.jpe"), image, Unknown, KeepExif));
+    EXPECT_FALSE(file.Error().empty());
+    for (ImageFileFormat format : {Tiff, Pcx, Tga, Ico, Pgm, Ppm, Unknown})
+        EXPECT_FALSE(file.Save(dir.File("out.tif"), picture, format, 90, 0)) << format;
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"photo.jpe"});
+}
+
+TEST_F(ImageFileIo, ExtensionAloneDecides)
+{
+    ASSERT_TRUE(file.Save(dir.File("real.png"), picture, Unknown, 100, 0));
+    ASSERT_EQ(::rename(dir.File("real.png").c_str(), dir.File("fake.jpg").c_str()), 0);
+    DibImage image;
+    EXPECT_FALSE(file.Load(dir.File("fake.jpg"), image, Unknown, KeepExif));
+    EXPECT_TRUE(file.Load(dir.File("fake.jpg"), image, Png, 0)) << file.Error();
+}
+
+TEST_F(ImageFileIo, PngRoundTripsEveryFormatItHolds)
+{
+    const PixelType types[] = {Gray, Rgb, Rgba};
+    for (PixelType type : types)
+        for (SampleType samples : {SampleU8, SampleU16})
+            for (RowOrder order : {BottomUp, TopDown}) {
+                MemoryImage image;
+                ASSERT_TRUE(image.Create(17, 9, type, samples, order));
+                test::FillGradient(image, int(type) * 3 + int(samples));
+                ASSERT_TRUE(file.Save(dir.File("rt.png"), image, Png, 100, 0)) << file.Error();
+                MemoryImage back;
+                ASSERT_TRUE(file.Load(dir.File("rt.png"), back, Unknown, 0)) << file.Error();
+                ASSERT_EQ(back.GetPixelType(), type);
+                ASSERT_EQ(back.GetSampleType(), samples);
+                EXPECT_EQ(back.GetRowOrder(), BottomUp);
+                const std::size_t bytes = std::size_t(17) * image.BytesPerPixel();
+                for (int y = 0; y < 9; ++y) {
+                    const int from = order == BottomUp ? y : 8 - y;
+                    EXPECT_EQ(std::memcmp(back.Rows()[y], image.Rows()[from], bytes), 0)
+                        << "type " << type << " samples " << samples << " row " << y;
+                }
+            }
+}
+
+TEST_F(ImageFileIo, SixteenBitPngSamplesAreBigEndianInTheFile)
+{
+    MemoryImage image;
+    ASSERT_TRUE(image.Create(1, 1, Gray, SampleU16, BottomUp));
+    image.Rows()[0][0] = 0x34;  // host order: 0x1234
+    image.Rows()[0][1] = 0x12;
+    ASSERT_TRUE(file.Save(dir.File("g16.png"), image, Png, 100, 0));
+    DibImage dib;
+    EXPECT_FALSE(file.Load(dir.File("g16.png"), dib, Unknown, 0));  // a display image holds 8 bits only
+    MemoryImage back;
+    ASSERT_TRUE(file.Load(dir.File("g16.png"), back, Unknown, 0));
+    EXPECT_EQ(back.Rows()[0][0], 0x34);
+    EXPECT_EQ(back.Rows()[0][1], 0x12);
+}
+
+TEST_F(ImageFileIo, WritersRefuseFormatsTheyCannotHoldWithoutAFile)
+{
+    DibImage bgr;
+    ASSERT_TRUE(bgr.Create(4, 4, Bgr, SampleU8, BottomUp));
+    MemoryImage gray, deep;
+    ASSERT_TRUE(gray.Create(4, 4, Gray, SampleU8, BottomUp));
+    ASSERT_TRUE(deep.Create(4, 4, Rgb, SampleU16, BottomUp));
+    EXPECT_FALSE(file.Save(dir.File("a.png"), bgr, Png, 100, 0));
+    EXPECT_FALSE(file.Save(dir.File("a.jpg"), bgr, Jpeg, 90, 1));
+    EXPECT_FALSE(file.Save(dir.File("b.jpg"), gray, Jpeg, 90, 1));
+    EXPECT_FALSE(file.Save(dir.File("c.jpg"), deep, Jpeg, 90, 1));
+    EXPECT_TRUE(dir.Entries().empty());
+}
+
+TEST_F(ImageFileIo, JpegQualityIsLimitedAndRowOrderDoesNotMatter)
+{
+    ASSERT_TRUE(file.Save(dir.File("q0.jpg"), picture, Jpeg, 0, 0));
+    ASSERT_TRUE(file.Save(dir.File("qm5.jpg"), picture, Jpeg, -5, 0));
+    ASSERT_TRUE(file.Save(dir.File("q100.jpg"), picture, Jpeg, 100, 0));
+    ASSERT_TRUE(file.Save(dir.File("q150.jpg"), picture, Jpeg, 150, 0));
+    EXPECT_EQ(test::ReadFileBytes(dir.File("q0.jpg")), test::ReadFileBytes(dir.File("qm5.jpg")));
+    EXPECT_EQ(test::ReadFileBytes(dir.File("q100.jpg")), test::ReadFileBytes(dir.File("q150.jpg")));
+    EXPECT_NE(test::ReadFileBytes(dir.File("q0.jpg")), test::ReadFileBytes(dir.File("q100.jpg")));
+
+    DibImage topDown;
+    ASSERT_TRUE(topDown.Create(33, 21, Rgb, SampleU8, TopDown));
+    for (int y = 0; y < 21; ++y)
+        std::memcpy(topDown.Rows()[y], picture.Rows()[20 - y], 99);
+    ASSERT_TRUE(file.Save(dir.File("td.jpg"), topDown, Jpeg, 100, 0));
+    EXPECT_EQ(test::ReadFileBytes(dir.File("td.jpg")), test::ReadFileBytes(dir.File("q100.jpg")));
+
+    // Quality 100 comes back within a few levels, the right way up.
+    DibImage back;
+    ASSERT_TRUE(file.Load(dir.File("q100.jpg"), back, Unknown, 0));
+    EXPECT_EQ(back.GetRowOrder(), BottomUp);
+    int worst = 0;
+    for (int y = 0; y < 21; ++y)
+        for (int x = 0; x < 99; ++x)
+            worst = std::max(worst, std::abs(back.Rows()[y][x] - picture.Rows()[y][x]));
+    EXPECT_LE(worst, 16);
+}
+
+std::vector<std::uint8_t> Segment(const std::vector<std::uint8_t>& jpeg, std::size_t at)
+{
+    const std::size_t length = std::size_t(jpeg[at + 2]) << 8 | jpeg[at + 3];
+    return std::vector<std::uint8_t>(jpeg.begin() + at + 4, jpeg.begin() + at + 2 + length);
+}
+
+TEST_F(ImageFileIo, ExifBlockIsWrittenRightAfterTheJfifMarker)
+{
+    std::vector<std::uint8_t> block = {'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8, 0, 0};
+    for (int k = 0; k < 300; ++k)
+        block.push_back(std::uint8_t(k));
+    file.SetExifBlock(block);
+    ASSERT_TRUE(file.Save(dir.File("exif.jpg"), picture, Jpeg, 90, 1));
+    const std::vector<std::uint8_t> bytes = test::ReadFileBytes(dir.File("exif.jpg"));
+    ASSERT_GT(bytes.size(), 30u);
+    EXPECT_EQ(bytes[2], 0xFF);
+    EXPECT_EQ(bytes[3], 0xE0);  // JFIF APP0
+    const std::size_t app1 = 2 + 2 + ((std::size_t(bytes[4]) << 8) | bytes[5]);
+    EXPECT_EQ(bytes[app1], 0xFF);
+    EXPECT_EQ(bytes[app1 + 1], 0xE1);
+    EXPECT_EQ(Segment(bytes, app1), block);
+
+    ImageFile reader;
+    DibImage image;
+    ASSERT_TRUE(reader.Load(dir.File("exif.jpg"), image, Unknown, KeepExif));
+    std::vector<std::uint8_t> kept;
+    reader.GetExifBlock(kept);
+    EXPECT_EQ(kept, block);
+    ASSERT_TRUE(reader.Load(dir.File("exif.jpg"), image, Unknown, 0));
+    reader.GetExifBlock(kept);
+    EXPECT_TRUE(kept.empty());
+
+    // Without writeExif, or with an empty block, no APP1 marker is written.
+    ASSERT_TRUE(file.Save(dir.File("plain.jpg"), picture, Jpeg, 90, 0));
+    file.SetExifBlock({});
+    ASSERT_TRUE(file.Save(dir.File("empty.jpg"), picture, Jpeg, 90, 1));
+    for (const char* name : {"plain.jpg", "empty.jpg"}) {
+        const std::vector<std::uint8_t> plain = test::ReadFileBytes(dir.File(name));
+        const std::size_t next = 2 + 2 + ((std::size_t(plain[4]) << 8) | plain[5]);
+        EXPECT_NE(plain[next + 1], 0xE1) << name;
+    }
+}
+
+TEST_F(ImageFileIo, LoadingAnotherFileEmptiesTheExifBlock)
+{
+    file.SetExifBlock({'E', 'x', 'i', 'f', 0, 0});
+    ASSERT_TRUE(file.Save(dir.File("a.jpg"), picture, Jpeg, 90, 1));
+    ASSERT_TRUE(file.Save(dir.File("b.bmp"), picture, Bmp, 100, 0));
+    DibImage image;
+    ASSERT_TRUE(file.Load(dir.File("a.jpg"), image, Unknown, KeepExif));
+    std::vector<std::uint8_t> kept;
+    file.GetExifBlock(kept);
+    EXPECT_EQ(kept.size(), 6u);
+    ASSERT_TRUE(file.Load(dir.File("b.bmp"), image, Unknown, KeepExif));
+    file.GetExifBlock(kept);
+    EXPECT_TRUE(kept.empty());
+}
+
+TEST_F(ImageFileIo, DamagedFilesAreRefused)
+{
+    ASSERT_TRUE(file.Save(dir.File("good.jpg"), picture, Jpeg, 90, 0));
+    ASSERT_TRUE(file.Save(dir.File("good.png"), picture, Png, 100, 0));
+    std::vector<std::uint8_t> png = test::ReadFileBytes(dir.File("good.png"));
+    png.resize(png.size() / 2);
+    test::WriteFileBytes(dir.File("cut.png"), png);
+    std::vector<std::uint8_t> notJpeg = {'G', 'I', 'F', '8', '9', 'a', 0, 0};
+    test::WriteFileBytes(dir.File("gif.jpg"), notJpeg);
+    std::vector<std::uint8_t> jpeg = test::ReadFileBytes(dir.File("good.jpg"));
+    jpeg.resize(40);
+    test::WriteFileBytes(dir.File("cut.jpg"), jpeg);
+    for (const char* name : {"cut.png", "gif.jpg", "cut.jpg"}) {
+        DibImage image;
+        EXPECT_FALSE(file.Load(dir.File(name), image, Unknown, KeepExif)) << name;
+        EXPECT_FALSE(file.Error().empty()) << name;
+    }
+}
+
+// The disk fills up during the save: simulated by a file-size limit in a
+// child process. The old file must survive, and no temporary be left.
+void ExpectFullDiskKeepsTheOldFile(const test::ScratchDir& dir, const Image& picture,
+                                   ImageFileFormat format, const char* name)
+{
+    const std::string target = dir.File(name);
+    const std::vector<std::uint8_t> old(100, 'o');
+    test::WriteFileBytes(target, old);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{512, 512};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ImageFile file;
+        ::_exit(file.Save(target, picture, format, 100, 0) ? 0 : 3);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 3) << name;
+    EXPECT_EQ(test::ReadFileBytes(target), old) << name;
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{name});
+    std::remove(target.c_str());
+}
+
+TEST_F(ImageFileIo, FullDiskKeepsTheOldFileForEveryWriter)
+{
+    DibImage large;
+    ASSERT_TRUE(large.Create(300, 200, Rgb, SampleU8, BottomUp));
+    test::FillGradient(large);
+    ExpectFullDiskKeepsTheOldFile(dir, large, Jpeg, "full.jpg");
+    ExpectFullDiskKeepsTheOldFile(dir, large, Png, "full.png");
+    ExpectFullDiskKeepsTheOldFile(dir, large, Bmp, "full.bmp");
+}
+
+TEST_F(ImageFileIo, TargetsThatCannotBeReplacedAreLeftAlone)
+{
+    ASSERT_EQ(::mkdir(dir.File("folder.jpg").c_str(), 0700), 0);
+    EXPECT_FALSE(file.Save(dir.File("folder.jpg"), picture, Jpeg, 90, 0));
+    EXPECT_FALSE(file.Save(dir.File("missing/x.png"), picture, Png, 100, 0));
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"folder.jpg"});
+}
+
+}  // namespace
+}  // namespace fovella
