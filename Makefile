@@ -5,7 +5,7 @@ JOBS       ?= $(shell nproc)
 SAMPLE     := samples/grid.bmp
 SAMPLE_MM  := 3
 
-.PHONY: all build run test test-release test-sanitize bench clean
+.PHONY: all build run test test-release test-sanitize fuzz bench clean
 
 all: build
 
@@ -19,9 +19,11 @@ run: build
 	$(BUILD)/apps/fovella-cli -f $(SAMPLE_MM) $(SAMPLE) -o out/grid-corrected.bmp
 	@echo "corrected $(SAMPLE) into out/grid-corrected.bmp"
 
+FUZZ_SECONDS ?= 20
+
 # The whole suite, then the whole suite again under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
-test: test-release test-sanitize
+# UndefinedBehaviorSanitizer, then every fuzz target for a short while.
+test: test-release test-sanitize fuzz
 
 test-release: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
@@ -31,9 +33,12 @@ test-sanitize:
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
+fuzz:
+	scripts/fuzz-smoke.sh $(FUZZ_SECONDS)
+
 # The remap's speed; beside OpenCV's cv::remap when libopencv-dev is installed.
 bench: build
 	$(BUILD)/bench/fovella-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) out
+	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz out

@@ -7,6 +7,7 @@ packages=(
   make cmake g++          # the build
   libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev  # codecs/
   libgtest-dev            # tests
+  clang libclang-rt-14-dev  # fuzz/ (libFuzzer)
   libbenchmark-dev        # bench/
 )
 

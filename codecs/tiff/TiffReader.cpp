@@ -46,7 +46,7 @@ bool LoadTiff(const std::string& path, Image& image, std::string* error)
         return Fail(error, path, "separate sample planes are not read");
     if (!FitsImageLimit(width, height, samples))
         return Fail(error, path, "picture larger than this program accepts");
-    if (TIFFScanlineSize64(tiff.get()) != tmsize_t(width) * samples)
+    if (TIFFScanlineSize64(tiff.get()) != std::uint64_t(width) * samples)
         return Fail(error, path, "rows of an unexpected size");
     if (!image.Create(int(width), int(height), samples == 3 ? Rgb : Rgba, SampleU8, BottomUp))
         return Fail(error, path, "the picture's format cannot be held here, or memory ran out");
