@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <functional>
+#include <thread>
 #include <cstring>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -269,6 +271,60 @@ TEST_F(ImageFileIo, TargetsThatCannotBeReplacedAreLeftAlone)
     EXPECT_FALSE(file.Save(dir.File("folder.jpg"), picture, Jpeg, 90, 0));
     EXPECT_FALSE(file.Save(dir.File("missing/x.png"), picture, Png, 100, 0));
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"folder.jpg"});
+}
+
+}  // namespace
+}  // namespace fovella
+
+namespace fovella {
+namespace {
+
+TEST(ImageFileThreads, TwoThreadsDecodeAndFailIndependently)
+{
+    test::ScratchDir dir;
+    DibImage picture;
+    ASSERT_TRUE(picture.Create(64, 48, Rgb, SampleU8, BottomUp));
+    test::FillGradient(picture);
+    ImageFile writer;
+    ASSERT_TRUE(writer.Save(dir.File("good.jpg"), picture, Jpeg, 90, 0));
+    test::WriteFileBytes(dir.File("bad.jpg"), {0xFF, 0xD8, 0xFF, 0xC0, 0, 2, 'x', 'y'});
+    DibImage reference;
+    ASSERT_TRUE(writer.Load(dir.File("good.jpg"), reference, Unknown, 0));
+    const std::string expected = test::PictureMd5(reference);
+
+    // Each thread's failures jump back into its own call only.
+    auto work = [&](const char* name, bool shouldLoad, int& wrong) {
+        for (int k = 0; k < 30; ++k) {
+            ImageFile file;
+            DibImage image;
+            const bool loaded = file.Load(dir.File(name), image, Unknown, KeepExif);
+            wrong += loaded != shouldLoad || (loaded && test::PictureMd5(image) != expected);
+        }
+    };
+    int wrongGood = 0, wrongBad = 0;
+    std::thread good(work, "good.jpg", true, std::ref(wrongGood));
+    std::thread bad(work, "bad.jpg", false, std::ref(wrongBad));
+    good.join();
+    bad.join();
+    EXPECT_EQ(wrongGood, 0);
+    EXPECT_EQ(wrongBad, 0);
+}
+
+TEST(ImageFileSafety, ReadOnlyFolderFailsAndKeepsItsFiles)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes into read-only folders";
+    test::ScratchDir dir;
+    const std::vector<std::uint8_t> old = {'o', 'l', 'd'};
+    test::WriteFileBytes(dir.File("keep.png"), old);
+    ASSERT_EQ(::chmod(dir.Path().c_str(), 0555), 0);
+    DibImage picture;
+    ImageFile file;
+    EXPECT_FALSE(file.Save(dir.File("keep.png"), picture, Png, 100, 0));
+    EXPECT_FALSE(file.Save(dir.File("new.jpg"), picture, Jpeg, 90, 0));
+    ::chmod(dir.Path().c_str(), 0755);
+    EXPECT_EQ(test::ReadFileBytes(dir.File("keep.png")), old);
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"keep.png"});
 }
 
 }  // namespace
