@@ -28,7 +28,7 @@ TEST(DirectoryScanner, ListsFilesInNameOrderIgnoringCaseHiddenIncluded)
 
     DirectoryScanner scanner;
     EXPECT_TRUE(scanner.Scan("*", dir.Path(), 1));
-    EXPECT_EQ(Names(scanner.Files()), (std::vector<std::string>{".hidden.jpg", "A.JPG", "B.jpg", "b.jpeg", "c.Png",
+    EXPECT_EQ(Names(scanner.Files()), (std::vector<std::string>{".hidden.jpg", "A.JPG", "b.jpeg", "B.jpg", "c.Png",
                                                                 "d e.bmp", "notes.txt", "é.png"}));
     EXPECT_EQ(scanner.Files().front().str(), dir.File(".hidden.jpg"));
     EXPECT_EQ(Names(scanner.Subfolders()), std::vector<std::string>{"sub"});
