@@ -23,23 +23,37 @@ bool ParseNumber(const std::string& text, double& value)
 
 std::string UsageText()
 {
-    return "Usage: fovella-cli [OPTIONS] INPUT -o OUTPUT\n"
+    return "Usage: fovella-cli [OPTIONS] INPUT...\n"
+           "       fovella-cli [OPTIONS] FILE -o OUTPUT\n"
            "       fovella-cli --info FILE...\n"
-           "Removes barrel distortion from the photograph INPUT and writes OUTPUT.\n"
-           "Reads JPEG, BMP, PNG, TIFF, PCX and TGA; writes JPEG, BMP and PNG, chosen\n"
-           "by the extension. JPEG output keeps the source's EXIF block.\n"
+           "Removes barrel distortion from photographs. Each INPUT is an image file or a\n"
+           "folder, meaning the JPEG, BMP and PNG files directly inside it. Results go to\n"
+           "a folder \"undistorted\" beside each source unless --out-dir or --suffix says\n"
+           "otherwise; JPEG results keep the source's EXIF block.\n"
            "\n"
-           "  -f, --focal MM           focal length the photograph was taken with, in mm\n"
-           "      --focal-source SRC   exif, manual or auto (default: the file's EXIF\n"
-           "                           focal length when it has one, else -f)\n"
+           "  -f, --focal MM           focal length the photographs were taken with, in mm\n"
+           "      --focal-source SRC   exif (files without an EXIF focal length are\n"
+           "                           skipped), manual (-f), or auto (default: EXIF when\n"
+           "                           the file has it, else -f)\n"
            "      --fine-tune F        factor on the correction's scale (default 1;\n"
            "                           0.2 to 5 on the window's slider)\n"
            "  -q, --quality N          JPEG quality, 0 to 100 (default 95)\n"
-           "  -o FILE                  the corrected file\n"
+           "      --out-dir DIR        put the results into DIR, under their own names\n"
+           "      --suffix S           put the results beside the sources, S added to\n"
+           "                           their names (\"\" replaces the sources)\n"
+           "  -o FILE                  the result of a single input file\n"
+           "      --overwrite ANSWER   when a result exists: ask (default; skip when not\n"
+           "                           on a terminal), all, skip or cancel\n"
+           "  -j, --jobs N             files prepared at the same time (default: one per\n"
+           "                           core); the results do not depend on it\n"
+           "      --dry-run            print what would be done, write nothing\n"
            "      --info               print size, format and EXIF focal length of each\n"
-           "                           FILE; writes nothing\n"
+           "                           FILE; write nothing\n"
            "  -h, --help               this text\n"
-           "      --version            the program's version\n";
+           "      --version            the program's version\n"
+           "\n"
+           "Exit status: 0 when every image file was saved, 1 when some were not,\n"
+           "2 for wrong usage, 130 when cancelled (Ctrl-C).\n";
 }
 
 bool ParseCommandLine(const std::vector<std::string>& arguments, Options& options,
@@ -104,6 +118,40 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, Options& option
             if (!value())
                 return false;
             options.output = text;
+        } else if (argument == "--out-dir") {
+            if (!value())
+                return false;
+            options.outDir = text;
+        } else if (argument == "--suffix") {
+            if (!value())
+                return false;
+            options.suffix = text;
+            options.suffixGiven = true;
+        } else if (argument == "--overwrite") {
+            if (!value())
+                return false;
+            if (text == "ask")
+                options.overwrite = OverwriteChoice::Ask;
+            else if (text == "all")
+                options.overwrite = OverwriteChoice::All;
+            else if (text == "skip")
+                options.overwrite = OverwriteChoice::Skip;
+            else if (text == "cancel")
+                options.overwrite = OverwriteChoice::Cancel;
+            else {
+                error = "overwrite answer '" + text + "' is not one of ask, all, skip, cancel";
+                return false;
+            }
+        } else if (argument == "-j" || argument == "--jobs") {
+            if (!value())
+                return false;
+            if (!ParseNumber(text, number) || number < 1 || number > 256 || number != std::floor(number)) {
+                error = "number of jobs '" + text + "' is not a whole number from 1 to 256";
+                return false;
+            }
+            options.jobs = int(number);
+        } else if (argument == "--dry-run") {
+            options.dryRun = true;
         } else if (argument.size() > 1 && argument[0] == '-') {
             error = "unknown option " + argument;
             return false;
@@ -119,12 +167,13 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, Options& option
     }
     if (options.info)
         return true;
-    if (options.inputs.size() > 1) {
-        error = "more than one input file: '" + options.inputs[0] + "' and '" + options.inputs[1] + "'";
+    const int placements = !options.output.empty() + !options.outDir.empty() + options.suffixGiven;
+    if (placements > 1) {
+        error = "-o, --out-dir and --suffix exclude each other";
         return false;
     }
-    if (options.output.empty()) {
-        error = "no output file (-o FILE)";
+    if (!options.output.empty() && options.inputs.size() > 1) {
+        error = "-o names the result of a single input file";
         return false;
     }
     if (options.focalSource == FocalSource::Manual && !options.focalGiven) {

@@ -9,26 +9,35 @@ namespace fovella::cli {
 // Where the focal length comes from.
 enum class FocalSource {
     Auto,    // the file's EXIF value when it has one, else -f
-    Exif,    // the file's EXIF value only
+    Exif,    // the file's EXIF value only; files without one are skipped
     Manual,  // -f only
 };
+
+// The answer to "the output file exists".
+enum class OverwriteChoice { Ask, All, Skip, Cancel };
 
 struct Options {
     bool help = false;
     bool version = false;
     bool info = false;       // --info: describe the inputs, write nothing
+    bool dryRun = false;     // --dry-run: say what would be done, write nothing
     float focalMm = 0;       // -f/--focal, rounded to single precision
     bool focalGiven = false;
     FocalSource focalSource = FocalSource::Auto;
     double fineTune = 1;     // --fine-tune
     int quality = 95;        // -q/--quality, for JPEG output
-    std::vector<std::string> inputs;
-    std::string output;      // -o
+    std::vector<std::string> inputs;  // files and folders
+    std::string output;      // -o, for a single input file
+    std::string outDir;      // --out-dir; empty: "undistorted" beside each source
+    bool suffixGiven = false;
+    std::string suffix;      // --suffix: results beside the sources
+    OverwriteChoice overwrite = OverwriteChoice::Ask;
+    int jobs = 0;            // -j/--jobs; 0: one per core
 };
 
 // Fills `options` from the arguments after the program name. False, with a
 // one-line reason, for an unknown option, a missing value, a number out of
-// range, or a missing input or output.
+// range, options that exclude each other, or no input.
 bool ParseCommandLine(const std::vector<std::string>& arguments, Options& options,
                       std::string& error);
 

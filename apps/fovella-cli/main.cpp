@@ -1,8 +1,10 @@
 #include "apps/Version.h"
 #include "apps/fovella-cli/CommandLine.h"
-#include "apps/fovella-cli/CorrectFile.h"
+#include "apps/fovella-cli/Commands.h"
+#include "apps/fovella-cli/ConsoleFrontEnd.h"
 
 #include <iostream>
+#include <unistd.h>
 
 int main(int argc, char** argv)
 {
@@ -23,7 +25,9 @@ int main(int argc, char** argv)
         std::cout << "fovella-cli " FOVELLA_VERSION "\n";
         return 0;
     }
+    Console console{std::cin, std::cout, std::cerr, ::isatty(0) == 1, ::isatty(2) == 1};
     if (options.info)
-        return DescribeFiles(options, std::cout, std::cerr);
-    return CorrectFile(options, std::cerr);
+        return DescribeFiles(options, console);
+    ConsoleFrontEnd::CatchInterrupt();
+    return CorrectFiles(options, console);
 }

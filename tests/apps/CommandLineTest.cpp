@@ -45,6 +45,21 @@ TEST(CommandLine, QualityFocalSourceAndInfo)
     EXPECT_EQ(info.inputs.size(), 2u);
 }
 
+TEST(CommandLine, FoldersPlacementOverwriteJobsAndDryRun)
+{
+    Options options;
+    std::string error;
+    ASSERT_TRUE(Parse({"pics", "more", "--suffix", "", "--overwrite", "all", "-j", "3", "--dry-run"}, options,
+                      error))
+        << error;
+    EXPECT_EQ(options.inputs, (std::vector<std::string>{"pics", "more"}));
+    EXPECT_TRUE(options.suffixGiven);
+    EXPECT_EQ(options.suffix, "");
+    EXPECT_EQ(options.overwrite, OverwriteChoice::All);
+    EXPECT_EQ(options.jobs, 3);
+    EXPECT_TRUE(options.dryRun);
+}
+
 TEST(CommandLine, HelpAndVersionNeedNothingElse)
 {
     Options help, version;
@@ -84,13 +99,15 @@ INSTANTIATE_TEST_SUITE_P(
                     Wrong{"FineTuneZero", {"-f", "5", "--fine-tune", "0", "a.bmp", "-o", "b.bmp"}, "fine-tune"},
                     Wrong{"OutputWithoutValue", {"-f", "5", "a.bmp", "-o"}, "needs a value"},
                     Wrong{"NoInput", {"-f", "5", "-o", "b.bmp"}, "no input file"},
-                    Wrong{"NoOutput", {"-f", "5", "a.bmp"}, "no output file"},
                     Wrong{"ManualWithoutFocal", {"--focal-source", "manual", "a.bmp", "-o", "b.bmp"}, "no focal length"},
                     Wrong{"BadFocalSource", {"--focal-source", "lens", "a.bmp", "-o", "b.bmp"}, "'lens'"},
                     Wrong{"QualityTooHigh", {"-q", "101", "a.jpg", "-o", "b.jpg"}, "quality '101'"},
                     Wrong{"QualityNotWhole", {"-q", "9.5", "a.jpg", "-o", "b.jpg"}, "quality '9.5'"},
                     Wrong{"InfoWithoutFiles", {"--info"}, "no file to describe"},
-                    Wrong{"TwoInputs", {"-f", "5", "a.bmp", "c.bmp", "-o", "b.bmp"}, "more than one input"},
+                    Wrong{"OutputForTwoInputs", {"-f", "5", "a.bmp", "c.bmp", "-o", "b.bmp"}, "single input file"},
+                    Wrong{"OutDirAndSuffix", {"--out-dir", "x", "--suffix", "_u", "a.bmp"}, "exclude each other"},
+                    Wrong{"BadOverwrite", {"--overwrite", "never", "a.bmp"}, "'never'"},
+                    Wrong{"ZeroJobs", {"-j", "0", "a.bmp"}, "jobs '0'"},
                     Wrong{"UnknownOption", {"-x", "a.bmp"}, "unknown option -x"}),
     [](const testing::TestParamInfo<Wrong>& info) { return info.param.name; });
 

@@ -1,0 +1,119 @@
+#include "apps/fovella-cli/Commands.h"
+
+#include "apps/fovella-cli/ConsoleFrontEnd.h"
+#include "batch/BatchRun.h"
+#include "codecs/ImageFile.h"
+#include "exif/ExifReader.h"
+#include "fs/DirectoryScanner.h"
+#include "fs/PathString.h"
+#include "image/DibImage.h"
+
+#include <cstdio>
+#include <ostream>
+#include <sstream>
+#include <thread>
+
+namespace fovella::cli {
+
+namespace {
+
+const char* FormatName(ImageFileFormat format)
+{
+    switch (format) {
+    case Jpeg: return "JPEG";
+    case Bmp: return "BMP";
+    case Png: return "PNG";
+    case Tiff: return "TIFF";
+    case Pcx: return "PCX";
+    case Tga: return "TGA";
+    default: return "unknown";
+    }
+}
+
+FocalUsage UsageOf(FocalSource source)
+{
+    switch (source) {
+    case FocalSource::Exif: return FocalUsage::ExifOnly;
+    case FocalSource::Manual: return FocalUsage::ManualOnly;
+    default: return FocalUsage::ExifOrManual;
+    }
+}
+
+}  // namespace
+
+int CorrectFiles(const Options& options, Console& console)
+{
+    // A folder stands for the files directly inside it, as the batch run of
+    // the window lists them.
+    std::vector<std::string> files;
+    for (const std::string& input : options.inputs) {
+        if (IsDirectory(input)) {
+            DirectoryScanner scanner;
+            scanner.Scan("*", input, 1);
+            files.insert(files.end(), scanner.Files().begin(), scanner.Files().end());
+        } else {
+            files.push_back(input);
+        }
+    }
+    if (!options.output.empty() && (files.size() != 1 || IsDirectory(options.inputs[0]))) {
+        console.errors << "fovella-cli: -o names the result of a single input file\n";
+        return 2;
+    }
+    int images = 0;
+    for (const std::string& file : files)
+        images += IsBatchImage(file);
+
+    BatchOptions batch;
+    batch.saveMode = options.suffixGiven ? SaveMode::Suffix : SaveMode::OtherFolder;
+    batch.folder = options.outDir;
+    batch.suffix = options.suffix;
+    batch.output = options.output;
+    batch.quality = options.quality;
+    batch.focalUsage = UsageOf(options.focalSource);
+    batch.useFineTune = true;
+    batch.jobs = options.jobs > 0 ? options.jobs : int(std::max(1u, std::thread::hardware_concurrency()));
+    batch.dryRun = options.dryRun;
+
+    ConsoleFrontEnd frontEnd(options.overwrite, images, console.in, console.out, console.errors,
+                             console.interactive, console.showProgress);
+    const std::string label = options.inputs.size() == 1 ? options.inputs[0] : "of the inputs";
+    const BatchResult result = BatchRun(frontEnd).RunFiles(
+        files, batch, options.focalGiven ? options.focalMm : 0.0f, options.fineTune, "", label);
+    switch (result.outcome) {
+    case BatchOutcome::NotStarted: return 1;
+    case BatchOutcome::Cancelled:
+        console.errors << "fovella-cli: cancelled\n";
+        return 130;
+    case BatchOutcome::Completed: break;
+    }
+    const int done = options.dryRun ? frontEnd.Described() : result.counts.savedFiles;
+    return done == result.counts.imageFiles ? 0 : 1;
+}
+
+int DescribeFiles(const Options& options, Console& console)
+{
+    int status = 0;
+    for (const std::string& path : options.inputs) {
+        ImageFile file;
+        DibImage image;
+        if (!file.Load(path, image, Unknown, KeepExif)) {
+            console.errors << "fovella-cli: cannot read " << file.Error() << "\n";
+            status = 1;
+            continue;
+        }
+        std::vector<std::uint8_t> exif;
+        file.GetExifBlock(exif);
+        std::ostringstream diagnostics;
+        const float focal = exif.empty() ? 0 : ReadExif(exif.data(), exif.size(), diagnostics).FocalLength;
+        char focalText[64];
+        if (focal > 0)
+            std::snprintf(focalText, sizeof focalText, "EXIF focal length: %.3f mm", double(focal));
+        else
+            std::snprintf(focalText, sizeof focalText, "EXIF focal length: none");
+        console.out << path << ": " << image.Width() << " x " << image.Height() << ", "
+                    << FormatName(file.ClassifyExtension(path)) << ", " << focalText << "\n";
+    }
+    return status;
+}
+
+}  // namespace fovella::cli

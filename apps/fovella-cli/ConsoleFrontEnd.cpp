@@ -1,0 +1,123 @@
+#include "apps/fovella-cli/ConsoleFrontEnd.h"
+
+#include "fs/PathString.h"
+
+#include <csignal>
+#include <cstdio>
+#include <istream>
+#include <ostream>
+
+namespace fovella::cli {
+
+namespace {
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+void OnInterrupt(int) { g_interrupted = 1; }
+
+// The codecs' reasons begin with the quoted path, which the message names.
+std::string WithoutPath(const std::string& reason)
+{
+    const auto at = reason.find("': ");
+    return reason.rfind('\'', 0) == 0 && at != std::string::npos ? reason.substr(at + 3) : reason;
+}
+
+std::string OneLine(std::string text)
+{
+    for (std::size_t at; (at = text.find('\n')) != std::string::npos;)
+        text.replace(at, 1, " ");
+    return text;
+}
+
+}  // namespace
+
+ConsoleFrontEnd::ConsoleFrontEnd(OverwriteChoice overwrite, int images, std::istream& in,
+                                 std::ostream& out, std::ostream& errors, bool interactive,
+                                 bool showProgress)
+    : m_overwrite(overwrite), m_images(images), m_in(in), m_out(out), m_errors(errors),
+      m_interactive(interactive), m_showProgress(showProgress)
+{
+}
+
+void ConsoleFrontEnd::CatchInterrupt() { std::signal(SIGINT, OnInterrupt); }
+
+void ConsoleFrontEnd::ShowMessage(const std::string& text, const std::string&, MessageIcon icon,
+                                  const std::string& reason)
+{
+    ClearProgressLine();
+    if (icon == MessageIcon::Information) {
+        m_out << text << "\n";
+        return;
+    }
+    m_errors << "fovella-cli: " << OneLine(text);
+    if (!reason.empty())
+        m_errors << " (" << WithoutPath(reason) << ")";
+    m_errors << "\n";
+}
+
+OverwriteAnswer ConsoleFrontEnd::AskOverwrite(const std::string& text)
+{
+    switch (m_overwrite) {
+    case OverwriteChoice::All: return OverwriteAnswer::OverwriteAll;
+    case OverwriteChoice::Skip: return OverwriteAnswer::Skip;
+    case OverwriteChoice::Cancel: return OverwriteAnswer::Cancel;
+    case OverwriteChoice::Ask: break;
+    }
+    if (!m_interactive)
+        return OverwriteAnswer::Skip;
+    ClearProgressLine();
+    for (;;) {
+        m_errors << text << "\" already exists. [o]verwrite, overwrite [a]ll, [s]kip, [c]ancel? "
+                 << std::flush;
+        std::string answer;
+        if (!std::getline(m_in, answer))
+            return OverwriteAnswer::Cancel;
+        switch (answer.empty() ? '\0' : answer[0]) {
+        case 'o': case 'O': return OverwriteAnswer::Overwrite;
+        case 'a': case 'A': return OverwriteAnswer::OverwriteAll;
+        case 's': case 'S': return OverwriteAnswer::Skip;
+        case 'c': case 'C': return OverwriteAnswer::Cancel;
+        }
+    }
+}
+
+void ConsoleFrontEnd::CloseProgress() { ClearProgressLine(); }
+
+void ConsoleFrontEnd::SetText(BatchControl control, const std::string& text)
+{
+    if (control == kImageLabel) {
+        ++m_started;
+        m_current = text.substr(text.find("image ") + 6);
+    }
+}
+
+void ConsoleFrontEnd::SetBar(BatchControl control, int percent)
+{
+    if (!m_showProgress || control != kImageBar)
+        return;
+    char line[64];
+    std::snprintf(line, sizeof line, "\r[%d/%d] %3d%% ", m_started, m_images, percent);
+    m_errors << line << m_current << "\x1b[K" << std::flush;
+    m_progressShown = true;
+}
+
+bool ConsoleFrontEnd::PollCancelled() { return g_interrupted != 0; }
+
+void ConsoleFrontEnd::DescribeDryRun(const DryRunLine& line)
+{
+    ClearProgressLine();
+    char numbers[128];
+    std::snprintf(numbers, sizeof numbers, "focal length %.3f mm (%s), scale %.2f px",
+                  double(line.focalMm), line.focalFromExif ? "EXIF" : "manual", line.scale);
+    m_out << line.source << " -> " << line.output << ": " << numbers << "\n";
+    ++m_described;
+}
+
+void ConsoleFrontEnd::ClearProgressLine()
+{
+    if (m_progressShown)
+        m_errors << "\r\x1b[K" << std::flush;
+    m_progressShown = false;
+}
+
+}  // namespace fovella::cli

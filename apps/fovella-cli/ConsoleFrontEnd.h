@@ -1,0 +1,53 @@
+// The batch run's front end on a terminal: messages on standard error (the
+// summary on standard output), the overwrite question answered by the
+// --overwrite choice or at the terminal, a progress line when standard
+// error is a terminal, and Ctrl-C as Cancel.
+#pragma once
+
+#include "apps/fovella-cli/CommandLine.h"
+#include "batch/BatchFrontEnd.h"
+
+#include <iosfwd>
+
+namespace fovella::cli {
+
+class ConsoleFrontEnd : public BatchFrontEnd {
+public:
+    // `images`: how many image files the run will meet, for "file n of N".
+    ConsoleFrontEnd(OverwriteChoice overwrite, int images, std::istream& in, std::ostream& out,
+                    std::ostream& errors, bool interactive, bool showProgress);
+
+    bool ChooseOptions(BatchOptions&) override { return true; }
+    void ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
+                     const std::string& reason) override;
+    OverwriteAnswer AskOverwrite(const std::string& text) override;
+    void OpenProgress() override {}
+    void CloseProgress() override;
+    void SetText(BatchControl control, const std::string& text) override;
+    void SetBar(BatchControl control, int percent) override;
+    bool PollCancelled() override;
+    void DescribeDryRun(const DryRunLine& line) override;
+
+    int Described() const { return m_described; }
+
+    // Makes Ctrl-C set the flag that PollCancelled reads, instead of ending
+    // the program in the middle of a save.
+    static void CatchInterrupt();
+
+private:
+    void ClearProgressLine();
+
+    OverwriteChoice m_overwrite;
+    int m_images;
+    std::istream& m_in;
+    std::ostream& m_out;
+    std::ostream& m_errors;
+    bool m_interactive;
+    bool m_showProgress;
+    bool m_progressShown = false;
+    int m_started = 0;
+    int m_described = 0;
+    std::string m_current;
+};
+
+}  // namespace fovella::cli

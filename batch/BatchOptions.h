@@ -1,0 +1,48 @@
+// The choices of one batch run.
+#pragma once
+
+#include <string>
+
+namespace fovella {
+
+enum class SaveMode : int {
+    OtherFolder = 0,  // "Put processed files to another folder:"
+    Suffix = 1,       // "Append file names with a suffix:"
+};
+
+enum class FocalUsage : int {
+    ExifOnly = 0,     // "Use EXIF value only"
+    ManualOnly = 1,   // "Use manually set value only"
+    ExifOrManual = 2, // "Use EXIF value if possible, manual otherwise"
+};
+
+struct BatchOptions {
+    SaveMode saveMode = SaveMode::OtherFolder;
+    // Save mode 0. Empty: a folder "undistorted" beside each source.
+    std::string folder;
+    std::string suffix = "_u";
+    int quality = 95;
+    FocalUsage focalUsage = FocalUsage::ExifOnly;
+    // Unchecked: the neutral factor 1; checked: the window's factor.
+    bool useFineTune = false;
+
+    // For the command line only. A single file's output path, instead of
+    // the save mode's naming.
+    std::string output;
+    // Files prepared at once; the results are the same for any number.
+    int jobs = 1;
+    // Describe each file instead of correcting and saving it.
+    bool dryRun = false;
+};
+
+// What the window holds when it starts a run over its image's folder.
+struct BatchSource {
+    std::string currentPath;  // the current image; its folder is the one run
+    int width = 0, height = 0;
+    bool useExif = false;     // "Use EXIF value"
+    float exifFocal = 0;      // the current image's EXIF focal length
+    std::string focalText;    // the focal-length field, read as a decimal number
+    double fineTune = 1;      // the window's fine-tune factor
+};
+
+}  // namespace fovella

@@ -1,0 +1,412 @@
+#include "batch/BatchRun.h"
+
+#include "codecs/ImageFile.h"
+#include "exif/ExifReader.h"
+#include "fs/DirectoryScanner.h"
+#include "fs/PathString.h"
+#include "image/DibImage.h"
+#include "lens/LensModel.h"
+#include "lens/PixelScale.h"
+
+#include <atomic>
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <future>
+#include <memory>
+#include <set>
+#include <sstream>
+
+#include <filesystem>
+#include <system_error>
+
+namespace fovella {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double SecondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+bool EqualIgnoringCase(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t k = 0; k < a.size(); ++k)
+        if (std::tolower(static_cast<unsigned char>(a[k])) != std::tolower(static_cast<unsigned char>(b[k])))
+            return false;
+    return true;
+}
+
+std::string WithSeparator(const std::string& folder)
+{
+    return !folder.empty() && folder.back() == kNativePaths.separator ? folder
+                                                                      : folder + kNativePaths.separator;
+}
+
+std::string FocalText(const char* format, float focal)
+{
+    char text[96];
+    std::snprintf(text, sizeof text, format, double(focal));
+    return text;
+}
+
+std::string Percent(int value) { return std::to_string(value) + "%"; }
+
+// One file on its way through the run.
+struct Work {
+    enum class State { Loaded, LoadFailed, NoFocal, Corrected, Stopped };
+    State state = State::Loaded;
+    std::string path;
+    std::string error;
+    DibImage source, result;
+    std::vector<std::uint8_t> exif;  // the file's own block, never the window's
+    float focal = 0;
+    bool fromExif = false;
+    double scale = 0;
+    double loadSeconds = 0, remapSeconds = 0;
+};
+
+struct FocalChoice {
+    FocalUsage usage;
+    float manual;
+    double fineTune;
+};
+
+// Steps that need no front end: load, choose the focal length, remap.
+void Load(Work& work, ImageFile& file)
+{
+    const Clock::time_point start = Clock::now();
+    if (!file.Load(work.path, work.source, Unknown, KeepExif)) {
+        work.state = Work::State::LoadFailed;
+        work.error = file.Error();
+    } else {
+        file.GetExifBlock(work.exif);
+        work.state = Work::State::Loaded;
+    }
+    work.loadSeconds = SecondsSince(start);
+}
+
+void ChooseFocal(Work& work, const FocalChoice& choice)
+{
+    float exifFocal = 0;
+    if (!work.exif.empty() && choice.usage != FocalUsage::ManualOnly) {
+        std::ostringstream diagnostics;  // a damaged block simply has no focal length
+        exifFocal = ReadExif(work.exif.data(), work.exif.size(), diagnostics).FocalLength;
+    }
+    if (choice.usage == FocalUsage::ExifOnly && exifFocal == 0) {
+        work.state = Work::State::NoFocal;
+        return;
+    }
+    work.fromExif = choice.usage != FocalUsage::ManualOnly && exifFocal != 0;
+    work.focal = work.fromExif ? exifFocal : choice.manual;
+    work.scale = PixelScale(work.focal, work.source.Width(), work.source.Height(), choice.fineTune);
+}
+
+void Correct(Work& work, ProgressCallback callback, void* context)
+{
+    const Clock::time_point start = Clock::now();
+    const bool done = LensModel().Undistort(work.source, work.result, work.scale, callback, context);
+    work.remapSeconds = SecondsSince(start);
+    work.state = done ? Work::State::Corrected : Work::State::Stopped;
+}
+
+class Runner {
+public:
+    Runner(BatchFrontEnd& frontEnd, const std::vector<std::string>& files, const BatchOptions& options,
+           const FocalChoice& focal, const std::string& currentPath)
+        : m_frontEnd(frontEnd), m_files(files), m_options(options), m_focal(focal),
+          m_currentPath(currentPath)
+    {
+        m_result.counts.totalFiles = int(files.size());
+    }
+
+    BatchResult Run(const std::string& folderLabel)
+    {
+        if (!m_options.dryRun && !PrepareFolders())
+            return m_result;
+        m_frontEnd.OpenProgress();
+        m_frontEnd.SetText(kFolderLabel, "Undistorting directory " + folderLabel);
+        const bool completed = m_options.jobs > 1 ? RunInParallel() : RunInOrder();
+        if (!completed) {
+            m_frontEnd.CloseProgress();
+            m_result.outcome = BatchOutcome::Cancelled;
+            return m_result;
+        }
+        char summary[256];
+        std::snprintf(summary, sizeof summary,
+                      "Total number of files in folder: %i\nTotal number of image files in folder: "
+                      "%i\nTotal number of processed and saved image files: %i",
+                      m_result.counts.totalFiles, m_result.counts.imageFiles, m_result.counts.savedFiles);
+        m_frontEnd.ShowMessage(summary, "Undistort Directory", MessageIcon::Information);
+        m_frontEnd.CloseProgress();
+        m_result.outcome = BatchOutcome::Completed;
+        return m_result;
+    }
+
+private:
+    // Save mode 0: the output folder, one level, made before the first file.
+    bool PrepareFolders()
+    {
+        if (m_options.saveMode != SaveMode::OtherFolder || !m_options.output.empty())
+            return true;
+        std::set<std::string> folders;
+        if (!m_options.folder.empty())
+            folders.insert(m_options.folder);
+        else
+            for (const std::string& file : m_files)
+                if (IsBatchImage(file))
+                    folders.insert(GetDirectory(BatchOutputPath(file, m_options)));
+        for (const std::string& folder : folders) {
+            // One level only: a missing parent is an error; a name that exists
+            // already is not (a file there makes every save fail instead).
+            std::error_code error;
+            std::filesystem::create_directory(folder, error);
+            if (error && error != std::errc::file_exists && !IsDirectory(folder)) {
+                m_frontEnd.ShowMessage("The selected directory does not exist and cannot be created!",
+                                       "Undistort Directory", MessageIcon::Error);
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // One file after the other, reporting every column of every remap.
+    bool RunInOrder()
+    {
+        Work work;
+        for (m_index = 0; m_index < int(m_files.size()); ++m_index) {
+            work.path = m_files[m_index];
+            if (!IsBatchImage(work.path))
+                continue;
+            ++m_result.counts.imageFiles;
+            Load(work, m_file);
+            m_result.times.load += work.loadSeconds;
+            if (!ReportLoad(work))
+                continue;
+            ChooseFocal(work, m_focal);
+            if (!ReportFocal(work))
+                continue;
+            Correct(work, &Runner::Progress, this);
+            m_result.times.remap += work.remapSeconds;
+            if (work.state == Work::State::Stopped)
+                return false;
+            if (!Finish(work))
+                return false;
+        }
+        return true;
+    }
+
+    // Up to `jobs` files are loaded and corrected at once on their own
+    // threads; every question, message and save still comes in list order
+    // from this thread, so the files written do not depend on the number.
+    bool RunInParallel()
+    {
+        std::vector<int> images;
+        for (int i = 0; i < int(m_files.size()); ++i)
+            if (IsBatchImage(m_files[i]))
+                images.push_back(i);
+        std::atomic<bool> stop{false};
+        const auto prepare = [this, &stop](std::unique_ptr<Work> work) {
+            ImageFile file;
+            Load(*work, file);
+            if (work->state == Work::State::Loaded)
+                ChooseFocal(*work, m_focal);
+            if (work->state == Work::State::Loaded && work->scale > 0 && !m_options.dryRun)
+                Correct(*work, [](double, void* flag) { return !static_cast<std::atomic<bool>*>(flag)->load(); },
+                        &stop);
+            return work;
+        };
+        std::vector<std::future<std::unique_ptr<Work>>> pending(images.size());
+        auto launch = [&](std::size_t k) {
+            auto work = std::make_unique<Work>();
+            work->path = m_files[images[k]];
+            pending[k] = std::async(std::launch::async, prepare, std::move(work));
+        };
+        const std::size_t ahead = std::size_t(m_options.jobs);
+        for (std::size_t k = 0; k < images.size() && k < ahead; ++k)
+            launch(k);
+        bool completed = true;
+        for (std::size_t k = 0; k < images.size(); ++k) {
+            m_index = images[k];
+            ++m_result.counts.imageFiles;
+            while (pending[k].wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
+                if (m_frontEnd.PollCancelled())
+                    stop = true;
+            std::unique_ptr<Work> work = pending[k].get();
+            if (completed && m_frontEnd.PollCancelled())
+                stop = true;
+            if (stop || !completed) {
+                completed = false;
+                continue;  // let the running ones finish, save nothing more
+            }
+            if (k + ahead < images.size())
+                launch(k + ahead);
+            m_result.times.load += work->loadSeconds;
+            m_result.times.remap += work->remapSeconds;
+            if (!ReportLoad(*work) || !ReportFocal(*work))
+                continue;
+            ReportProgress(100);
+            if (work->state == Work::State::Stopped || !Finish(*work)) {
+                stop = true;
+                completed = false;
+            }
+        }
+        return completed && !stop;
+    }
+
+    bool ReportLoad(const Work& work)
+    {
+        if (work.state == Work::State::LoadFailed) {
+            m_frontEnd.ShowMessage("Failed to open " + work.path, "Open", MessageIcon::Error, work.error);
+            return false;
+        }
+        m_frontEnd.SetText(kImageLabel, "Undistorting image " + GetFileName(work.path));
+        return true;
+    }
+
+    bool ReportFocal(Work& work)
+    {
+        if (work.state == Work::State::NoFocal)
+            return false;
+        m_frontEnd.SetText(kFocalLabel, FocalText(work.fromExif ? "Using EXIF focal length value: %.3f"
+                                                                : "Using manually set focal length value: %.3f",
+                                                  work.focal));
+        if (!(work.scale > 0)) {
+            m_frontEnd.ShowMessage("Focal length should be positive.\n" + work.path, "Undistort",
+                                   MessageIcon::Warning);
+            return false;
+        }
+        if (m_options.dryRun) {
+            m_frontEnd.DescribeDryRun({work.path, OutputFor(work.path), work.focal, work.fromExif, work.scale});
+            return false;
+        }
+        return true;
+    }
+
+    // Naming, the overwrite question and the save. False when the user
+    // cancels at the question.
+    bool Finish(Work& work)
+    {
+        const std::string output = OutputFor(work.path);
+        if (IsFile(output) && !m_overwriteAll) {
+            switch (m_frontEnd.AskOverwrite("File \"" + output)) {
+            case OverwriteAnswer::Overwrite: break;
+            case OverwriteAnswer::OverwriteAll: m_overwriteAll = true; break;
+            case OverwriteAnswer::Skip: return true;
+            case OverwriteAnswer::Cancel: return false;
+            }
+        }
+        const Clock::time_point start = Clock::now();
+        const ImageFileFormat format = m_file.ClassifyExtension(output);
+        bool saved;
+        m_file.SetExifBlock(work.exif);
+        if (format == Jpeg)
+            saved = work.result.ConvertPixelType(Rgb) && m_file.Save(output, work.result, Jpeg, m_options.quality, 1);
+        else
+            saved = m_file.Save(output, work.result, format == Bmp ? Bmp : Png, 100, 0);
+        m_result.times.save += SecondsSince(start);
+        if (!saved) {
+            m_frontEnd.ShowMessage("Failed to save " + output, "Save", MessageIcon::Error, m_file.Error());
+            return true;
+        }
+        ++m_result.counts.savedFiles;
+        if (!m_currentPath.empty() && EqualIgnoringCase(work.path, m_currentPath))
+            m_frontEnd.SavedCurrentImage();
+        return true;
+    }
+
+    std::string OutputFor(const std::string& source) const
+    {
+        return m_options.output.empty() ? BatchOutputPath(source, m_options) : m_options.output;
+    }
+
+    static bool Progress(double percent, void* context)
+    {
+        auto* self = static_cast<Runner*>(context);
+        if (self->m_frontEnd.PollCancelled())
+            return false;
+        self->ReportProgress(int(percent));
+        return true;
+    }
+
+    void ReportProgress(int imagePercent)
+    {
+        const double overall = (m_index * 100.0 + imagePercent) / m_result.counts.totalFiles;
+        m_frontEnd.SetBar(kImageBar, imagePercent);
+        m_frontEnd.SetBar(kDirectoryBar, int(overall));
+        m_frontEnd.SetText(kFolderPercent, Percent(int(overall)));
+        m_frontEnd.SetText(kImagePercent, Percent(imagePercent));
+    }
+
+    BatchFrontEnd& m_frontEnd;
+    const std::vector<std::string>& m_files;
+    const BatchOptions& m_options;
+    const FocalChoice m_focal;
+    const std::string m_currentPath;
+    ImageFile m_file;
+    BatchResult m_result;
+    int m_index = 0;
+    bool m_overwriteAll = false;
+};
+
+}  // namespace
+
+bool IsBatchImage(const std::string& path)
+{
+    const std::string extension = GetExtension(path);
+    for (const char* accepted : {"jpg", "jpeg", "bmp", "png"})
+        if (EqualIgnoringCase(extension, accepted))
+            return true;
+    return false;
+}
+
+std::string BatchOutputPath(const std::string& source, const BatchOptions& options)
+{
+    if (options.saveMode == SaveMode::OtherFolder) {
+        const std::string folder = options.folder.empty()
+                                       ? WithSeparator(GetDirectory(source).empty() ? "." : GetDirectory(source)) + "undistorted"
+                                       : options.folder;
+        return PathString(WithSeparator(folder) + GetFileName(source)).str();
+    }
+    const std::string folder = GetDirectory(source);
+    return PathString((folder.empty() ? std::string() : WithSeparator(folder)) + GetFileStem(source) +
+                      options.suffix + "." + GetExtension(source))
+        .str();
+}
+
+float ReadFocalText(const std::string& text) { return float(std::atof(text.c_str())); }
+
+BatchResult BatchRun::RunFiles(const std::vector<std::string>& files, const BatchOptions& options,
+                               float manualFocal, double fineTune, const std::string& currentPath,
+                               const std::string& folderLabel)
+{
+    const FocalChoice focal{options.focalUsage, manualFocal, options.useFineTune ? fineTune : 1.0};
+    return Runner(m_frontEnd, files, options, focal, currentPath).Run(folderLabel);
+}
+
+BatchResult BatchRun::RunFolder(const BatchSource& source)
+{
+    const float focal = source.useExif ? source.exifFocal : ReadFocalText(source.focalText);
+    if (!(PixelScale(focal, source.width, source.height, source.fineTune) > 0)) {
+        m_frontEnd.ShowMessage("Focal length should be positive.", "Undistort", MessageIcon::Warning);
+        return {};
+    }
+    const std::string folder = GetDirectory(source.currentPath);
+    BatchOptions options;
+    options.folder = WithSeparator(folder) + "undistorted";
+    options.focalUsage = source.useExif ? FocalUsage::ExifOnly : FocalUsage::ManualOnly;
+    options.useFineTune = source.fineTune != 1;
+    if (!m_frontEnd.ChooseOptions(options))
+        return {};
+    DirectoryScanner scanner;
+    scanner.Scan("*", folder, 1);
+    std::vector<std::string> files(scanner.Files().begin(), scanner.Files().end());
+    return RunFiles(files, options, ReadFocalText(source.focalText), source.fineTune, source.currentPath, folder);
+}
+
+}  // namespace fovella

@@ -1,0 +1,65 @@
+// The batch run: every image file of a list (or of the current image's
+// folder) corrected with one set of options, without Qt. It talks to its
+// front end only through BatchFrontEnd, from the thread that calls it.
+#pragma once
+
+#include "batch/BatchFrontEnd.h"
+#include "batch/BatchOptions.h"
+
+#include <string>
+#include <vector>
+
+namespace fovella {
+
+struct BatchCounts {
+    int totalFiles = 0;  // listed files, images or not
+    int imageFiles = 0;  // listed files with an image extension
+    int savedFiles = 0;  // result files written
+};
+
+// Seconds spent, summed over the files.
+struct BatchTimes {
+    double load = 0, remap = 0, save = 0;
+};
+
+enum class BatchOutcome {
+    NotStarted,  // refused before the first file (message shown)
+    Completed,   // every file was handled; the summary was shown
+    Cancelled,   // stopped by the user; no summary
+};
+
+struct BatchResult {
+    BatchOutcome outcome = BatchOutcome::NotStarted;
+    BatchCounts counts;
+    BatchTimes times;
+};
+
+class BatchRun {
+public:
+    explicit BatchRun(BatchFrontEnd& frontEnd) : m_frontEnd(frontEnd) {}
+
+    // The window's "Undistort Dir": checks the current image's scale, asks
+    // for the options, and runs over every file directly in its folder.
+    BatchResult RunFolder(const BatchSource& source);
+
+    // Runs over `files` in their order. `manualFocal` is the typed focal
+    // length, `fineTune` the window's factor (used when the options say so),
+    // `currentPath` the window's own image (empty when there is none) and
+    // `folderLabel` what label 1044 names.
+    BatchResult RunFiles(const std::vector<std::string>& files, const BatchOptions& options,
+                         float manualFocal, double fineTune, const std::string& currentPath,
+                         const std::string& folderLabel);
+
+private:
+    BatchFrontEnd& m_frontEnd;
+};
+
+// The image extensions a batch run takes: jpg, jpeg, bmp, png, case ignored.
+bool IsBatchImage(const std::string& path);
+// Where a source's result goes under `options` (empty folder in save mode
+// 0: "undistorted" beside the source).
+std::string BatchOutputPath(const std::string& source, const BatchOptions& options);
+// The typed focal length as the C library's atof reads it.
+float ReadFocalText(const std::string& text);
+
+}  // namespace fovella

@@ -1,0 +1,491 @@
+// The batch run driven by a scripted front end over real files.
+#include "batch/BatchRun.h"
+#include "codecs/ImageFile.h"
+#include "fs/PathString.h"
+#include "image/DibImage.h"
+#include "lens/LensModel.h"
+#include "lens/PixelScale.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <functional>
+#include <deque>
+#include <map>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fovella {
+namespace {
+
+struct Message {
+    std::string text, title;
+    MessageIcon icon;
+};
+
+class ScriptedFrontEnd : public BatchFrontEnd {
+public:
+    bool ChooseOptions(BatchOptions& options) override
+    {
+        offered = options;
+        if (editOptions)
+            editOptions(options);
+        return acceptOptions;
+    }
+    void ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
+                     const std::string&) override
+    {
+        messages.push_back({text, title, icon});
+    }
+    OverwriteAnswer AskOverwrite(const std::string& text) override
+    {
+        questions.push_back(text);
+        if (answers.empty())
+            return OverwriteAnswer::Cancel;
+        const OverwriteAnswer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    void OpenProgress() override { ++opened; }
+    void CloseProgress() override { ++closed; }
+    void SetText(BatchControl control, const std::string& text) override
+    {
+        texts[control] = text;
+        if (control == kImageLabel)
+            started.push_back(text);
+    }
+    void SetBar(BatchControl control, int percent) override { bars[control] = percent; }
+    bool PollCancelled() override { return ++polls > cancelAfterPolls; }
+    void SavedCurrentImage() override { savedCurrent = true; }
+
+    std::vector<Message> MessagesWithIcon(MessageIcon icon) const
+    {
+        std::vector<Message> found;
+        for (const Message& m : messages)
+            if (m.icon == icon)
+                found.push_back(m);
+        return found;
+    }
+
+    BatchOptions offered;
+    std::function<void(BatchOptions&)> editOptions;
+    bool acceptOptions = true;
+    std::vector<Message> messages;
+    std::vector<std::string> questions, started;
+    std::deque<OverwriteAnswer> answers;
+    std::map<BatchControl, std::string> texts;
+    std::map<BatchControl, int> bars;
+    int opened = 0, closed = 0;
+    long polls = 0, cancelAfterPolls = 1L << 40;
+    bool savedCurrent = false;
+};
+
+// An EXIF block whose first directory holds FocalLength = numerator / 10.
+std::vector<std::uint8_t> ExifWithFocal(std::uint32_t tenths)
+{
+    std::vector<std::uint8_t> b = {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0,
+                                   1, 0, 0x0A, 0x92, 5, 0, 1, 0, 0, 0, 26, 0, 0, 0, 0, 0, 0, 0};
+    for (std::uint32_t v : {tenths, 10u})
+        for (int k = 0; k < 4; ++k)
+            b.push_back(std::uint8_t(v >> (8 * k)));
+    return b;
+}
+
+class BatchRunTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(picture.Create(40, 30, Rgb, SampleU8, BottomUp));
+        test::FillGradient(picture);
+    }
+
+    std::string Write(const std::string& name, std::vector<std::uint8_t> exif = {})
+    {
+        const std::string path = dir.File(name);
+        ImageFile file;
+        file.SetExifBlock(exif);
+        EXPECT_TRUE(file.Save(path, picture, Unknown, 90, 1)) << file.Error();
+        return path;
+    }
+
+    std::vector<std::string> List() const
+    {
+        std::vector<std::string> files;
+        for (const std::string& name : dir.Entries())
+            if (IsFile(dir.File(name)))
+                files.push_back(dir.File(name));
+        return files;
+    }
+
+    BatchResult Run(const BatchOptions& options, float manual = 4.0f, double fineTune = 1.0)
+    {
+        return BatchRun(frontEnd).RunFiles(List(), options, manual, fineTune, current, dir.Path());
+    }
+
+    test::ScratchDir dir;
+    DibImage picture;
+    ScriptedFrontEnd frontEnd;
+    std::string current;
+};
+
+TEST_F(BatchRunTest, MixedFolderCountsEveryFileAndOpensOnlyImages)
+{
+    Write("a.JPG", ExifWithFocal(58));
+    Write("b.jpeg", ExifWithFocal(58));
+    Write("c.Png");
+    Write("d.bmp");
+    test::WriteFileBytes(dir.File("e.tif"), {'n', 'o'});
+    test::WriteFileBytes(dir.File("notes.txt"), {'n', 'o'});
+    BatchOptions options;
+    options.folder = dir.File("out");
+    options.focalUsage = FocalUsage::ExifOrManual;
+    const BatchResult result = Run(options);
+    EXPECT_EQ(result.outcome, BatchOutcome::Completed);
+    EXPECT_EQ(result.counts.totalFiles, 6);
+    EXPECT_EQ(result.counts.imageFiles, 4);
+    EXPECT_EQ(result.counts.savedFiles, 4);
+    ASSERT_EQ(frontEnd.messages.size(), 1u);
+    EXPECT_EQ(frontEnd.messages[0].text,
+              "Total number of files in folder: 6\nTotal number of image files in folder: 4\n"
+              "Total number of processed and saved image files: 4");
+    EXPECT_EQ(frontEnd.messages[0].title, "Undistort Directory");
+    EXPECT_EQ(frontEnd.messages[0].icon, MessageIcon::Information);
+    EXPECT_EQ(frontEnd.texts[kFolderLabel], "Undistorting directory " + dir.Path());
+    EXPECT_EQ(frontEnd.texts[kImageLabel], "Undistorting image d.bmp");
+    EXPECT_EQ(frontEnd.texts[kFocalLabel], "Using manually set focal length value: 4.000");
+    EXPECT_EQ(frontEnd.started.front(), "Undistorting image a.JPG");
+    EXPECT_EQ(frontEnd.bars[kImageBar], 100);
+    // d.bmp is the fourth of six files: (3 * 100 + 100) / 6.
+    EXPECT_EQ(frontEnd.bars[kDirectoryBar], 66);
+    EXPECT_EQ(frontEnd.texts[kFolderPercent], "66%");
+    EXPECT_EQ(frontEnd.texts[kImagePercent], "100%");
+    EXPECT_EQ(frontEnd.opened, 1);
+    EXPECT_EQ(frontEnd.closed, 1);
+    for (const char* name : {"a.JPG", "b.jpeg", "c.Png", "d.bmp"})
+        EXPECT_TRUE(IsFile(dir.File(std::string("out/") + name))) << name;
+}
+
+TEST_F(BatchRunTest, ResultsAreTheRemapWithTheChosenFocalLengthAndFactor)
+{
+    Write("exif.jpg", ExifWithFocal(73));
+    Write("plain.png");
+    BatchOptions options;
+    options.saveMode = SaveMode::Suffix;
+    options.focalUsage = FocalUsage::ExifOrManual;
+    options.useFineTune = false;  // the window's 1.6 must not apply
+    ASSERT_EQ(Run(options, 3.0f, 1.6).counts.savedFiles, 2);
+
+    ImageFile file;
+    DibImage png, expected;
+    ASSERT_TRUE(file.Load(dir.File("plain_u.png"), png, Unknown, 0));
+    ASSERT_TRUE(LensModel().Undistort(picture, expected, PixelScale(3.0f, 40, 30, 1.0)));
+    EXPECT_EQ(test::PictureMd5(png), test::PictureMd5(expected));
+
+    // The JPEG carries its own source's block, byte for byte.
+    DibImage jpeg;
+    ASSERT_TRUE(file.Load(dir.File("exif_u.jpg"), jpeg, Unknown, KeepExif));
+    std::vector<std::uint8_t> block;
+    file.GetExifBlock(block);
+    EXPECT_EQ(block, ExifWithFocal(73));
+
+    options.useFineTune = true;
+    options.suffix = "_f";
+    ASSERT_EQ(Run(options, 3.0f, 1.6).counts.savedFiles, 4);  // the _u files are images too
+    DibImage tuned, expectedTuned;
+    ASSERT_TRUE(file.Load(dir.File("plain_f.png"), tuned, Unknown, 0));
+    ASSERT_TRUE(LensModel().Undistort(picture, expectedTuned, PixelScale(3.0f, 40, 30, 1.6)));
+    EXPECT_EQ(test::PictureMd5(tuned), test::PictureMd5(expectedTuned));
+}
+
+TEST_F(BatchRunTest, EmptySuffixAsksOnceWithOverwriteAllAndReplacesTheSources)
+{
+    Write("a.bmp");
+    Write("b.bmp");
+    const std::vector<std::uint8_t> before = test::ReadFileBytes(dir.File("a.bmp"));
+    BatchOptions options;
+    options.saveMode = SaveMode::Suffix;
+    options.suffix = "";
+    options.focalUsage = FocalUsage::ManualOnly;
+    frontEnd.answers = {OverwriteAnswer::OverwriteAll};
+    const BatchResult result = Run(options);
+    EXPECT_EQ(result.counts.savedFiles, 2);
+    EXPECT_EQ(frontEnd.questions, std::vector<std::string>{"File \"" + dir.File("a.bmp")});
+    EXPECT_NE(test::ReadFileBytes(dir.File("a.bmp")), before);
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"a.bmp", "b.bmp"}));
+}
+
+TEST_F(BatchRunTest, SourceFolderAsOutputFolderAsksForEveryFile)
+{
+    Write("a.png");
+    Write("b.png");
+    Write("c.png");
+    BatchOptions options;
+    options.folder = dir.Path();
+    options.focalUsage = FocalUsage::ManualOnly;
+    frontEnd.answers = {OverwriteAnswer::Overwrite, OverwriteAnswer::Skip, OverwriteAnswer::Overwrite};
+    const BatchResult result = Run(options);
+    EXPECT_EQ(frontEnd.questions.size(), 3u);
+    EXPECT_EQ(result.counts.savedFiles, 2);
+    EXPECT_EQ(result.outcome, BatchOutcome::Completed);
+}
+
+TEST_F(BatchRunTest, CancelAtTheQuestionStopsAtOnceWithoutSummary)
+{
+    Write("a.png");
+    Write("b.png");
+    BatchOptions options;
+    options.folder = dir.Path();
+    options.focalUsage = FocalUsage::ManualOnly;
+    frontEnd.answers = {OverwriteAnswer::Cancel};
+    const BatchResult result = Run(options);
+    EXPECT_EQ(result.outcome, BatchOutcome::Cancelled);
+    EXPECT_EQ(frontEnd.questions.size(), 1u);
+    EXPECT_TRUE(frontEnd.messages.empty());
+    EXPECT_EQ(frontEnd.closed, 1);
+}
+
+TEST_F(BatchRunTest, MissingParentFolderStopsBeforeAnything)
+{
+    Write("a.png");
+    BatchOptions options;
+    options.folder = dir.File("no/such");
+    const BatchResult result = Run(options);
+    EXPECT_EQ(result.outcome, BatchOutcome::NotStarted);
+    ASSERT_EQ(frontEnd.messages.size(), 1u);
+    EXPECT_EQ(frontEnd.messages[0].text, "The selected directory does not exist and cannot be created!");
+    EXPECT_EQ(frontEnd.messages[0].title, "Undistort Directory");
+    EXPECT_EQ(frontEnd.messages[0].icon, MessageIcon::Error);
+    EXPECT_EQ(frontEnd.opened, 0);
+}
+
+TEST_F(BatchRunTest, ExistingFileAsFolderFailsEverySaveAndKeepsTheFile)
+{
+    Write("a.png");
+    Write("b.bmp");
+    test::WriteFileBytes(dir.File("blocker"), {'x'});
+    BatchOptions options;
+    options.folder = dir.File("blocker");
+    options.focalUsage = FocalUsage::ManualOnly;
+    const BatchResult result = Run(options);
+    EXPECT_EQ(result.outcome, BatchOutcome::Completed);
+    EXPECT_EQ(result.counts.savedFiles, 0);
+    const auto errors = frontEnd.MessagesWithIcon(MessageIcon::Error);
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_EQ(errors[0].text, "Failed to save " + dir.File("blocker/a.png"));
+    EXPECT_EQ(errors[0].title, "Save");
+    EXPECT_EQ(test::ReadFileBytes(dir.File("blocker")), std::vector<std::uint8_t>{'x'});
+}
+
+TEST_F(BatchRunTest, ExifOnlyOnPngsSkipsSilently)
+{
+    Write("a.png");
+    Write("b.png");
+    BatchOptions options;
+    options.folder = dir.File("out");
+    options.focalUsage = FocalUsage::ExifOnly;
+    const BatchResult result = Run(options);
+    EXPECT_EQ(result.counts.imageFiles, 2);
+    EXPECT_EQ(result.counts.savedFiles, 0);
+    EXPECT_EQ(frontEnd.messages.size(), 1u);  // the summary alone
+    EXPECT_EQ(frontEnd.texts.count(kFocalLabel), 0u);
+}
+
+TEST_F(BatchRunTest, ExifOrManualFallsBackToTheTypedValue)
+{
+    Write("a.jpg", ExifWithFocal(0));
+    BatchOptions options;
+    options.folder = dir.File("out");
+    options.focalUsage = FocalUsage::ExifOrManual;
+    EXPECT_EQ(Run(options, 6.5f).counts.savedFiles, 1);
+    EXPECT_EQ(frontEnd.texts[kFocalLabel], "Using manually set focal length value: 6.500");
+}
+
+TEST_F(BatchRunTest, NonPositiveScaleIsReportedWithTheFileAndNotSaved)
+{
+    Write("a.png");
+    BatchOptions options;
+    options.folder = dir.File("out");
+    options.focalUsage = FocalUsage::ManualOnly;
+    const BatchResult result = Run(options, 0.0f);
+    EXPECT_EQ(result.counts.imageFiles, 1);
+    EXPECT_EQ(result.counts.savedFiles, 0);
+    const auto warnings = frontEnd.MessagesWithIcon(MessageIcon::Warning);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0].text, "Focal length should be positive.\n" + dir.File("a.png"));
+    EXPECT_FALSE(IsFile(dir.File("out/a.png")));
+}
+
+TEST_F(BatchRunTest, UnreadableImagesAreReportedAndTheRunGoesOn)
+{
+    test::WriteFileBytes(dir.File("a.jpg"), {'n', 'o', 't'});
+    Write("b.png");
+    BatchOptions options;
+    options.folder = dir.File("out");
+    options.focalUsage = FocalUsage::ManualOnly;
+    const BatchResult result = Run(options);
+    EXPECT_EQ(result.counts.savedFiles, 1);
+    const auto errors = frontEnd.MessagesWithIcon(MessageIcon::Error);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].text, "Failed to open " + dir.File("a.jpg"));
+    EXPECT_EQ(errors[0].title, "Open");
+}
+
+TEST_F(BatchRunTest, CancelDuringARemapSavesNothingMore)
+{
+    Write("a.png");
+    Write("b.png");
+    BatchOptions options;
+    options.folder = dir.File("out");
+    options.focalUsage = FocalUsage::ManualOnly;
+    // The first image reports 21 times (cx = 20); cancel inside the second.
+    frontEnd.cancelAfterPolls = 25;
+    const BatchResult result = Run(options);
+    EXPECT_EQ(result.outcome, BatchOutcome::Cancelled);
+    EXPECT_EQ(result.counts.savedFiles, 1);
+    EXPECT_TRUE(IsFile(dir.File("out/a.png")));
+    EXPECT_FALSE(IsFile(dir.File("out/b.png")));
+    EXPECT_TRUE(frontEnd.messages.empty());
+    EXPECT_EQ(frontEnd.closed, 1);
+}
+
+TEST_F(BatchRunTest, EmptyFolderAndManyFiles)
+{
+    BatchOptions options;
+    options.folder = dir.File("out");
+    options.focalUsage = FocalUsage::ManualOnly;
+    BatchResult result = Run(options);
+    EXPECT_EQ(result.outcome, BatchOutcome::Completed);
+    EXPECT_EQ(frontEnd.messages.back().text,
+              "Total number of files in folder: 0\nTotal number of image files in folder: 0\n"
+              "Total number of processed and saved image files: 0");
+
+    ASSERT_TRUE(picture.Create(6, 4, Rgb, SampleU8, BottomUp));
+    for (int k = 0; k < 200; ++k)
+        Write("img " + std::to_string(k) + (k % 2 ? ".BMP" : ".png"));
+    Write("é ü.bmp");
+    result = Run(options);
+    EXPECT_EQ(result.counts.totalFiles, 201);
+    EXPECT_EQ(result.counts.savedFiles, 201);
+    EXPECT_TRUE(IsFile(dir.File("out/é ü.bmp")));
+    EXPECT_TRUE(IsFile(dir.File("out/img 7.BMP")));
+}
+
+TEST_F(BatchRunTest, AnyNumberOfJobsWritesTheSameBytes)
+{
+    for (int k = 0; k < 7; ++k)
+        Write("p" + std::to_string(k) + (k % 3 == 0 ? ".jpg" : k % 3 == 1 ? ".png" : ".bmp"), ExifWithFocal(40 + k));
+    test::WriteFileBytes(dir.File("broken.png"), {'x'});
+    BatchOptions options;
+    options.focalUsage = FocalUsage::ExifOrManual;
+    options.folder = dir.File("one");
+    options.jobs = 1;
+    const BatchResult one = Run(options);
+    ScriptedFrontEnd parallelFrontEnd;
+    options.folder = dir.File("three");
+    options.jobs = 3;
+    const BatchResult three = BatchRun(parallelFrontEnd).RunFiles(List(), options, 4.0f, 1.0, "", dir.Path());
+    EXPECT_EQ(one.counts.savedFiles, 7);
+    EXPECT_EQ(three.counts.savedFiles, 7);
+    EXPECT_EQ(three.counts.totalFiles, one.counts.totalFiles);
+    ASSERT_EQ(parallelFrontEnd.messages.size(), frontEnd.messages.size());
+    for (std::size_t k = 0; k < frontEnd.messages.size(); ++k)
+        EXPECT_EQ(parallelFrontEnd.messages[k].text, frontEnd.messages[k].text);
+    for (int k = 0; k < 7; ++k) {
+        const std::string name = "p" + std::to_string(k) + (k % 3 == 0 ? ".jpg" : k % 3 == 1 ? ".png" : ".bmp");
+        EXPECT_EQ(test::ReadFileBytes(dir.File("one/" + name)), test::ReadFileBytes(dir.File("three/" + name)))
+            << name;
+    }
+}
+
+TEST_F(BatchRunTest, FullDiskWithEmptySuffixNeverLosesASource)
+{
+    ASSERT_TRUE(picture.Create(200, 150, Rgb, SampleU8, BottomUp));
+    test::FillGradient(picture);
+    Write("a.bmp");
+    Write("b.bmp");
+    const std::vector<std::uint8_t> a = test::ReadFileBytes(dir.File("a.bmp"));
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        BatchOptions options;
+        options.saveMode = SaveMode::Suffix;
+        options.suffix = "";
+        options.focalUsage = FocalUsage::ManualOnly;
+        frontEnd.answers = {OverwriteAnswer::OverwriteAll};
+        const BatchResult result = Run(options);
+        ::_exit(result.counts.savedFiles == 0 && frontEnd.MessagesWithIcon(MessageIcon::Error).size() == 2 ? 0 : 3);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(test::ReadFileBytes(dir.File("a.bmp")), a);
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"a.bmp", "b.bmp"}));
+}
+
+TEST(BatchOutputPath, NamesBySaveMode)
+{
+    BatchOptions folder;
+    folder.folder = "/out";
+    EXPECT_EQ(BatchOutputPath("/pics/IMG_1.JPG", folder), "/out/IMG_1.JPG");
+    folder.folder = "/out/";
+    EXPECT_EQ(BatchOutputPath("/pics/IMG_1.JPG", folder), "/out/IMG_1.JPG");
+    folder.folder.clear();
+    EXPECT_EQ(BatchOutputPath("/pics/IMG_1.JPG", folder), "/pics/undistorted/IMG_1.JPG");
+    EXPECT_EQ(BatchOutputPath("/x.jpg", folder), "/undistorted/x.jpg");
+
+    BatchOptions suffix;
+    suffix.saveMode = SaveMode::Suffix;
+    EXPECT_EQ(BatchOutputPath("/pics/IMG_1.JPG", suffix), "/pics/IMG_1_u.JPG");
+    EXPECT_EQ(BatchOutputPath("/x.jpg", suffix), "/x_u.jpg");
+    EXPECT_EQ(BatchOutputPath("a.b.png", suffix), "a.b_u.png");
+}
+
+TEST_F(BatchRunTest, FolderRunChecksTheScaleOffersDefaultsAndMarksTheCurrentImage)
+{
+    const std::string path = Write("cur.png");
+    Write("other.bmp");
+    BatchSource source;
+    source.currentPath = path;
+    source.width = 40;
+    source.height = 30;
+    source.focalText = "abc";
+    BatchRun(frontEnd).RunFolder(source);
+    ASSERT_EQ(frontEnd.messages.size(), 1u);
+    EXPECT_EQ(frontEnd.messages[0].text, "Focal length should be positive.");
+    EXPECT_EQ(frontEnd.messages[0].title, "Undistort");
+    EXPECT_EQ(frontEnd.messages[0].icon, MessageIcon::Warning);
+
+    ScriptedFrontEnd second;
+    source.focalText = "12mm";
+    source.fineTune = 1.08;
+    second.editOptions = [&](BatchOptions& options) { options.folder = dir.File("res"); };
+    const BatchResult result = BatchRun(second).RunFolder(source);
+    EXPECT_EQ(second.offered.folder, dir.Path() + "/undistorted");
+    EXPECT_EQ(second.offered.focalUsage, FocalUsage::ManualOnly);
+    EXPECT_TRUE(second.offered.useFineTune);
+    EXPECT_EQ(second.offered.suffix, "_u");
+    EXPECT_EQ(second.offered.quality, 95);
+    EXPECT_EQ(result.counts.savedFiles, 2);
+    EXPECT_TRUE(second.savedCurrent);
+    EXPECT_EQ(second.texts[kFocalLabel], "Using manually set focal length value: 12.000");
+
+    ScriptedFrontEnd declined;
+    declined.acceptOptions = false;
+    source.useExif = true;
+    source.exifFocal = 5;
+    source.fineTune = 1;
+    EXPECT_EQ(BatchRun(declined).RunFolder(source).outcome, BatchOutcome::NotStarted);
+    EXPECT_EQ(declined.offered.focalUsage, FocalUsage::ExifOnly);
+    EXPECT_FALSE(declined.offered.useFineTune);
+    EXPECT_EQ(declined.opened, 0);
+}
+
+}  // namespace
+}  // namespace fovella
