@@ -1,0 +1,95 @@
+// The batch run over a folder of 24-megapixel JPEG photographs, with one job
+// and with one per core: files per second, and the shares of the time spent
+// loading, remapping and saving (summed over the files).
+//
+//   build/bench/fovella-bench --benchmark_filter=Batch
+#include "batch/BatchRun.h"
+#include "codecs/ImageFile.h"
+#include "fs/DirectoryScanner.h"
+#include "image/DibImage.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+using namespace fovella;
+
+constexpr int kFiles = 4;
+
+class SilentFrontEnd : public BatchFrontEnd {
+public:
+    bool ChooseOptions(BatchOptions&) override { return true; }
+    void ShowMessage(const std::string&, const std::string&, MessageIcon, const std::string&) override {}
+    OverwriteAnswer AskOverwrite(const std::string&) override { return OverwriteAnswer::OverwriteAll; }
+    void OpenProgress() override {}
+    void CloseProgress() override {}
+    void SetText(BatchControl, const std::string&) override {}
+    void SetBar(BatchControl, int) override {}
+    bool PollCancelled() override { return false; }
+};
+
+// A folder of photographs with EXIF focal lengths, made once per process.
+const std::string& PhotoFolder()
+{
+    static const std::string folder = [] {
+        const std::filesystem::path path =
+            std::filesystem::temp_directory_path() / ("fovella-bench-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(path);
+        DibImage photo;
+        photo.Create(6000, 4000, Rgb, SampleU8, BottomUp);
+        std::mt19937 random(7);
+        for (int y = 0; y < 4000; ++y)
+            for (int x = 0; x < 18000; ++x)
+                photo.Rows()[y][x] = std::uint8_t((x / 9 + y / 6) + (random() & 31));
+        const std::vector<std::uint8_t> exif = {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0,
+                                                1, 0, 0x0A, 0x92, 5, 0, 1, 0, 0, 0, 26, 0, 0, 0, 0, 0, 0, 0,
+                                                58, 0, 0, 0, 10, 0, 0, 0};
+        ImageFile file;
+        file.SetExifBlock(exif);
+        for (int k = 0; k < kFiles; ++k)
+            file.Save((path / ("IMG_" + std::to_string(k) + ".JPG")).string(), photo, Jpeg, 92, 1);
+        std::atexit([] { std::filesystem::remove_all(PhotoFolder()); });
+        return path.string();
+    }();
+    return folder;
+}
+
+void Batch(benchmark::State& state)
+{
+    const int jobs = state.range(0) == 0 ? int(std::max(1u, std::thread::hardware_concurrency()))
+                                         : int(state.range(0));
+    DirectoryScanner scanner;
+    scanner.Scan("*", PhotoFolder(), 1);
+    const std::vector<std::string> files(scanner.Files().begin(), scanner.Files().end());
+    BatchOptions options;
+    options.folder = PhotoFolder() + "/undistorted";
+    options.focalUsage = FocalUsage::ExifOnly;
+    options.jobs = jobs;
+    BatchTimes times;
+    for (auto _ : state) {
+        SilentFrontEnd frontEnd;
+        const BatchResult result = BatchRun(frontEnd).RunFiles(files, options, 0, 1, "", PhotoFolder());
+        if (result.counts.savedFiles != kFiles)
+            state.SkipWithError("not every file was saved");
+        times.load += result.times.load;
+        times.remap += result.times.remap;
+        times.save += result.times.save;
+    }
+    const double total = times.load + times.remap + times.save;
+    state.counters["jobs"] = jobs;
+    state.counters["files_per_s"] = benchmark::Counter(double(kFiles) * double(state.iterations()),
+                                                        benchmark::Counter::kIsRate);
+    state.counters["load_share"] = times.load / total;
+    state.counters["remap_share"] = times.remap / total;
+    state.counters["save_share"] = times.save / total;
+}
+// 1 job, then one per core (0).
+BENCHMARK(Batch)->Arg(1)->Arg(0)->Iterations(2)->Unit(benchmark::kSecond)->UseRealTime();
+
+}  // namespace

@@ -1,0 +1,175 @@
+// fovella-cli's commands on real files, with the console in strings.
+#include "apps/fovella-cli/Commands.h"
+#include "codecs/ImageFile.h"
+#include "exif/ExifReader.h"
+#include "fs/PathString.h"
+#include "image/DibImage.h"
+#include "lens/LensModel.h"
+#include "lens/PixelScale.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace fovella::cli {
+namespace {
+
+class CommandsTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(picture.Create(31, 20, Rgb, SampleU8, BottomUp));
+        test::FillGradient(picture);
+        ImageFile file;
+        ASSERT_TRUE(file.Save(dir.File("in.bmp"), picture, Bmp, 100, 0));
+        ASSERT_TRUE(file.Save(dir.File("two.png"), picture, Png, 100, 0));
+        options.focalMm = 4.0f;
+        options.focalGiven = true;
+        options.jobs = 1;
+    }
+
+    int Correct(bool interactive = false)
+    {
+        Console console{in, out, errors, interactive, false};
+        return CorrectFiles(options, console);
+    }
+
+    test::ScratchDir dir;
+    DibImage picture;
+    Options options;
+    std::istringstream in;
+    std::ostringstream out, errors;
+};
+
+TEST_F(CommandsTest, SingleFileToAnOutputIsTheRemap)
+{
+    options.inputs = {dir.File("in.bmp")};
+    options.output = dir.File("result.png");
+    options.fineTune = 1.25;
+    ASSERT_EQ(Correct(), 0) << errors.str();
+    DibImage written, expected;
+    ImageFile file;
+    ASSERT_TRUE(file.Load(options.output, written, Unknown, 0));
+    ASSERT_TRUE(LensModel().Undistort(picture, expected, PixelScale(4.0f, 31, 20, 1.25)));
+    EXPECT_EQ(test::PictureMd5(written), test::PictureMd5(expected));
+    EXPECT_NE(out.str().find("Total number of processed and saved image files: 1"), std::string::npos);
+}
+
+TEST_F(CommandsTest, FolderGoesToUndistortedBesideItAndExitStatusCountsSaves)
+{
+    test::WriteFileBytes(dir.File("broken.jpg"), {'x'});
+    options.inputs = {dir.Path()};
+    EXPECT_EQ(Correct(), 1);  // broken.jpg was not saved
+    EXPECT_TRUE(IsFile(dir.File("undistorted/in.bmp")));
+    EXPECT_TRUE(IsFile(dir.File("undistorted/two.png")));
+    EXPECT_NE(errors.str().find("fovella-cli: Failed to open " + dir.File("broken.jpg") + " ("),
+              std::string::npos)
+        << errors.str();
+
+    std::remove(dir.File("broken.jpg").c_str());
+    errors.str("");
+    options.overwrite = OverwriteChoice::All;
+    EXPECT_EQ(Correct(), 0) << errors.str();
+}
+
+TEST_F(CommandsTest, OverwriteAnswersFromTheChoiceOrTheTerminal)
+{
+    options.inputs = {dir.File("in.bmp")};
+    options.suffixGiven = true;
+    options.suffix = "_u";
+    ASSERT_EQ(Correct(), 0);
+    // Not on a terminal, "ask" skips: the existing result stays.
+    const std::vector<std::uint8_t> first = test::ReadFileBytes(dir.File("in_u.bmp"));
+    options.focalMm = 2.0f;
+    EXPECT_EQ(Correct(), 1);
+    EXPECT_EQ(test::ReadFileBytes(dir.File("in_u.bmp")), first);
+    // At a terminal, the answer is read.
+    in.str("x\no\n");
+    EXPECT_EQ(Correct(true), 0);
+    EXPECT_NE(test::ReadFileBytes(dir.File("in_u.bmp")), first);
+    EXPECT_NE(errors.str().find("already exists. [o]verwrite, overwrite [a]ll, [s]kip, [c]ancel?"),
+              std::string::npos);
+    options.overwrite = OverwriteChoice::Cancel;
+    EXPECT_EQ(Correct(), 130);
+}
+
+TEST_F(CommandsTest, DryRunWritesNothing)
+{
+    options.inputs = {dir.Path()};
+    options.dryRun = true;
+    EXPECT_EQ(Correct(), 0) << errors.str();
+    EXPECT_NE(out.str().find(dir.File("in.bmp") + " -> " + dir.File("undistorted/in.bmp") +
+                             ": focal length 4.000 mm (manual), scale "),
+              std::string::npos)
+        << out.str();
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"in.bmp", "two.png"}));
+}
+
+TEST_F(CommandsTest, OutputForAFolderIsWrongUsage)
+{
+    options.inputs = {dir.Path()};
+    options.output = dir.File("x.png");
+    EXPECT_EQ(Correct(), 2);
+}
+
+class CameraFileTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        testData = test::TestDataDir();
+        if (testData.empty())
+            GTEST_SKIP() << "shared test data not found (set FOVELLA_TESTDATA to its folder)";
+        camera = testData + "/jpeg/camera/exif-samples/Canon_40D.jpg";  // FocalLength 135 mm
+    }
+
+    std::string testData, camera;
+    test::ScratchDir dir;
+    std::istringstream in;
+    std::ostringstream out, errors;
+};
+
+TEST_F(CameraFileTest, UsesTheExifFocalLengthAndCarriesTheBlock)
+{
+    Options options;
+    options.inputs = {camera};
+    options.output = dir.File("corrected.jpg");
+    Console console{in, out, errors, false, false};
+    ASSERT_EQ(CorrectFiles(options, console), 0) << errors.str();
+
+    ImageFile original, corrected;
+    DibImage a, b;
+    ASSERT_TRUE(original.Load(camera, a, Unknown, KeepExif));
+    ASSERT_TRUE(corrected.Load(options.output, b, Unknown, KeepExif));
+    std::vector<std::uint8_t> before, after;
+    original.GetExifBlock(before);
+    corrected.GetExifBlock(after);
+    ASSERT_FALSE(before.empty());
+    std::ostringstream diagnostics;
+    ReadExif(before.data(), before.size(), diagnostics);  // trims UserComment as the run did
+    EXPECT_EQ(after, before);
+
+    options.focalSource = FocalSource::Manual;
+    options.focalMm = 2.0f;
+    options.focalGiven = true;
+    options.output = dir.File("manual.jpg");
+    ASSERT_EQ(CorrectFiles(options, console), 0) << errors.str();
+    EXPECT_NE(test::ReadFileBytes(dir.File("manual.jpg")), test::ReadFileBytes(dir.File("corrected.jpg")));
+}
+
+TEST_F(CameraFileTest, InfoDescribesEachFile)
+{
+    Options options;
+    options.info = true;
+    options.inputs = {camera, testData + "/bmp/bmpsuite/g/rgb24.bmp", dir.File("missing.png")};
+    Console console{in, out, errors, false, false};
+    EXPECT_EQ(DescribeFiles(options, console), 1);
+    const std::string text = out.str();
+    EXPECT_NE(text.find("Canon_40D.jpg: "), std::string::npos) << text;
+    EXPECT_NE(text.find(", JPEG, EXIF focal length: 135.000 mm\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("rgb24.bmp: 127 x 64, BMP, EXIF focal length: none\n"), std::string::npos) << text;
+    EXPECT_NE(errors.str().find("missing.png"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace fovella::cli
