@@ -1,4 +1,5 @@
 #include "codecs/bmp/Bmp.h"
+#include "codecs/CodecError.h"
 #include "codecs/bmp/BmpFormat.h"
 #include "fs/FileReplacement.h"
 
@@ -12,12 +13,6 @@ namespace {
 
 using namespace bmp;
 
-bool Fail(std::string* error, const std::string& path, const std::string& reason)
-{
-    if (error)
-        *error = "'" + path + "': " + reason;
-    return false;
-}
 
 // `header` holds 54 zero bytes.
 void FillHeaders(std::uint8_t* header, const Image& image)
@@ -61,10 +56,10 @@ void FillPixels(std::uint8_t* pixels, std::size_t stride, const Image& image)
 bool SaveBmp(const std::string& path, const Image& image, std::string* error)
 {
     if (!image.IsValid())
-        return Fail(error, path, "no picture to save");
+        return FailWith(error, path, "no picture to save");
     if ((image.GetPixelType() != Rgb && image.GetPixelType() != Bgr) ||
         image.GetSampleType() != SampleU8)
-        return Fail(error, path, "only 8-bit RGB pictures can be saved as BMP");
+        return FailWith(error, path, "only 8-bit RGB pictures can be saved as BMP");
 
     const std::size_t stride = std::size_t(RowStride(std::uint64_t(image.Width()), 24));
     const std::size_t pixelBytes = CheckedImageBytes(stride, std::size_t(image.Height()));
@@ -72,7 +67,7 @@ bool SaveBmp(const std::string& path, const Image& image, std::string* error)
     try {
         file.resize(kPixelDataOffset + pixelBytes);
     } catch (const std::bad_alloc&) {
-        return Fail(error, path, "not enough memory to save the picture");
+        return FailWith(error, path, "not enough memory to save the picture");
     }
     FillHeaders(file.data(), image);
     FillPixels(file.data() + kPixelDataOffset, stride, image);

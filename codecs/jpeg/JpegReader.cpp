@@ -1,4 +1,5 @@
 #include "codecs/jpeg/Jpeg.h"
+#include "codecs/CodecError.h"
 #include "codecs/jpeg/JpegError.h"
 #include "image/ImageLimits.h"
 
@@ -26,12 +27,6 @@ void LimitScans(j_common_ptr info)
     }
 }
 
-bool Fail(std::string* error, const std::string& path, const std::string& reason)
-{
-    if (error)
-        *error = "'" + path + "': " + reason;
-    return false;
-}
 
 void KeepFirstApp1(j_decompress_ptr decoder, std::vector<std::uint8_t>& exif)
 {
@@ -51,7 +46,7 @@ bool LoadJpeg(const std::string& path, Image& image, std::vector<std::uint8_t>* 
         exif->clear();
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file)
-        return Fail(error, path, "cannot open the file");
+        return FailWith(error, path, "cannot open the file");
 
     jpeg_decompress_struct decoder;
     jpeg::ErrorManager errors;
@@ -62,7 +57,7 @@ bool LoadJpeg(const std::string& path, Image& image, std::vector<std::uint8_t>* 
         std::fclose(file);
         if (exif)
             exif->clear();
-        return Fail(error, path, errors.message);
+        return FailWith(error, path, errors.message);
     }
     jpeg_create_decompress(&decoder);
     scanLimit.library.progress_monitor = LimitScans;

@@ -1,26 +1,16 @@
 #include "codecs/jpeg/Jpeg.h"
+#include "codecs/CodecError.h"
 #include "codecs/jpeg/JpegError.h"
 #include "fs/FileReplacement.h"
 
 namespace fovella {
-
-namespace {
-
-bool Fail(std::string* error, const std::string& path, const std::string& reason)
-{
-    if (error)
-        *error = "'" + path + "': " + reason;
-    return false;
-}
-
-}  // namespace
 
 bool SaveJpeg(const std::string& path, const Image& image, int quality,
               const std::vector<std::uint8_t>* exif, std::string* error)
 {
     quality = quality < 0 ? 0 : quality > 100 ? 100 : quality;
     if (!image.IsValid() || image.GetPixelType() != Rgb || image.GetSampleType() != SampleU8)
-        return Fail(error, path, "only 8-bit RGB pictures can be saved as JPEG");
+        return FailWith(error, path, "only 8-bit RGB pictures can be saved as JPEG");
 
     FileReplacement out(path);
     if (!out.Open()) {
@@ -34,7 +24,7 @@ bool SaveJpeg(const std::string& path, const Image& image, int quality,
     if (setjmp(errors.recovery)) {
         jpeg_destroy_compress(&encoder);
         out.Discard();
-        return Fail(error, path, errors.message);
+        return FailWith(error, path, errors.message);
     }
     jpeg_create_compress(&encoder);
     jpeg_stdio_dest(&encoder, out.Stream());

@@ -3,6 +3,7 @@
 // one run-length code: a byte above 192 repeats the next byte (byte - 192)
 // times, any other byte stands for itself.
 #include "codecs/pcx/Pcx.h"
+#include "codecs/CodecError.h"
 #include "codecs/MemoryFile.h"
 #include "image/ImageLimits.h"
 
@@ -21,12 +22,6 @@ constexpr std::uint8_t kRunMarker = 192;
 // Run-length data cannot expand a file more than 63 times.
 constexpr std::size_t kMaxFileBytes = std::size_t(1) << 30;
 
-bool Fail(std::string* error, const std::string& path, const std::string& reason)
-{
-    if (error)
-        *error = "'" + path + "': " + reason;
-    return false;
-}
 
 }  // namespace
 
@@ -35,25 +30,25 @@ bool LoadPcx(const std::string& path, Image& image, std::string* error)
     MemoryFile file;
     std::string reason;
     if (!file.Load(path, kMaxFileBytes, reason))
-        return Fail(error, path, reason);
+        return FailWith(error, path, reason);
     if (!file.Has(0, kHeaderSize))
-        return Fail(error, path, "file ends inside its header");
+        return FailWith(error, path, "file ends inside its header");
     const int width = std::int16_t(file.U16(kXMaxOffset)) + 1;
     const int height = std::int16_t(file.U16(kYMaxOffset)) + 1;
     const int planes = *file.At(kPlanesOffset);
     const int bits = *file.At(kBitsOffset);
     const int bytesPerLine = std::int16_t(file.U16(kBytesPerLineOffset));
     if (planes != kPlanes || bits != 8)
-        return Fail(error, path, std::to_string(planes) + " planes of " + std::to_string(bits) +
+        return FailWith(error, path, std::to_string(planes) + " planes of " + std::to_string(bits) +
                                      " bits; only three 8-bit planes are read");
     if (width < 1 || height < 1)
-        return Fail(error, path, "impossible size");
+        return FailWith(error, path, "impossible size");
     if (bytesPerLine < width)
-        return Fail(error, path, "plane lines shorter than the picture");
+        return FailWith(error, path, "plane lines shorter than the picture");
     if (!FitsImageLimit(width, height, 3))
-        return Fail(error, path, "picture larger than this program accepts");
+        return FailWith(error, path, "picture larger than this program accepts");
     if (!image.Create(width, height, Rgb, SampleU8, BottomUp))
-        return Fail(error, path, "not enough memory for the picture");
+        return FailWith(error, path, "not enough memory for the picture");
 
     std::size_t at = kHeaderSize;
     const int lineLength = planes * bytesPerLine;
@@ -64,13 +59,13 @@ bool LoadPcx(const std::string& path, Image& image, std::string* error)
         int position = 0;
         while (position < lineLength) {
             if (!file.Has(at, 1))
-                return Fail(error, path, "file ends inside its pixel data");
+                return FailWith(error, path, "file ends inside its pixel data");
             const std::uint8_t code = *file.At(at++);
             int count = 1;
             std::uint8_t value = code;
             if (code > kRunMarker) {
                 if (!file.Has(at, 1))
-                    return Fail(error, path, "file ends inside its pixel data");
+                    return FailWith(error, path, "file ends inside its pixel data");
                 count = code - kRunMarker;
                 value = *file.At(at++);
                 const int inPlane = position % bytesPerLine;

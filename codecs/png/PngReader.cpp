@@ -1,4 +1,5 @@
 #include "codecs/png/Png.h"
+#include "codecs/CodecError.h"
 #include "codecs/png/PngError.h"
 #include "image/ImageLimits.h"
 
@@ -9,12 +10,6 @@ namespace fovella {
 
 namespace {
 
-bool Fail(std::string* error, const std::string& path, const std::string& reason)
-{
-    if (error)
-        *error = "'" + path + "': " + reason;
-    return false;
-}
 
 struct Header {
     std::uint32_t width = 0, height = 0;
@@ -46,11 +41,11 @@ bool LoadPng(const std::string& path, Image& image, std::string* error)
 {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file)
-        return Fail(error, path, "cannot open the file");
+        return FailWith(error, path, "cannot open the file");
     Header header;
     if (!ReadHeader(file, header)) {
         std::fclose(file);
-        return Fail(error, path, "not a PNG file");
+        return FailWith(error, path, "not a PNG file");
     }
     PixelType pixelType;
     int channels;
@@ -60,17 +55,17 @@ bool LoadPng(const std::string& path, Image& image, std::string* error)
     case PNG_COLOR_TYPE_RGB_ALPHA: pixelType = Rgba, channels = 4; break;
     default:
         std::fclose(file);
-        return Fail(error, path, "colour type " + std::to_string(header.colourType) + " is not read");
+        return FailWith(error, path, "colour type " + std::to_string(header.colourType) + " is not read");
     }
     if (header.bitDepth != 8 && header.bitDepth != 16) {
         std::fclose(file);
-        return Fail(error, path, std::to_string(header.bitDepth) + "-bit samples are not read");
+        return FailWith(error, path, std::to_string(header.bitDepth) + "-bit samples are not read");
     }
     const SampleType sampleType = header.bitDepth == 8 ? SampleU8 : SampleU16;
     const int pixelBytes = channels * header.bitDepth / 8;
     if (!FitsImageLimit(header.width, header.height, pixelBytes)) {
         std::fclose(file);
-        return Fail(error, path, "picture of " + std::to_string(header.width) + " x " +
+        return FailWith(error, path, "picture of " + std::to_string(header.width) + " x " +
                                      std::to_string(header.height) +
                                      " pixels is larger than this program accepts");
     }
@@ -81,12 +76,12 @@ bool LoadPng(const std::string& path, Image& image, std::string* error)
     if (!info) {
         png_destroy_read_struct(&png, nullptr, nullptr);
         std::fclose(file);
-        return Fail(error, path, "not enough memory");
+        return FailWith(error, path, "not enough memory");
     }
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_read_struct(&png, &info, nullptr);
         std::fclose(file);
-        return Fail(error, path, errors.message);
+        return FailWith(error, path, errors.message);
     }
     // The header was checked; the library must agree with what was checked.
     png_set_user_limits(png, header.width, header.height);
@@ -97,7 +92,7 @@ bool LoadPng(const std::string& path, Image& image, std::string* error)
     if (!image.Create(width, height, pixelType, sampleType, BottomUp)) {
         png_destroy_read_struct(&png, &info, nullptr);
         std::fclose(file);
-        return Fail(error, path, "the picture's format cannot be held here, or memory ran out");
+        return FailWith(error, path, "the picture's format cannot be held here, or memory ran out");
     }
     png_bytepp rows = png_get_rows(png, info);
     const std::size_t rowBytes = std::size_t(width) * std::size_t(pixelBytes);

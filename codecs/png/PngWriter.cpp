@@ -1,4 +1,5 @@
 #include "codecs/png/Png.h"
+#include "codecs/CodecError.h"
 #include "codecs/png/PngError.h"
 #include "fs/FileReplacement.h"
 
@@ -7,17 +8,6 @@
 
 namespace fovella {
 
-namespace {
-
-bool Fail(std::string* error, const std::string& path, const std::string& reason)
-{
-    if (error)
-        *error = "'" + path + "': " + reason;
-    return false;
-}
-
-}  // namespace
-
 bool SavePng(const std::string& path, const Image& image, std::string* error)
 {
     int colourType;
@@ -25,18 +15,18 @@ bool SavePng(const std::string& path, const Image& image, std::string* error)
     case Gray: colourType = PNG_COLOR_TYPE_GRAY; break;
     case Rgb: colourType = PNG_COLOR_TYPE_RGB; break;
     case Rgba: colourType = PNG_COLOR_TYPE_RGB_ALPHA; break;
-    default: return Fail(error, path, "only grey, RGB and RGBA pictures can be saved as PNG");
+    default: return FailWith(error, path, "only grey, RGB and RGBA pictures can be saved as PNG");
     }
     const SampleType sampleType = image.GetSampleType();
     if (!image.IsValid() || (sampleType != SampleU8 && sampleType != SampleU16))
-        return Fail(error, path, "only 8 and 16-bit pictures can be saved as PNG");
+        return FailWith(error, path, "only 8 and 16-bit pictures can be saved as PNG");
 
     // The picture's rows, top row first, handed to the library as they are.
     std::vector<png_bytep> rows;
     try {
         rows.resize(std::size_t(image.Height()));
     } catch (const std::bad_alloc&) {
-        return Fail(error, path, "not enough memory to save the picture");
+        return FailWith(error, path, "not enough memory to save the picture");
     }
     for (int k = 0, height = image.Height(); k < height; ++k)
         rows[k] = const_cast<png_bytep>(image.Rows()[image.GetRowOrder() == TopDown ? k : height - 1 - k]);
@@ -53,12 +43,12 @@ bool SavePng(const std::string& path, const Image& image, std::string* error)
     if (!info) {
         png_destroy_write_struct(&png, nullptr);
         out.Discard();
-        return Fail(error, path, "not enough memory");
+        return FailWith(error, path, "not enough memory");
     }
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
         out.Discard();
-        return Fail(error, path, errors.message);
+        return FailWith(error, path, errors.message);
     }
     png_init_io(png, out.Stream());
     png_set_compression_level(png, 9);

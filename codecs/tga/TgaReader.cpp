@@ -4,6 +4,7 @@
 // packets whose header byte, if its top bit is set, repeats one pixel
 // (low 7 bits + 1) times, and otherwise introduces that many literal pixels.
 #include "codecs/tga/Tga.h"
+#include "codecs/CodecError.h"
 #include "codecs/MemoryFile.h"
 #include "image/ImageLimits.h"
 
@@ -25,12 +26,6 @@ constexpr std::uint8_t kUncompressedTrueColour = 2;
 constexpr std::uint8_t kRunLengthTrueColour = 10;
 constexpr std::size_t kMaxFileBytes = std::size_t(1) << 30;
 
-bool Fail(std::string* error, const std::string& path, const std::string& reason)
-{
-    if (error)
-        *error = "'" + path + "': " + reason;
-    return false;
-}
 
 }  // namespace
 
@@ -39,25 +34,25 @@ bool LoadTga(const std::string& path, Image& image, std::string* error)
     MemoryFile file;
     std::string reason;
     if (!file.Load(path, kMaxFileBytes, reason))
-        return Fail(error, path, reason);
+        return FailWith(error, path, reason);
     if (!file.Has(0, kHeaderSize))
-        return Fail(error, path, "file ends inside its header");
+        return FailWith(error, path, "file ends inside its header");
     const std::uint8_t type = *file.At(kImageTypeOffset);
     const int depth = *file.At(kDepthOffset);
     if (type != kUncompressedTrueColour && type != kRunLengthTrueColour)
-        return Fail(error, path, "image type " + std::to_string(type) + " is not read");
+        return FailWith(error, path, "image type " + std::to_string(type) + " is not read");
     if (depth != 24 && depth != 32)
-        return Fail(error, path, std::to_string(depth) + "-bit pixels are not read");
+        return FailWith(error, path, std::to_string(depth) + "-bit pixels are not read");
     const int width = file.U16(kWidthOffset), height = file.U16(kHeightOffset);
     if (width < 1 || height < 1)
-        return Fail(error, path, "impossible size");
+        return FailWith(error, path, "impossible size");
     const std::uint8_t descriptor = *file.At(kDescriptorOffset);
     const bool rightToLeft = descriptor & 0x10, topToBottom = descriptor & 0x20;
     std::size_t at = kHeaderSize + *file.At(kIdLengthOffset);
     if (*file.At(kColourMapTypeOffset) == 1)
         at += std::size_t(file.U16(kMapLengthOffset)) * ((*file.At(kMapEntryBitsOffset) + 7) / 8);
     if (!FitsImageLimit(width, height, 3))
-        return Fail(error, path, "picture larger than this program accepts");
+        return FailWith(error, path, "picture larger than this program accepts");
     const std::size_t pixelBytes = std::size_t(depth) / 8;
     const std::size_t pixels = std::size_t(width) * std::size_t(height);
     // The least data that can hold the pixels: raw, or packets of 128.
@@ -65,9 +60,9 @@ bool LoadTga(const std::string& path, Image& image, std::string* error)
                                       ? pixels * pixelBytes
                                       : (pixels + 127) / 128 * (1 + pixelBytes);
     if (!file.Has(at, leastData))
-        return Fail(error, path, "file ends inside its pixel data");
+        return FailWith(error, path, "file ends inside its pixel data");
     if (!image.Create(width, height, Rgb, SampleU8, BottomUp))
-        return Fail(error, path, "not enough memory for the picture");
+        return FailWith(error, path, "not enough memory for the picture");
 
     // Pixel n of the file, placed where the origin bits say.
     auto place = [&](std::size_t n, const std::uint8_t* bgr) {
@@ -85,7 +80,7 @@ bool LoadTga(const std::string& path, Image& image, std::string* error)
         bool run = false;
         if (type == kRunLengthTrueColour) {
             if (!file.Has(at, 1))
-                return Fail(error, path, "file ends inside its pixel data");
+                return FailWith(error, path, "file ends inside its pixel data");
             const std::uint8_t packet = *file.At(at++);
             count = (packet & 0x7F) + 1u;
             run = packet & 0x80;
@@ -95,7 +90,7 @@ bool LoadTga(const std::string& path, Image& image, std::string* error)
         if (count > pixels - n)
             count = pixels - n;
         if (!file.Has(at, (run ? 1 : count) * pixelBytes))
-            return Fail(error, path, "file ends inside its pixel data");
+            return FailWith(error, path, "file ends inside its pixel data");
         for (std::size_t k = 0; k < count; ++k, ++n)
             place(n, file.At(run ? at : at + k * pixelBytes));
         at += (run ? 1 : count) * pixelBytes;

@@ -1,4 +1,5 @@
 #include "codecs/tiff/Tiff.h"
+#include "codecs/CodecError.h"
 #include "image/ImageLimits.h"
 
 #include <tiffio.h>
@@ -13,12 +14,6 @@ struct TiffCloser {
     void operator()(TIFF* tiff) const { TIFFClose(tiff); }
 };
 
-bool Fail(std::string* error, const std::string& path, const std::string& reason)
-{
-    if (error)
-        *error = "'" + path + "': " + reason;
-    return false;
-}
 
 }  // namespace
 
@@ -26,7 +21,7 @@ bool LoadTiff(const std::string& path, Image& image, std::string* error)
 {
     std::unique_ptr<TIFF, TiffCloser> tiff(TIFFOpen(path.c_str(), "r"));
     if (!tiff)
-        return Fail(error, path, "cannot open the file as TIFF");
+        return FailWith(error, path, "cannot open the file as TIFF");
     std::uint32_t width = 0, height = 0;
     std::uint16_t samples = 0, bits = 1, planar = PLANARCONFIG_CONTIG;
     TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width);
@@ -35,24 +30,24 @@ bool LoadTiff(const std::string& path, Image& image, std::string* error)
     TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_BITSPERSAMPLE, &bits);
     TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_PLANARCONFIG, &planar);
     if (width == 0 || height == 0 || width > 0x7FFFFFFF || height > 0x7FFFFFFF)
-        return Fail(error, path, "impossible size");
+        return FailWith(error, path, "impossible size");
     if (samples != 3 && samples != 4)
-        return Fail(error, path, std::to_string(samples) + " samples per pixel are not read");
+        return FailWith(error, path, std::to_string(samples) + " samples per pixel are not read");
     // Rows of other sample sizes or of separate planes would not fit the
     // image's rows.
     if (bits != 8)
-        return Fail(error, path, std::to_string(bits) + "-bit samples are not read");
+        return FailWith(error, path, std::to_string(bits) + "-bit samples are not read");
     if (planar != PLANARCONFIG_CONTIG)
-        return Fail(error, path, "separate sample planes are not read");
+        return FailWith(error, path, "separate sample planes are not read");
     if (!FitsImageLimit(width, height, samples))
-        return Fail(error, path, "picture larger than this program accepts");
+        return FailWith(error, path, "picture larger than this program accepts");
     if (TIFFScanlineSize64(tiff.get()) != std::uint64_t(width) * samples)
-        return Fail(error, path, "rows of an unexpected size");
+        return FailWith(error, path, "rows of an unexpected size");
     if (!image.Create(int(width), int(height), samples == 3 ? Rgb : Rgba, SampleU8, BottomUp))
-        return Fail(error, path, "the picture's format cannot be held here, or memory ran out");
+        return FailWith(error, path, "the picture's format cannot be held here, or memory ran out");
     for (std::uint32_t r = 0; r < height; ++r)
         if (TIFFReadScanline(tiff.get(), image.Rows()[height - 1 - r], r, 0) < 0)
-            return Fail(error, path, "row " + std::to_string(r) + " cannot be read");
+            return FailWith(error, path, "row " + std::to_string(r) + " cannot be read");
     return true;
 }
 

@@ -407,24 +407,15 @@ TEST_F(BatchRunTest, FullDiskWithEmptySuffixNeverLosesASource)
     Write("a.bmp");
     Write("b.bmp");
     const std::vector<std::uint8_t> a = test::ReadFileBytes(dir.File("a.bmp"));
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{4096, 4096};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
+    EXPECT_TRUE(test::SucceedsWithFileSizeLimit(4096, [&] {
         BatchOptions options;
         options.saveMode = SaveMode::Suffix;
         options.suffix = "";
         options.focalUsage = FocalUsage::ManualOnly;
         frontEnd.answers = {OverwriteAnswer::OverwriteAll};
         const BatchResult result = Run(options);
-        ::_exit(result.counts.savedFiles == 0 && frontEnd.MessagesWithIcon(MessageIcon::Error).size() == 2 ? 0 : 3);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+        return result.counts.savedFiles == 0 && frontEnd.MessagesWithIcon(MessageIcon::Error).size() == 2;
+    }));
     EXPECT_EQ(test::ReadFileBytes(dir.File("a.bmp")), a);
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"a.bmp", "b.bmp"}));
 }

@@ -77,7 +77,7 @@ std::vector<std::uint8_t> TgaHeader(int type, int width, int height, int depth, 
     header[14] = std::uint8_t(height);
     header[16] = std::uint8_t(depth);
     header[17] = std::uint8_t(descriptor);
-    header.insert(header.end(), std::size_t(idLength), 'i');
+    header.resize(18 + std::size_t(idLength), 'i');
     return header;
 }
 

@@ -9,6 +9,11 @@
 #include <iterator>
 #include <stdexcept>
 
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace fovella::test {
 
 namespace fs = std::filesystem;
@@ -189,6 +194,24 @@ std::string PictureMd5(const Image& image)
         }
     }
     return Md5Hex(rgb.data(), rgb.size());
+}
+
+bool SucceedsWithFileSizeLimit(std::size_t bytes, const std::function<bool()>& body)
+{
+    const pid_t child = ::fork();
+    if (child < 0)
+        throw std::runtime_error("cannot fork");
+    if (child == 0) {
+        // A write past the limit then fails with EFBIG instead of a signal.
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{rlim_t(bytes), rlim_t(bytes)};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::_exit(body() ? 0 : 3);
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        throw std::runtime_error("the child did not end normally");
+    return WEXITSTATUS(status) == 0;
 }
 
 void FillGradient(Image& image, int seed)

@@ -4,6 +4,7 @@
 #include "image/Image.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,10 @@ std::string Md5Hex(const std::uint8_t* data, std::size_t size);
 // 16-bit samples reduced to their high byte: the checksum convention of the
 // test data's expected-decode.tsv.
 std::string PictureMd5(const Image& image);
+
+// Runs `body` in a child process whose files may grow to `bytes` at most
+// (a full disk, as a write sees it) and returns what it returned.
+bool SucceedsWithFileSizeLimit(std::size_t bytes, const std::function<bool()>& body);
 
 // Fills every byte of an 8-bit image with a pattern that differs in every
 // channel, column and row (no symmetry a mirrored or swapped read could hide).
