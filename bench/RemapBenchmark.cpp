@@ -53,6 +53,18 @@ void Undistort(benchmark::State& state)
 BENCHMARK(Undistort)->Args({6000, 4000})->Args({3000, 2000})->Args({320, 240})
     ->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// A 24-megapixel picture reduced to fit a 320 x 240 preview, by whole pixels.
+void ScaleToPreview(benchmark::State& state)
+{
+    const DibImage source = MakePicture(6000, 4000);
+    DibImage preview;
+    for (auto _ : state) {
+        source.ScaleBy(320.0 / 6000, preview);
+        benchmark::DoNotOptimize(preview.Rows()[0][0]);
+    }
+}
+BENCHMARK(ScaleToPreview)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 #ifdef FOVELLA_HAVE_OPENCV
 // The same geometry as a map of source points, one per output pixel.
 cv::Mat BuildMap(int width, int height, double m)

@@ -20,6 +20,14 @@ public:
     using Image::operator=;
 
     std::size_t RowBytes() const override { return m_stride; }
+
+    // Makes `destination` this picture resized to `width` x `height` (sides
+    // below 1 become 1), same format and row order, by whole source pixels:
+    // rows and columns are dropped or repeated, never blended. True; the
+    // destination is not valid when it could not be created.
+    virtual bool ScaledCopyTo(int width, int height, DibImage& destination) const;
+    // ScaledCopyTo with both sides multiplied by `factor`, truncated.
+    virtual bool ScaleBy(double factor, DibImage& destination) const;
     // First byte of pixel memory: row-table entry 0.
     const std::uint8_t* Bits() const { return m_bits; }
 
