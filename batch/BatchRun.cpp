@@ -230,7 +230,8 @@ private:
         const std::size_t ahead = std::size_t(m_options.jobs);
         for (std::size_t k = 0; k < images.size() && k < ahead; ++k)
             launch(k);
-        bool completed = true;
+        // Returning early leaves the futures to wait, in their destructors,
+        // for the files still on their way; those stop at their next report.
         for (std::size_t k = 0; k < images.size(); ++k) {
             m_index = images[k];
             ++m_result.counts.imageFiles;
@@ -238,11 +239,9 @@ private:
                 if (m_frontEnd.PollCancelled())
                     stop = true;
             std::unique_ptr<Work> work = pending[k].get();
-            if (completed && m_frontEnd.PollCancelled())
+            if (stop || m_frontEnd.PollCancelled()) {
                 stop = true;
-            if (stop || !completed) {
-                completed = false;
-                continue;  // let the running ones finish, save nothing more
+                return false;
             }
             if (k + ahead < images.size())
                 launch(k + ahead);
@@ -253,10 +252,10 @@ private:
             ReportProgress(100);
             if (work->state == Work::State::Stopped || !Finish(*work)) {
                 stop = true;
-                completed = false;
+                return false;
             }
         }
-        return completed && !stop;
+        return true;
     }
 
     bool ReportLoad(const Work& work)

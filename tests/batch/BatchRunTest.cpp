@@ -400,6 +400,28 @@ TEST_F(BatchRunTest, AnyNumberOfJobsWritesTheSameBytes)
     }
 }
 
+TEST_F(BatchRunTest, CancelWithSeveralJobsStopsCleanly)
+{
+    for (int k = 0; k < 6; ++k)
+        Write("p" + std::to_string(k) + ".png");
+    BatchOptions options;
+    options.folder = dir.File("out");
+    options.focalUsage = FocalUsage::ManualOnly;
+    options.jobs = 3;
+    frontEnd.cancelAfterPolls = 2;
+    const BatchResult result = Run(options);
+    EXPECT_EQ(result.outcome, BatchOutcome::Cancelled);
+    EXPECT_LT(result.counts.savedFiles, 6);
+    EXPECT_TRUE(frontEnd.messages.empty());
+
+    ScriptedFrontEnd answers;
+    answers.answers = {OverwriteAnswer::Cancel};
+    options.folder = dir.Path();
+    const BatchResult atQuestion = BatchRun(answers).RunFiles(List(), options, 4.0f, 1.0, "", dir.Path());
+    EXPECT_EQ(atQuestion.outcome, BatchOutcome::Cancelled);
+    EXPECT_EQ(answers.questions.size(), 1u);
+}
+
 TEST_F(BatchRunTest, FullDiskWithEmptySuffixNeverLosesASource)
 {
     ASSERT_TRUE(picture.Create(200, 150, Rgb, SampleU8, BottomUp));
