@@ -125,8 +125,11 @@ struct Avx2Kernel {
     // then the weights w00, w01, w10, w11 of each quadrant; each array holds
     // one entry per position of the chunk.
     struct ChunkGeometry {
-        alignas(32) std::int32_t low[4][kChunk];
-        alignas(32) std::int32_t high[4][kChunk];
+        // Source rows: top lower and upper, bottom lower and upper.
+        const std::uint8_t* rows[4][kChunk];
+        // Byte offsets of the source columns: left lower and upper, right
+        // lower and upper.
+        alignas(32) std::int64_t columns[4][kChunk];
         alignas(32) double weights[4][4][kChunk];
     };
 
@@ -137,7 +140,7 @@ struct Avx2Kernel {
         ChunkGeometry chunk;
         const int n = j1 - j0;
         for (int k = 0; k < n; k += 4)
-            FourPositions(g, j0 + k, i, u + k, n - k, chunk, k);
+            FourPositions<C>(g, j0 + k, i, u + k, n - k, chunk, k);
         // One quadrant at a time: short independent steps that the processor
         // can overlap.
         Quadrant<C, kNearRightEdge, 0>(g, j0, n, i, chunk);
@@ -148,6 +151,7 @@ struct Avx2Kernel {
 
     // Positions j .. j + 3 (those past `left` get u = 0, never used), one
     // per lane of each vector.
+    template <int C>
     static FOVELLA_AVX2_INLINE void FourPositions(const Geometry& g, int j, int i, const double* u,
                                                   int left, ChunkGeometry& chunk, int k)
     {
@@ -171,9 +175,18 @@ struct Avx2Kernel {
             const __m256d lower = _mm256_floor_pd(s);
             f[lane] = _mm256_sub_pd(s, lower);
             g1[lane] = _mm256_sub_pd(one, f[lane]);
-            _mm_store_si128(reinterpret_cast<__m128i*>(chunk.low[lane] + k), _mm256_cvttpd_epi32(lower));
-            _mm_store_si128(reinterpret_cast<__m128i*>(chunk.high[lane] + k),
-                            _mm256_cvttpd_epi32(_mm256_ceil_pd(s)));
+            const __m128i bounds[2] = {_mm256_cvttpd_epi32(lower), _mm256_cvttpd_epi32(_mm256_ceil_pd(s))};
+            for (int b = 0; b < 2; ++b) {
+                if (lane < 2) {
+                    _mm256_store_si256(reinterpret_cast<__m256i*>(chunk.columns[2 * lane + b] + k),
+                                       ByteOffsets<C>(bounds[b]));
+                } else {
+                    alignas(16) std::int32_t index[4];
+                    _mm_store_si128(reinterpret_cast<__m128i*>(index), bounds[b]);
+                    for (int l = 0; l < 4; ++l)
+                        chunk.rows[2 * (lane - 2) + b][k + l] = g.source[index[l]];
+                }
+            }
         }
         constexpr int kColumn[4] = {0, 1, 1, 0};
         constexpr int kRow[4] = {2, 2, 3, 3};
@@ -186,27 +199,37 @@ struct Avx2Kernel {
         }
     }
 
+    // Column indices times C, in 64 bits.
+    template <int C>
+    static FOVELLA_AVX2_INLINE __m256i ByteOffsets(__m128i columns)
+    {
+        const __m256i wide = _mm256_cvtepi32_epi64(columns);
+        if (C == 3)
+            return _mm256_add_epi64(wide, _mm256_slli_epi64(wide, 1));
+        if (C == 4)
+            return _mm256_slli_epi64(wide, 2);
+        return wide;
+    }
+
     // Quadrant Q of the positions j0 .. j0 + n - 1, written to (j, i),
     // (W-1-j, i), (W-1-j, H-1-i) and (j, H-1-i) for q1 .. q4.
     template <int C, bool kNearRightEdge, int Q>
     static FOVELLA_AVX2_INLINE void Quadrant(const Geometry& g, int j0, int n, int i,
                                              const ChunkGeometry& chunk)
     {
-        constexpr int kColumn = Q == 0 || Q == 3 ? 0 : 1;
-        constexpr int kRow = Q < 2 ? 2 : 3;
-        // Locals, so that the stores below cannot be taken to change them.
-        const std::uint8_t* const* const source = g.source;
+        constexpr int kColumn = Q == 0 || Q == 3 ? 0 : 2;
+        constexpr int kRow = Q < 2 ? 0 : 2;
         std::uint8_t* const row = g.destination[Q < 2 ? i : g.height - 1 - i];
         const std::ptrdiff_t step = kColumn == 0 ? C : -C;
         std::uint8_t* out = row + std::size_t(kColumn == 0 ? j0 : g.width - 1 - j0) * C;
-        const std::int32_t* lowRow = chunk.low[kRow];
-        const std::int32_t* highRow = chunk.high[kRow];
-        const std::int32_t* lowColumn = chunk.low[kColumn];
-        const std::int32_t* highColumn = chunk.high[kColumn];
+        const std::uint8_t* const* lowRow = chunk.rows[kRow];
+        const std::uint8_t* const* highRow = chunk.rows[kRow + 1];
+        const std::int64_t* lowColumn = chunk.columns[kColumn];
+        const std::int64_t* highColumn = chunk.columns[kColumn + 1];
         for (int k = 0; k < n; ++k, out += step) {
             const __m128i levels = Interpolate<C, kNearRightEdge, kChunk>(
-                source[lowRow[k]], source[highRow[k]], std::size_t(lowColumn[k]) * C,
-                std::size_t(highColumn[k]) * C, chunk.weights[Q][0] + k);
+                lowRow[k], highRow[k], std::size_t(lowColumn[k]), std::size_t(highColumn[k]),
+                chunk.weights[Q][0] + k);
             // Unsigned saturation clamps to 255; the levels are never negative.
             const __m128i words = _mm_packus_epi32(levels, levels);
             StorePixel<C>(out, std::uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(words, words))));
