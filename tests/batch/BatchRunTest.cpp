@@ -442,6 +442,25 @@ TEST_F(BatchRunTest, FullDiskWithEmptySuffixNeverLosesASource)
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"a.bmp", "b.bmp"}));
 }
 
+TEST_F(BatchRunTest, ReadOnlyOutputFolderFailsEverySaveAndLosesNothing)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes into read-only folders";
+    Write("a.png");
+    Write("b.bmp");
+    ASSERT_EQ(::mkdir(dir.File("out").c_str(), 0555), 0);
+    BatchOptions options;
+    options.folder = dir.File("out");
+    options.focalUsage = FocalUsage::ManualOnly;
+    const BatchResult result = Run(options);
+    EXPECT_EQ(result.counts.savedFiles, 0);
+    const auto errors = frontEnd.MessagesWithIcon(MessageIcon::Error);
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_EQ(errors[0].text.rfind("Failed to save ", 0), 0u);
+    ::chmod(dir.File("out").c_str(), 0755);
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"a.png", "b.bmp", "out"}));
+}
+
 TEST(BatchOutputPath, NamesBySaveMode)
 {
     BatchOptions folder;
