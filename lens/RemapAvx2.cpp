@@ -1,7 +1,7 @@
 // The remap's kernel with AVX2: the lanes of a vector hold either the
-// coordinates L, R, T, B of a position's four pixels or the channels of one
-// pixel. Each lane does the scalar operations of the definition in their
-// order, so the bytes equal the portable kernel's.
+// coordinates of four positions or the channels of one pixel. Each lane
+// does the scalar operations of the definition in their order, so the bytes
+// equal the portable kernel's.
 #include "lens/RemapBand.h"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -26,12 +26,10 @@ namespace fovella::remap {
 
 namespace {
 
-#define FOVELLA_AVX2_INLINE inline __attribute__((always_inline))
-
 // The C bytes of a pixel as doubles in the low lanes (the others hold
 // whatever follows the pixel, or 0 near a row's end).
 template <int C, bool kNearRightEdge>
-FOVELLA_AVX2_INLINE __m256d LoadPixel(const std::uint8_t* pixel)
+FOVELLA_REMAP_INLINE __m256d LoadPixel(const std::uint8_t* pixel)
 {
     std::uint32_t word = 0;
     if (kNearRightEdge) {
@@ -47,7 +45,7 @@ FOVELLA_AVX2_INLINE __m256d LoadPixel(const std::uint8_t* pixel)
 // added in the definition's order.
 // w00, w01, w10 and w11 are `stride` apart from `w`.
 template <int C, bool kNearRightEdge, std::size_t stride>
-FOVELLA_AVX2_INLINE __m128i Interpolate(const std::uint8_t* row0, const std::uint8_t* row1,
+FOVELLA_REMAP_INLINE __m128i Interpolate(const std::uint8_t* row0, const std::uint8_t* row1,
                                         std::size_t left, std::size_t right, const double* w)
 {
     __m256d v = _mm256_mul_pd(LoadPixel<C, kNearRightEdge>(row0 + left), _mm256_broadcast_sd(w));
@@ -62,7 +60,7 @@ FOVELLA_AVX2_INLINE __m128i Interpolate(const std::uint8_t* row0, const std::uin
 
 // The low C bytes of `word`, in memory order.
 template <int C>
-FOVELLA_AVX2_INLINE void StorePixel(std::uint8_t* out, std::uint32_t word)
+FOVELLA_REMAP_INLINE void StorePixel(std::uint8_t* out, std::uint32_t word)
 {
     if (C == 3) {
         const std::uint16_t low = std::uint16_t(word);
@@ -74,7 +72,7 @@ FOVELLA_AVX2_INLINE void StorePixel(std::uint8_t* out, std::uint32_t word)
 }
 
 struct Avx2Kernel {
-    static FOVELLA_AVX2_INLINE void ScaleFactors(const Geometry& g, int j0, int n,
+    static FOVELLA_REMAP_INLINE void ScaleFactors(const Geometry& g, int j0, int n,
                                                  std::int64_t dy, double* u)
     {
         const __m256d m = _mm256_set1_pd(g.m);
@@ -107,7 +105,7 @@ struct Avx2Kernel {
     // Quadrant by quadrant, except the last column cx: with an even width its
     // writes must come after those of column cx - 1 to the same pixels.
     template <int C, bool kNearRightEdge>
-    static FOVELLA_AVX2_INLINE void Positions(const Geometry& g, int j0, int j1, int i,
+    static FOVELLA_REMAP_INLINE void Positions(const Geometry& g, int j0, int j1, int i,
                                               const double* u)
     {
         const int end = j1 > g.cx ? g.cx : j1;
@@ -134,7 +132,7 @@ struct Avx2Kernel {
     };
 
     template <int C, bool kNearRightEdge>
-    static FOVELLA_AVX2_INLINE void Chunk(const Geometry& g, int j0, int j1, int i,
+    static FOVELLA_REMAP_INLINE void Chunk(const Geometry& g, int j0, int j1, int i,
                                           const double* u)
     {
         ChunkGeometry chunk;
@@ -152,7 +150,7 @@ struct Avx2Kernel {
     // Positions j .. j + 3 (those past `left` get u = 0, never used), one
     // per lane of each vector.
     template <int C>
-    static FOVELLA_AVX2_INLINE void FourPositions(const Geometry& g, int j, int i, const double* u,
+    static FOVELLA_REMAP_INLINE void FourPositions(const Geometry& g, int j, int i, const double* u,
                                                   int left, ChunkGeometry& chunk, int k)
     {
         const __m256i present = _mm256_cmpgt_epi64(_mm256_set1_epi64x(left), _mm256_setr_epi64x(0, 1, 2, 3));
@@ -201,7 +199,7 @@ struct Avx2Kernel {
 
     // Column indices times C, in 64 bits.
     template <int C>
-    static FOVELLA_AVX2_INLINE __m256i ByteOffsets(__m128i columns)
+    static FOVELLA_REMAP_INLINE __m256i ByteOffsets(__m128i columns)
     {
         const __m256i wide = _mm256_cvtepi32_epi64(columns);
         if (C == 3)
@@ -214,7 +212,7 @@ struct Avx2Kernel {
     // Quadrant Q of the positions j0 .. j0 + n - 1, written to (j, i),
     // (W-1-j, i), (W-1-j, H-1-i) and (j, H-1-i) for q1 .. q4.
     template <int C, bool kNearRightEdge, int Q>
-    static FOVELLA_AVX2_INLINE void Quadrant(const Geometry& g, int j0, int n, int i,
+    static FOVELLA_REMAP_INLINE void Quadrant(const Geometry& g, int j0, int n, int i,
                                              const ChunkGeometry& chunk)
     {
         constexpr int kColumn = Q == 0 || Q == 3 ? 0 : 2;

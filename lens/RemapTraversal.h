@@ -9,8 +9,9 @@
 //   Positions<C, kNearRightEdge>(g, j0, j1, i, u): the four mirrored pixels
 //     of each position (j, i), j0 <= j < j1 <= j0 + kBandColumns, whose
 //     radius factor is u[j - j0]; kNearRightEdge when source pixels may end
-//     fewer than four bytes before their row's end. Positions of one row
-//     never write the same pixel twice, except with the same value.
+//     fewer than four bytes before their row's end. Where two positions of
+//     the row write one pixel (columns cx - 1 and cx of an even width), the
+//     write of the larger j must come last, as in the definition.
 #pragma once
 
 #include "lens/RemapBand.h"
