@@ -12,6 +12,10 @@ namespace {
 constexpr int kApp1 = JPEG_APP0 + 1;
 // A progressive file may repeat scans without end; real ones have about 10.
 constexpr int kMaxScans = 500;
+// Huffman-coded files spend at least a bit per 8 x 8 block and component,
+// so they decode to at most about 1000 RGB bytes per file byte; 16 times
+// that leaves room for arithmetic coding of flat pictures.
+constexpr std::uint64_t kMaxExpansion = 16384;
 
 struct ScanLimit {
     jpeg_progress_mgr library;
@@ -47,6 +51,13 @@ bool LoadJpeg(const std::string& path, Image& image, std::vector<std::uint8_t>* 
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file)
         return FailWith(error, path, "cannot open the file");
+    long fileBytes = -1;
+    if (std::fseek(file, 0, SEEK_END) == 0)
+        fileBytes = std::ftell(file);
+    if (fileBytes < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
+        std::fclose(file);
+        return FailWith(error, path, "cannot read the file");
+    }
 
     jpeg_decompress_struct decoder;
     jpeg::ErrorManager errors;
@@ -67,9 +78,17 @@ bool LoadJpeg(const std::string& path, Image& image, std::vector<std::uint8_t>* 
         jpeg_save_markers(&decoder, kApp1, 0xFFFF);
     jpeg_read_header(&decoder, TRUE);
     decoder.out_color_space = JCS_RGB;
-    // Refuse a picture too large before the library allocates for it.
+    // Refuse a picture too large, or too large for the file, before the
+    // library allocates for it.
     if (!FitsImageLimit(decoder.image_width, decoder.image_height, 3)) {
         std::snprintf(errors.message, sizeof errors.message, "picture of %u x %u pixels is larger than this program accepts",
+                      decoder.image_width, decoder.image_height);
+        std::longjmp(errors.recovery, -2);
+    }
+    if (!IsInProportion(std::uint64_t(decoder.image_width) * decoder.image_height * 3,
+                        std::uint64_t(fileBytes), kMaxExpansion)) {
+        std::snprintf(errors.message, sizeof errors.message,
+                      "a file of %ld bytes cannot hold a picture of %u x %u pixels", fileBytes,
                       decoder.image_width, decoder.image_height);
         std::longjmp(errors.recovery, -2);
     }

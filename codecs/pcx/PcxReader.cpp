@@ -19,8 +19,9 @@ constexpr std::size_t kPlanesOffset = 65;        // u8
 constexpr std::size_t kBytesPerLineOffset = 66;  // s16
 constexpr int kPlanes = 3;
 constexpr std::uint8_t kRunMarker = 192;
-// Run-length data cannot expand a file more than 63 times.
 constexpr std::size_t kMaxFileBytes = std::size_t(1) << 30;
+// Two bytes make a run of at most 63.
+constexpr std::uint64_t kMaxExpansion = 32;
 
 
 }  // namespace
@@ -47,6 +48,9 @@ bool LoadPcx(const std::string& path, Image& image, std::string* error)
         return FailWith(error, path, "plane lines shorter than the picture");
     if (!FitsImageLimit(width, height, 3))
         return FailWith(error, path, "picture larger than this program accepts");
+    if (!IsInProportion(std::uint64_t(height) * std::uint64_t(planes) * std::uint64_t(bytesPerLine),
+                        file.Size() - kHeaderSize, kMaxExpansion))
+        return FailWith(error, path, "file ends inside its pixel data");
     if (!image.Create(width, height, Rgb, SampleU8, BottomUp))
         return FailWith(error, path, "not enough memory for the picture");
 

@@ -14,7 +14,11 @@ namespace {
 struct Header {
     std::uint32_t width = 0, height = 0;
     int bitDepth = 0, colourType = 0;
+    long fileBytes = 0;
 };
+
+// Deflate expands its data at most 1032 times.
+constexpr std::uint64_t kMaxExpansion = 1032;
 
 // The signature and the IHDR chunk, which must come first: enough to refuse
 // a file before libpng allocates its rows.
@@ -31,6 +35,8 @@ bool ReadHeader(std::FILE* file, Header& header)
     header.height = u32(20);
     header.bitDepth = bytes[24];
     header.colourType = bytes[25];
+    if (std::fseek(file, 0, SEEK_END) != 0 || (header.fileBytes = std::ftell(file)) < 0)
+        return false;
     std::rewind(file);
     return true;
 }
@@ -68,6 +74,15 @@ bool LoadPng(const std::string& path, Image& image, std::string* error)
         return FailWith(error, path, "picture of " + std::to_string(header.width) + " x " +
                                      std::to_string(header.height) +
                                      " pixels is larger than this program accepts");
+    }
+
+    // Every row is a filter byte and the row's bytes, deflated.
+    const std::uint64_t rawBytes = std::uint64_t(header.height) * (1 + std::uint64_t(header.width) * pixelBytes);
+    if (!IsInProportion(rawBytes, std::uint64_t(header.fileBytes), kMaxExpansion)) {
+        std::fclose(file);
+        return FailWith(error, path, "a file of " + std::to_string(header.fileBytes) +
+                                         " bytes cannot hold a picture of " + std::to_string(header.width) +
+                                         " x " + std::to_string(header.height) + " pixels");
     }
 
     png::ErrorState errors;

@@ -229,6 +229,44 @@ TEST_F(ImageFileIo, DamagedFilesAreRefused)
     }
 }
 
+// A header that claims a picture its file cannot hold is refused before
+// anything is allocated for it.
+TEST_F(ImageFileIo, PicturesOutOfAllProportionToTheirFileAreRefused)
+{
+    ASSERT_TRUE(file.Save(dir.File("small.jpg"), picture, Jpeg, 90, 0));
+    std::vector<std::uint8_t> jpeg = test::ReadFileBytes(dir.File("small.jpg"));
+    for (std::size_t at = 2; at + 9 < jpeg.size(); ++at)
+        if (jpeg[at] == 0xFF && jpeg[at + 1] == 0xC0) {
+            jpeg[at + 5] = 0x4E, jpeg[at + 6] = 0x20;  // height 20000
+            jpeg[at + 7] = 0x75, jpeg[at + 8] = 0x30;  // width 30000
+            break;
+        }
+    test::WriteFileBytes(dir.File("huge.jpg"), jpeg);
+
+    ASSERT_TRUE(file.Save(dir.File("small.png"), picture, Png, 100, 0));
+    std::vector<std::uint8_t> png = test::ReadFileBytes(dir.File("small.png"));
+    png[16] = png[20] = 0;  // IHDR width and height: 0x00002710 = 10000
+    png[17] = png[21] = 0;
+    png[18] = png[22] = 0x27;
+    png[19] = png[23] = 0x10;
+    test::WriteFileBytes(dir.File("huge.png"), png);
+
+    std::vector<std::uint8_t> pcx(200, 0);
+    pcx[1] = 5, pcx[3] = 8, pcx[65] = 3;
+    pcx[8] = pcx[10] = 0x2F, pcx[9] = pcx[11] = 0x75;  // 30000 x 30000
+    pcx[66] = 0x30, pcx[67] = 0x75;
+    test::WriteFileBytes(dir.File("huge.pcx"), pcx);
+
+    for (const auto& [name, reason] : {std::pair{"huge.jpg", "cannot hold a picture of 30000 x 20000"},
+                                       std::pair{"huge.png", "cannot hold a picture of 10000 x 10000"},
+                                       std::pair{"huge.pcx", "file ends inside its pixel data"}}) {
+        MemoryImage image;
+        EXPECT_FALSE(file.Load(dir.File(name), image, Unknown, KeepExif)) << name;
+        EXPECT_EQ(image.Width(), 1) << name << ": nothing was allocated";
+        EXPECT_NE(file.Error().find(reason), std::string::npos) << file.Error();
+    }
+}
+
 // The disk fills up during the save: simulated by a file-size limit in a
 // child process. The old file must survive, and no temporary be left.
 void ExpectFullDiskKeepsTheOldFile(const test::ScratchDir& dir, const Image& picture,
