@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <initializer_list>
+#include <utility>
 
 namespace fovella::cli {
 
@@ -17,6 +19,28 @@ bool ParseNumber(const std::string& text, double& value)
     errno = 0;
     value = std::strtod(text.c_str(), &end);
     return *end == '\0' && errno == 0 && std::isfinite(value);
+}
+
+// The whole text must be a whole number from `low` to `high`.
+bool ParseWhole(const std::string& text, int low, int high, int& value)
+{
+    double number = 0;
+    if (!ParseNumber(text, number) || number < low || number > high || number != std::floor(number))
+        return false;
+    value = int(number);
+    return true;
+}
+
+// The text must name one of the choices.
+template <class T>
+bool ParseChoice(const std::string& text, std::initializer_list<std::pair<const char*, T>> choices, T& value)
+{
+    for (const auto& [name, choice] : choices)
+        if (text == name) {
+            value = choice;
+            return true;
+        }
+    return false;
 }
 
 }  // namespace
@@ -89,13 +113,9 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, Options& option
         } else if (argument == "--focal-source") {
             if (!value())
                 return false;
-            if (text == "auto")
-                options.focalSource = FocalSource::Auto;
-            else if (text == "exif")
-                options.focalSource = FocalSource::Exif;
-            else if (text == "manual")
-                options.focalSource = FocalSource::Manual;
-            else {
+            if (!ParseChoice(text, {std::pair{"auto", FocalSource::Auto}, {"exif", FocalSource::Exif},
+                                    {"manual", FocalSource::Manual}},
+                             options.focalSource)) {
                 error = "focal source '" + text + "' is not one of exif, manual, auto";
                 return false;
             }
@@ -109,11 +129,10 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, Options& option
         } else if (argument == "-q" || argument == "--quality") {
             if (!value())
                 return false;
-            if (!ParseNumber(text, number) || number < 0 || number > 100 || number != std::floor(number)) {
+            if (!ParseWhole(text, 0, 100, options.quality)) {
                 error = "quality '" + text + "' is not a whole number from 0 to 100";
                 return false;
             }
-            options.quality = int(number);
         } else if (argument == "-o" || argument == "--output") {
             if (!value())
                 return false;
@@ -130,26 +149,19 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, Options& option
         } else if (argument == "--overwrite") {
             if (!value())
                 return false;
-            if (text == "ask")
-                options.overwrite = OverwriteChoice::Ask;
-            else if (text == "all")
-                options.overwrite = OverwriteChoice::All;
-            else if (text == "skip")
-                options.overwrite = OverwriteChoice::Skip;
-            else if (text == "cancel")
-                options.overwrite = OverwriteChoice::Cancel;
-            else {
+            if (!ParseChoice(text, {std::pair{"ask", OverwriteChoice::Ask}, {"all", OverwriteChoice::All},
+                                    {"skip", OverwriteChoice::Skip}, {"cancel", OverwriteChoice::Cancel}},
+                             options.overwrite)) {
                 error = "overwrite answer '" + text + "' is not one of ask, all, skip, cancel";
                 return false;
             }
         } else if (argument == "-j" || argument == "--jobs") {
             if (!value())
                 return false;
-            if (!ParseNumber(text, number) || number < 1 || number > 256 || number != std::floor(number)) {
+            if (!ParseWhole(text, 1, 256, options.jobs)) {
                 error = "number of jobs '" + text + "' is not a whole number from 1 to 256";
                 return false;
             }
-            options.jobs = int(number);
         } else if (argument == "--dry-run") {
             options.dryRun = true;
         } else if (argument.size() > 1 && argument[0] == '-') {
