@@ -65,7 +65,8 @@ std::string UsageText()
            "      --out-dir DIR        put the results into DIR, under their own names\n"
            "      --suffix S           put the results beside the sources, S added to\n"
            "                           their names (\"\" replaces the sources)\n"
-           "  -o FILE                  the result of a single input file\n"
+           "  -o FILE                  the result of a single input file (replaced when\n"
+           "                           it exists, unless --overwrite says otherwise)\n"
            "      --overwrite ANSWER   when a result exists: ask (default; skip when not\n"
            "                           on a terminal), all, skip or cancel\n"
            "  -j, --jobs N             files prepared at the same time (default: one per\n"
@@ -83,6 +84,7 @@ std::string UsageText()
 bool ParseCommandLine(const std::vector<std::string>& arguments, Options& options,
                       std::string& error)
 {
+    bool overwriteGiven = false;
     for (std::size_t k = 0; k < arguments.size(); ++k) {
         const std::string& argument = arguments[k];
         std::string text;
@@ -155,6 +157,7 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, Options& option
                 error = "overwrite answer '" + text + "' is not one of ask, all, skip, cancel";
                 return false;
             }
+            overwriteGiven = true;
         } else if (argument == "-j" || argument == "--jobs") {
             if (!value())
                 return false;
@@ -188,6 +191,9 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, Options& option
         error = "-o names the result of a single input file";
         return false;
     }
+    // Naming the output is asking for it to be written.
+    if (!options.output.empty() && !overwriteGiven)
+        options.overwrite = OverwriteChoice::All;
     if (options.focalSource == FocalSource::Manual && !options.focalGiven) {
         error = "no focal length (-f MM) for --focal-source manual";
         return false;

@@ -31,6 +31,8 @@ struct Options {
     std::string outDir;      // --out-dir; empty: "undistorted" beside each source
     bool suffixGiven = false;
     std::string suffix;      // --suffix: results beside the sources
+    // Ask by default; a file named with -o is replaced unless --overwrite
+    // says otherwise.
     OverwriteChoice overwrite = OverwriteChoice::Ask;
     int jobs = 0;            // -j/--jobs; 0: one per core
 };

@@ -60,6 +60,18 @@ TEST(CommandLine, FoldersPlacementOverwriteJobsAndDryRun)
     EXPECT_TRUE(options.dryRun);
 }
 
+TEST(CommandLine, NamedOutputIsReplacedUnlessTheOverwriteChoiceSaysOtherwise)
+{
+    Options named, asked, folder;
+    std::string error;
+    ASSERT_TRUE(Parse({"a.bmp", "-o", "b.bmp"}, named, error));
+    EXPECT_EQ(named.overwrite, OverwriteChoice::All);
+    ASSERT_TRUE(Parse({"a.bmp", "-o", "b.bmp", "--overwrite", "ask"}, asked, error));
+    EXPECT_EQ(asked.overwrite, OverwriteChoice::Ask);
+    ASSERT_TRUE(Parse({"pictures"}, folder, error));
+    EXPECT_EQ(folder.overwrite, OverwriteChoice::Ask);
+}
+
 TEST(CommandLine, HelpAndVersionNeedNothingElse)
 {
     Options help, version;
