@@ -22,10 +22,13 @@ public:
     // destination cannot be allocated, the result is false and the
     // destination is untouched.
     //
-    // `callback`, when not null, is called on the caller's thread before each
-    // column index of the left half (cx + 1 times) with the percentage done.
-    // When it returns false the run stops at once with the result false: the
-    // columns already done stay written, the others keep what they held.
+    // `callback`, when not null, is called on the caller's thread once per
+    // column index of the left half (cx + 1 times, cx = W / 2) with the
+    // percentage done, always before that column's pixels are written (the
+    // reports of a band of columns come together, ahead of the band). When
+    // it returns false the run stops with the result false: the columns
+    // reported before stay written, the others keep what they held.
+    // Thread-safe: runs on several threads at once need nothing shared.
     bool Undistort(const Image& source, Image& destination, double m,
                    ProgressCallback callback = nullptr, void* context = nullptr) const;
 };
