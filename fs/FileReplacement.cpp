@@ -17,12 +17,13 @@ namespace {
 
 std::string SystemError(int code) { return std::strerror(code); }
 
-// Unique among the threads and processes that may save into one folder.
+// Unique among the threads and processes that may save into one folder, and
+// short enough for any file system even when the target's name is long.
 std::string TemporaryName(const std::string& target, int attempt)
 {
     static std::atomic<unsigned> counter{0};
     const std::string folder = GetDirectory(target);
-    const std::string name = "." + GetFileName(target) + ".fovella-" +
+    const std::string name = "." + GetFileName(target).substr(0, 64) + ".fovella-" +
                              std::to_string(::getpid()) + "-" +
                              std::to_string(counter++) + "-" + std::to_string(attempt);
     return JoinPath(folder, name, "").str();

@@ -74,6 +74,14 @@ TEST(FileReplacement, FullDiskLeavesTheTargetAndNoTemporary)
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"photo.bmp"});
 }
 
+TEST(FileReplacement, TargetWithTheLongestNameAllowed)
+{
+    test::ScratchDir dir;
+    const std::string name = std::string(251, 'n') + ".jpg";  // 255 bytes
+    ASSERT_TRUE(WriteAll(dir.File(name), kNew));
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{name});
+}
+
 TEST(FileReplacement, NewFileIsCreatedOnlyOnCommit)
 {
     test::ScratchDir dir;
