@@ -1,6 +1,7 @@
 // The choices of one batch run.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace fovella {
@@ -29,6 +30,10 @@ struct BatchOptions {
     // For the command line only. A single file's output path, instead of
     // the save mode's naming.
     std::string output;
+    // Which listed files are image files; empty: IsBatchImage (jpg, jpeg,
+    // bmp, png). The command line also takes files it was named explicitly
+    // in any format that can be read.
+    std::function<bool(const std::string&)> isImage;
     // Files prepared at once; the results are the same for any number.
     int jobs = 1;
     // Describe each file instead of correcting and saving it.

@@ -159,7 +159,7 @@ private:
             folders.insert(m_options.folder);
         else
             for (const std::string& file : m_files)
-                if (IsBatchImage(file))
+                if (IsImage(file))
                     folders.insert(GetDirectory(BatchOutputPath(file, m_options)));
         for (const std::string& folder : folders) {
             // One level only: a missing parent is an error; a name that exists
@@ -181,7 +181,7 @@ private:
         Work work;
         for (m_index = 0; m_index < int(m_files.size()); ++m_index) {
             work.path = m_files[m_index];
-            if (!IsBatchImage(work.path))
+            if (!IsImage(work.path))
                 continue;
             ++m_result.counts.imageFiles;
             Load(work, m_file);
@@ -208,7 +208,7 @@ private:
     {
         std::vector<int> images;
         for (int i = 0; i < int(m_files.size()); ++i)
-            if (IsBatchImage(m_files[i]))
+            if (IsImage(m_files[i]))
                 images.push_back(i);
         std::atomic<bool> stop{false};
         const auto prepare = [this, &stop](std::unique_ptr<Work> work) {
@@ -319,6 +319,11 @@ private:
         return true;
     }
 
+    bool IsImage(const std::string& path) const
+    {
+        return m_options.isImage ? m_options.isImage(path) : IsBatchImage(path);
+    }
+
     std::string OutputFor(const std::string& source) const
     {
         return m_options.output.empty() ? BatchOutputPath(source, m_options) : m_options.output;
@@ -366,15 +371,18 @@ bool IsBatchImage(const std::string& path)
 
 std::string BatchOutputPath(const std::string& source, const BatchOptions& options)
 {
+    // A format without a writer (TIFF, PCX, TGA) gives a PNG file.
+    const bool writable = IsBatchImage(source);
+    const std::string name = writable ? GetFileName(source) : GetFileStem(source) + ".png";
     if (options.saveMode == SaveMode::OtherFolder) {
         const std::string folder = options.folder.empty()
                                        ? WithSeparator(GetDirectory(source).empty() ? "." : GetDirectory(source)) + "undistorted"
                                        : options.folder;
-        return PathString(WithSeparator(folder) + GetFileName(source)).str();
+        return PathString(WithSeparator(folder) + name).str();
     }
     const std::string folder = GetDirectory(source);
     return PathString((folder.empty() ? std::string() : WithSeparator(folder)) + GetFileStem(source) +
-                      options.suffix + "." + GetExtension(source))
+                      options.suffix + "." + (writable ? GetExtension(source) : std::string("png")))
         .str();
 }
 

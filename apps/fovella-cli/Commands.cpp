@@ -9,6 +9,7 @@
 #include "image/DibImage.h"
 
 #include <cstdio>
+#include <set>
 #include <ostream>
 #include <sstream>
 #include <thread>
@@ -45,7 +46,10 @@ int CorrectFiles(const Options& options, Console& console)
 {
     // A folder stands for the files directly inside it, as the batch run of
     // the window lists them.
+    // A file named on the command line is taken in any format that can be
+    // read; a folder's files as the window's batch run takes them.
     std::vector<std::string> files;
+    std::set<std::string> named;
     for (const std::string& input : options.inputs) {
         if (IsDirectory(input)) {
             DirectoryScanner scanner;
@@ -53,15 +57,25 @@ int CorrectFiles(const Options& options, Console& console)
             files.insert(files.end(), scanner.Files().begin(), scanner.Files().end());
         } else {
             files.push_back(input);
+            named.insert(input);
         }
     }
     if (!options.output.empty() && (files.size() != 1 || IsDirectory(options.inputs[0]))) {
         console.errors << "fovella-cli: -o names the result of a single input file\n";
         return 2;
     }
+    if (!options.output.empty() && !IsBatchImage(options.output)) {
+        console.errors << "fovella-cli: '" << options.output
+                       << "': the output must end in .jpg, .jpeg, .bmp or .png\n";
+        return 2;
+    }
+    const ImageFile formats;
+    const auto isImage = [&](const std::string& path) {
+        return named.count(path) ? formats.ClassifyExtension(path) != Unknown : IsBatchImage(path);
+    };
     int images = 0;
     for (const std::string& file : files)
-        images += IsBatchImage(file);
+        images += isImage(file);
 
     BatchOptions batch;
     batch.saveMode = options.suffixGiven ? SaveMode::Suffix : SaveMode::OtherFolder;
@@ -73,6 +87,7 @@ int CorrectFiles(const Options& options, Console& console)
     batch.useFineTune = true;
     batch.jobs = options.jobs > 0 ? options.jobs : int(std::max(1u, std::thread::hardware_concurrency()));
     batch.dryRun = options.dryRun;
+    batch.isImage = isImage;
 
     ConsoleFrontEnd frontEnd(options.overwrite, images, console.in, console.out, console.errors,
                              console.interactive, console.showProgress);

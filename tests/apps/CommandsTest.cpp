@@ -106,11 +106,38 @@ TEST_F(CommandsTest, DryRunWritesNothing)
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"in.bmp", "two.png"}));
 }
 
-TEST_F(CommandsTest, OutputForAFolderIsWrongUsage)
+TEST_F(CommandsTest, OutputForAFolderOrInAFormatWithoutWriterIsWrongUsage)
 {
     options.inputs = {dir.Path()};
     options.output = dir.File("x.png");
     EXPECT_EQ(Correct(), 2);
+    options.inputs = {dir.File("in.bmp")};
+    options.output = dir.File("x.tif");
+    EXPECT_EQ(Correct(), 2);
+    EXPECT_NE(errors.str().find("must end in"), std::string::npos);
+}
+
+TEST_F(CommandsTest, NamedFilesInAnyReadableFormatFolderFilesAsTheBatchTakesThem)
+{
+    // A TGA named on the command line is corrected into a PNG; in a
+    // folder it is only counted.
+    std::vector<std::uint8_t> tga(18 + 6, 0);
+    tga[2] = 2, tga[12] = 2, tga[14] = 1, tga[16] = 24;
+    for (int k = 0; k < 6; ++k)
+        tga[18 + k] = std::uint8_t(10 * (k + 1));
+    test::WriteFileBytes(dir.File("pic.tga"), tga);
+    options.inputs = {dir.File("pic.tga")};
+    options.outDir = dir.File("named");
+    ASSERT_EQ(Correct(), 0) << errors.str();
+    EXPECT_TRUE(IsFile(dir.File("named/pic.png")));
+
+    options.inputs = {dir.Path()};
+    options.outDir = dir.File("listed");
+    ASSERT_EQ(Correct(), 0) << errors.str();
+    EXPECT_FALSE(IsFile(dir.File("listed/pic.png")));
+    EXPECT_NE(out.str().find("Total number of files in folder: 3\nTotal number of image files in folder: 2\n"),
+              std::string::npos)
+        << out.str();
 }
 
 class CameraFileTest : public testing::Test {

@@ -477,6 +477,10 @@ TEST(BatchOutputPath, NamesBySaveMode)
     EXPECT_EQ(BatchOutputPath("/pics/IMG_1.JPG", suffix), "/pics/IMG_1_u.JPG");
     EXPECT_EQ(BatchOutputPath("/x.jpg", suffix), "/x_u.jpg");
     EXPECT_EQ(BatchOutputPath("a.b.png", suffix), "a.b_u.png");
+
+    // Formats that cannot be written give PNG results.
+    EXPECT_EQ(BatchOutputPath("/pics/scan.TIF", suffix), "/pics/scan_u.png");
+    EXPECT_EQ(BatchOutputPath("/pics/scan.tga", folder), "/pics/undistorted/scan.png");
 }
 
 TEST_F(BatchRunTest, FolderRunChecksTheScaleOffersDefaultsAndMarksTheCurrentImage)
