@@ -46,8 +46,9 @@ int CorrectFiles(const Options& options, Console& console)
 {
     // A folder stands for the files directly inside it, as the batch run of
     // the window lists them.
-    // A file named on the command line is taken in any format that can be
-    // read; a folder's files as the window's batch run takes them.
+    // A file named on the command line is always meant as an image (one in
+    // no readable format fails to open, with the reason); a folder's files
+    // are taken as the window's batch run takes them.
     std::vector<std::string> files;
     std::set<std::string> named;
     for (const std::string& input : options.inputs) {
@@ -69,10 +70,7 @@ int CorrectFiles(const Options& options, Console& console)
                        << "': the output must end in .jpg, .jpeg, .bmp or .png\n";
         return 2;
     }
-    const ImageFile formats;
-    const auto isImage = [&](const std::string& path) {
-        return named.count(path) ? formats.ClassifyExtension(path) != Unknown : IsBatchImage(path);
-    };
+    const auto isImage = [&](const std::string& path) { return named.count(path) || IsBatchImage(path); };
     int images = 0;
     for (const std::string& file : files)
         images += isImage(file);

@@ -131,6 +131,12 @@ TEST_F(CommandsTest, NamedFilesInAnyReadableFormatFolderFilesAsTheBatchTakesThem
     ASSERT_EQ(Correct(), 0) << errors.str();
     EXPECT_TRUE(IsFile(dir.File("named/pic.png")));
 
+    test::WriteFileBytes(dir.File("notes.txt"), {'n'});
+    options.inputs = {dir.File("notes.txt")};
+    EXPECT_EQ(Correct(), 1);
+    EXPECT_NE(errors.str().find("Failed to open " + dir.File("notes.txt")), std::string::npos);
+    std::remove(dir.File("notes.txt").c_str());
+
     options.inputs = {dir.Path()};
     options.outDir = dir.File("listed");
     ASSERT_EQ(Correct(), 0) << errors.str();
