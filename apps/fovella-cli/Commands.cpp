@@ -6,7 +6,7 @@
 #include "exif/ExifReader.h"
 #include "fs/DirectoryScanner.h"
 #include "fs/PathString.h"
-#include "image/DibImage.h"
+#include "image/MemoryImage.h"
 
 #include <cstdio>
 #include <set>
@@ -108,7 +108,7 @@ int DescribeFiles(const Options& options, Console& console)
     int status = 0;
     for (const std::string& path : options.inputs) {
         ImageFile file;
-        DibImage image;
+        MemoryImage image;  // holds any format a reader gives, RGBA and 16-bit included
         if (!file.Load(path, image, Unknown, KeepExif)) {
             console.errors << "fovella-cli: cannot read " << file.Error() << "\n";
             status = 1;

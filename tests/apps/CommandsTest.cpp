@@ -194,13 +194,15 @@ TEST_F(CameraFileTest, InfoDescribesEachFile)
 {
     Options options;
     options.info = true;
-    options.inputs = {camera, testData + "/bmp/bmpsuite/g/rgb24.bmp", dir.File("missing.png")};
+    options.inputs = {camera, testData + "/bmp/bmpsuite/g/rgb24.bmp", testData + "/png/pngsuite/basn6a16.png",
+                      dir.File("missing.png")};
     Console console{in, out, errors, false, false};
     EXPECT_EQ(DescribeFiles(options, console), 1);
     const std::string text = out.str();
     EXPECT_NE(text.find("Canon_40D.jpg: "), std::string::npos) << text;
     EXPECT_NE(text.find(", JPEG, EXIF focal length: 135.000 mm\n"), std::string::npos) << text;
     EXPECT_NE(text.find("rgb24.bmp: 127 x 64, BMP, EXIF focal length: none\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("basn6a16.png: 32 x 32, PNG, EXIF focal length: none\n"), std::string::npos) << text;
     EXPECT_NE(errors.str().find("missing.png"), std::string::npos);
 }
 
