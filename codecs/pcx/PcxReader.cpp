@@ -23,7 +23,6 @@ constexpr std::size_t kMaxFileBytes = std::size_t(1) << 30;
 // Two bytes make a run of at most 63.
 constexpr std::uint64_t kMaxExpansion = 32;
 
-
 }  // namespace
 
 bool LoadPcx(const std::string& path, Image& image, std::string* error)

@@ -26,7 +26,6 @@ constexpr std::uint8_t kUncompressedTrueColour = 2;
 constexpr std::uint8_t kRunLengthTrueColour = 10;
 constexpr std::size_t kMaxFileBytes = std::size_t(1) << 30;
 
-
 }  // namespace
 
 bool LoadTga(const std::string& path, Image& image, std::string* error)

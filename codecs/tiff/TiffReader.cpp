@@ -14,7 +14,6 @@ struct TiffCloser {
     void operator()(TIFF* tiff) const { TIFFClose(tiff); }
 };
 
-
 }  // namespace
 
 bool LoadTiff(const std::string& path, Image& image, std::string* error)
