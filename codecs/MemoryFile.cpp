@@ -6,7 +6,8 @@
 
 namespace fovella {
 
-bool MemoryFile::Load(const std::string& path, std::size_t maxBytes, std::string& reason)
+bool MemoryFile::Load(const std::string& path, std::size_t maxBytes, std::size_t headerBytes,
+                      std::string& reason)
 {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
     if (!file) {
@@ -34,6 +35,10 @@ bool MemoryFile::Load(const std::string& path, std::size_t maxBytes, std::string
     }
     if (std::fread(m_bytes.data(), 1, m_bytes.size(), file.get()) != m_bytes.size()) {
         reason = "cannot read the file";
+        return false;
+    }
+    if (m_bytes.size() < headerBytes) {
+        reason = "file ends inside its header";
         return false;
     }
     return true;

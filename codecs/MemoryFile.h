@@ -11,9 +11,10 @@ namespace fovella {
 
 class MemoryFile {
 public:
-    // False, with a reason, when the file cannot be read or is larger than
-    // `maxBytes`.
-    bool Load(const std::string& path, std::size_t maxBytes, std::string& reason);
+    // False, with a reason, when the file cannot be read, is larger than
+    // `maxBytes` or shorter than its `headerBytes`.
+    bool Load(const std::string& path, std::size_t maxBytes, std::size_t headerBytes,
+              std::string& reason);
 
     std::size_t Size() const { return m_bytes.size(); }
     bool Has(std::size_t offset, std::size_t count) const

@@ -29,10 +29,8 @@ bool LoadPcx(const std::string& path, Image& image, std::string* error)
 {
     MemoryFile file;
     std::string reason;
-    if (!file.Load(path, kMaxFileBytes, reason))
+    if (!file.Load(path, kMaxFileBytes, kHeaderSize, reason))
         return FailWith(error, path, reason);
-    if (!file.Has(0, kHeaderSize))
-        return FailWith(error, path, "file ends inside its header");
     const int width = std::int16_t(file.U16(kXMaxOffset)) + 1;
     const int height = std::int16_t(file.U16(kYMaxOffset)) + 1;
     const int planes = *file.At(kPlanesOffset);

@@ -32,10 +32,8 @@ bool LoadTga(const std::string& path, Image& image, std::string* error)
 {
     MemoryFile file;
     std::string reason;
-    if (!file.Load(path, kMaxFileBytes, reason))
+    if (!file.Load(path, kMaxFileBytes, kHeaderSize, reason))
         return FailWith(error, path, reason);
-    if (!file.Has(0, kHeaderSize))
-        return FailWith(error, path, "file ends inside its header");
     const std::uint8_t type = *file.At(kImageTypeOffset);
     const int depth = *file.At(kDepthOffset);
     if (type != kUncompressedTrueColour && type != kRunLengthTrueColour)

@@ -120,6 +120,15 @@ protected:
         return files;
     }
 
+    // Results into the scratch folder's sub-folder `name`.
+    BatchOptions IntoFolder(const std::string& name, FocalUsage usage) const
+    {
+        BatchOptions options;
+        options.folder = dir.File(name);
+        options.focalUsage = usage;
+        return options;
+    }
+
     BatchResult Run(const BatchOptions& options, float manual = 4.0f, double fineTune = 1.0)
     {
         return BatchRun(frontEnd).RunFiles(List(), options, manual, fineTune, current, dir.Path());
@@ -139,9 +148,7 @@ TEST_F(BatchRunTest, MixedFolderCountsEveryFileAndOpensOnlyImages)
     Write("d.bmp");
     test::WriteFileBytes(dir.File("e.tif"), {'n', 'o'});
     test::WriteFileBytes(dir.File("notes.txt"), {'n', 'o'});
-    BatchOptions options;
-    options.folder = dir.File("out");
-    options.focalUsage = FocalUsage::ExifOrManual;
+    BatchOptions options = IntoFolder("out", FocalUsage::ExifOrManual);
     const BatchResult result = Run(options);
     EXPECT_EQ(result.outcome, BatchOutcome::Completed);
     EXPECT_EQ(result.counts.totalFiles, 6);
@@ -266,9 +273,7 @@ TEST_F(BatchRunTest, ExistingFileAsFolderFailsEverySaveAndKeepsTheFile)
     Write("a.png");
     Write("b.bmp");
     test::WriteFileBytes(dir.File("blocker"), {'x'});
-    BatchOptions options;
-    options.folder = dir.File("blocker");
-    options.focalUsage = FocalUsage::ManualOnly;
+    BatchOptions options = IntoFolder("blocker", FocalUsage::ManualOnly);
     const BatchResult result = Run(options);
     EXPECT_EQ(result.outcome, BatchOutcome::Completed);
     EXPECT_EQ(result.counts.savedFiles, 0);
@@ -283,9 +288,7 @@ TEST_F(BatchRunTest, ExifOnlyOnPngsSkipsSilently)
 {
     Write("a.png");
     Write("b.png");
-    BatchOptions options;
-    options.folder = dir.File("out");
-    options.focalUsage = FocalUsage::ExifOnly;
+    BatchOptions options = IntoFolder("out", FocalUsage::ExifOnly);
     const BatchResult result = Run(options);
     EXPECT_EQ(result.counts.imageFiles, 2);
     EXPECT_EQ(result.counts.savedFiles, 0);
@@ -296,9 +299,7 @@ TEST_F(BatchRunTest, ExifOnlyOnPngsSkipsSilently)
 TEST_F(BatchRunTest, ExifOrManualFallsBackToTheTypedValue)
 {
     Write("a.jpg", ExifWithFocal(0));
-    BatchOptions options;
-    options.folder = dir.File("out");
-    options.focalUsage = FocalUsage::ExifOrManual;
+    BatchOptions options = IntoFolder("out", FocalUsage::ExifOrManual);
     EXPECT_EQ(Run(options, 6.5f).counts.savedFiles, 1);
     EXPECT_EQ(frontEnd.texts[kFocalLabel], "Using manually set focal length value: 6.500");
 }
@@ -306,9 +307,7 @@ TEST_F(BatchRunTest, ExifOrManualFallsBackToTheTypedValue)
 TEST_F(BatchRunTest, NonPositiveScaleIsReportedWithTheFileAndNotSaved)
 {
     Write("a.png");
-    BatchOptions options;
-    options.folder = dir.File("out");
-    options.focalUsage = FocalUsage::ManualOnly;
+    BatchOptions options = IntoFolder("out", FocalUsage::ManualOnly);
     const BatchResult result = Run(options, 0.0f);
     EXPECT_EQ(result.counts.imageFiles, 1);
     EXPECT_EQ(result.counts.savedFiles, 0);
@@ -322,9 +321,7 @@ TEST_F(BatchRunTest, UnreadableImagesAreReportedAndTheRunGoesOn)
 {
     test::WriteFileBytes(dir.File("a.jpg"), {'n', 'o', 't'});
     Write("b.png");
-    BatchOptions options;
-    options.folder = dir.File("out");
-    options.focalUsage = FocalUsage::ManualOnly;
+    BatchOptions options = IntoFolder("out", FocalUsage::ManualOnly);
     const BatchResult result = Run(options);
     EXPECT_EQ(result.counts.savedFiles, 1);
     const auto errors = frontEnd.MessagesWithIcon(MessageIcon::Error);
@@ -337,9 +334,7 @@ TEST_F(BatchRunTest, CancelDuringARemapSavesNothingMore)
 {
     Write("a.png");
     Write("b.png");
-    BatchOptions options;
-    options.folder = dir.File("out");
-    options.focalUsage = FocalUsage::ManualOnly;
+    BatchOptions options = IntoFolder("out", FocalUsage::ManualOnly);
     // The first image reports 21 times (cx = 20); cancel inside the second.
     frontEnd.cancelAfterPolls = 25;
     const BatchResult result = Run(options);
@@ -353,9 +348,7 @@ TEST_F(BatchRunTest, CancelDuringARemapSavesNothingMore)
 
 TEST_F(BatchRunTest, EmptyFolderAndManyFiles)
 {
-    BatchOptions options;
-    options.folder = dir.File("out");
-    options.focalUsage = FocalUsage::ManualOnly;
+    BatchOptions options = IntoFolder("out", FocalUsage::ManualOnly);
     BatchResult result = Run(options);
     EXPECT_EQ(result.outcome, BatchOutcome::Completed);
     EXPECT_EQ(frontEnd.messages.back().text,
@@ -404,9 +397,7 @@ TEST_F(BatchRunTest, CancelWithSeveralJobsStopsCleanly)
 {
     for (int k = 0; k < 6; ++k)
         Write("p" + std::to_string(k) + ".png");
-    BatchOptions options;
-    options.folder = dir.File("out");
-    options.focalUsage = FocalUsage::ManualOnly;
+    BatchOptions options = IntoFolder("out", FocalUsage::ManualOnly);
     options.jobs = 3;
     frontEnd.cancelAfterPolls = 2;
     const BatchResult result = Run(options);
@@ -449,9 +440,7 @@ TEST_F(BatchRunTest, ReadOnlyOutputFolderFailsEverySaveAndLosesNothing)
     Write("a.png");
     Write("b.bmp");
     ASSERT_EQ(::mkdir(dir.File("out").c_str(), 0555), 0);
-    BatchOptions options;
-    options.folder = dir.File("out");
-    options.focalUsage = FocalUsage::ManualOnly;
+    BatchOptions options = IntoFolder("out", FocalUsage::ManualOnly);
     const BatchResult result = Run(options);
     EXPECT_EQ(result.counts.savedFiles, 0);
     const auto errors = frontEnd.MessagesWithIcon(MessageIcon::Error);
