@@ -8,7 +8,6 @@
 #include "codecs/tiff/Tiff.h"
 #include "fs/PathString.h"
 
-#include <cctype>
 
 namespace fovella {
 
@@ -59,15 +58,6 @@ Codec CodecFor(ImageFileFormat format)
     case Tga: return {&WithoutExif<LoadTga>, nullptr};
     default: return {nullptr, nullptr};
     }
-}
-
-bool EqualIgnoringCase(const std::string& a, const char* b)
-{
-    std::size_t k = 0;
-    for (; k < a.size() && b[k]; ++k)
-        if (std::tolower(static_cast<unsigned char>(a[k])) != b[k])
-            return false;
-    return k == a.size() && b[k] == '\0';
 }
 
 }  // namespace

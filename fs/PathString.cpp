@@ -1,6 +1,7 @@
 #include "fs/PathString.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 
@@ -101,6 +102,16 @@ bool SetCurrentDir(const std::string& path)
     std::error_code error;
     std::filesystem::current_path(path, error);
     return !error;
+}
+
+bool EqualIgnoringCase(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t k = 0; k < a.size(); ++k)
+        if (std::tolower(static_cast<unsigned char>(a[k])) != std::tolower(static_cast<unsigned char>(b[k])))
+            return false;
+    return true;
 }
 
 }  // namespace fovella

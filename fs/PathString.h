@@ -69,6 +69,10 @@ PathString JoinPath(const std::string& folder, const std::string& name,
                     const std::string& extension);
 
 // True for an existing regular file (symbolic links followed).
+// Whether two names are equal with ASCII letter case ignored, as the file
+// system compares names.
+bool EqualIgnoringCase(const std::string& a, const std::string& b);
+
 bool IsFile(const std::string& path);
 // True for an existing directory (symbolic links followed).
 bool IsDirectory(const std::string& path);
