@@ -8,7 +8,8 @@
 
 namespace fovella {
 
-enum class MessageIcon { Warning, Error, Information };
+// The icon of a modal message; Question goes with the Yes/No/Cancel buttons.
+enum class MessageIcon { Warning, Error, Information, Question };
 
 // The four answers of the overwrite question.
 enum class OverwriteAnswer { Overwrite, OverwriteAll, Skip, Cancel };

@@ -12,7 +12,7 @@ build=${FUZZ_BUILD:-build-fuzz}
 testdata=${FOVELLA_TESTDATA:-../shared/testdata}
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-      -DFOVELLA_FUZZ=ON -DFOVELLA_TESTS=OFF -DFOVELLA_BENCH=OFF >/dev/null
+      -DFOVELLA_FUZZ=ON -DFOVELLA_TESTS=OFF -DFOVELLA_BENCH=OFF -DFOVELLA_WINDOW=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)" >/dev/null
 
 seeds_of() {

@@ -9,6 +9,7 @@ packages=(
   libgtest-dev            # tests
   clang libclang-rt-14-dev  # fuzz/ (libFuzzer)
   libbenchmark-dev        # bench/
+  qt6-base-dev fonts-dejavu-core  # ui/: the window, and a font for offscreen pictures
 )
 
 missing=()

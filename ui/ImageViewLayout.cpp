@@ -92,3 +92,14 @@ int ScrollPosition(int position, int code, int thumb, int imageSize, int clientS
 }
 
 }  // namespace fovella
+
+namespace fovella {
+
+double FitRatio(int fullWidth, int fullHeight, int imageWidth, int imageHeight)
+{
+    const double across = double(fullWidth) / imageWidth;
+    const double down = double(fullHeight) / imageHeight;
+    return across < down ? across : down;
+}
+
+}  // namespace fovella

@@ -1,0 +1,37 @@
+#include "ui/CCorrectorApp.h"
+
+#include "ui/CCorrectorDlg.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/resource.h>
+#endif
+
+namespace fovella {
+
+namespace {
+
+// Long corrections run on the interface thread: below normal priority they
+// leave the rest of the desktop responsive.
+void LowerPriority()
+{
+#ifdef _WIN32
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+#else
+    // Linux gives each thread its own nice value; this is the calling one's.
+    setpriority(PRIO_PROCESS, 0, getpriority(PRIO_PROCESS, 0) + 1);
+#endif
+}
+
+}  // namespace
+
+bool CCorrectorApp::InitInstance()
+{
+    LowerPriority();
+    CCorrectorDlg dialog(m_services);
+    dialog.DoModal();
+    return false;
+}
+
+}  // namespace fovella

@@ -1,0 +1,316 @@
+#include "ui/CCorrectorDlg.h"
+
+#include "batch/BatchRun.h"
+#include "batch/dialogs/CJpegQualityDlg.h"
+#include "codecs/ImageFile.h"
+#include "lens/LensModel.h"
+#include "lens/PixelScale.h"
+#include "ui/Artwork.h"
+#include "ui/CAboutDlg.h"
+#include "ui/CImageView.h"
+#include "ui/CLinkStatic.h"
+#include "ui/ImageViewLayout.h"
+#include "ui/MakerAddress.h"
+#include "ui/PlatformServices.h"
+
+#include <QAbstractButton>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSlider>
+
+#include <cstdio>
+
+namespace fovella {
+
+namespace {
+
+// Template 102.
+std::vector<ControlTemplate> CorrectorTemplate()
+{
+    using K = ControlKind;
+    return {
+        {kPanelFrame, K::GroupBox, "", 10, 5, 150, 375},
+        {kLogo, K::Bitmap, "135", 50, 10, 68, 40},
+        {kMakerName, K::Label, "Brennick.", 41, 54, 90, 8},
+        {kWebLink, K::Link, kMakerWebText, 45, 66, 84, 11},
+        {kOpen, K::PushButton, "&Open", 25, 85, 50, 14},
+        {kPrevious, K::PushButton, "<-", 97, 85, 24, 14},
+        {kNext, K::PushButton, "->", 121, 85, 24, 14},
+        {kSave, K::PushButton, "&Save", 25, 100, 50, 14},
+        {kFocalGroup, K::GroupBox, "Focal length (mm)", 25, 125, 120, 35},
+        {kFocalEdit, K::Edit, "", 32, 141, 33, 12},
+        {kUseExif, K::CheckBox, "Use &EXIF value", 73, 143, 61, 10},
+        {kFineTuneGroup, K::GroupBox, "Fine tune", 25, 170, 120, 55},
+        {kFineTuneLabel, K::Label, "1.00", 77, 178, 20, 8},
+        {kFineTune, K::Trackbar, "", 29, 186, 112, 15},
+        {kReset, K::PushButton, "&Reset", 61, 206, 50, 14},
+        {kUndistort, K::PushButton, "&Undistort", 25, 230, 50, 14},
+        {kUndistortDir, K::PushButton, "Undistort &Dir", 95, 230, 50, 14},
+        {kPreviewLabel, K::Label, "Preview:", 15, 250, 28, 8},
+        {kPreviewFrame, K::BlackFrame, "", 17, 262, 136, 95},
+        {kHelp, K::PushButton, "&Help", 25, 360, 50, 14},
+        {kExit, K::PushButton, "E&xit", 95, 360, 50, 14},
+        {kImageGroup, K::GroupBox, "Image", 170, 5, 499, 375},
+        {kImageFrame, K::BlackFrame, "", 175, 16, 488, 339},
+        {kShowOriginal, K::PushLikeCheckBox, "Sho&w Original", 175, 360, 50, 14},
+        {kZoomIn, K::PushButton, "+", 375, 360, 15, 14},
+        {kZoomOut, K::PushButton, "-", 391, 360, 15, 14},
+        {kZoomLabel, K::CentredLabel, "", 409, 363, 22, 8},
+        {kFit, K::PushButton, "&Fit", 435, 360, 30, 14},
+    };
+}
+
+// String 101.
+constexpr const char* kAboutMenuText = "&About Fovella...";
+
+// Window-menu commands, numbered as the window system numbers them.
+enum : int { SC_MINIMIZE = 0xF020, SC_MAXIMIZE = 0xF030, SC_CLOSE = 0xF060, SC_RESTORE = 0xF120 };
+
+std::string Formatted(const char* format, double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+}  // namespace
+
+CCorrectorDlg::CCorrectorDlg(PlatformServices& services, QWidget* parent)
+    : CTemplateDialog("Fovella", 677, 385, CorrectorTemplate(), services, parent)
+{
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    setWindowIcon(ApplicationIcon());
+}
+
+CCorrectorDlg::~CCorrectorDlg() = default;
+
+void CCorrectorDlg::DoDataExchange(DataExchange& exchange)
+{
+    exchange.Check(kUseExif, m_bUseExif);
+    exchange.Text(kFocalEdit, m_strFocal);
+    exchange.SliderPosition(kFineTune, m_nFineTune);
+    exchange.Check(kShowOriginal, m_bShowOriginal);
+}
+
+void CCorrectorDlg::OnInitDialog()
+{
+    AddSystemMenu();
+    setWindowIcon(ApplicationIcon());
+    m_link = Control<CLinkStatic>(*this, kWebLink);
+    m_link->SetLinkAddress(kMakerWebAddress);
+    m_nRefWidth = 1016;
+    m_nRefHeight = 626;
+
+    m_view = new CImageView(this);
+    m_view->Create(FindControl(*this, kImageFrame)->geometry());
+    m_preview = new CImageView(this);
+    m_preview->Create(FindControl(*this, kPreviewFrame)->geometry());
+
+    m_bLoaded = 0;
+    m_bCorrected = 0;
+    m_bSaved = 1;
+    UpdateControls();
+    for (int id : {kPrevious, kNext, kUseExif})
+        EnableControl(*this, id, false);
+    m_zoomSteps = {1, 2, 3, 4, 5, 6, 8, 12, 17, 25, 33, 50, 67, 100, 125, 150, 200, 300, 400, 500};
+    m_nZoomIndex = 0;
+
+    connect(Control<QSlider>(*this, kFineTune), &QSlider::valueChanged, this, [this] { OnHScroll(); });
+    connect(Control<QAbstractButton>(*this, kReset), &QAbstractButton::clicked, this, [this] { OnReset(); });
+    connect(Control<QAbstractButton>(*this, kUseExif), &QAbstractButton::clicked, this,
+            [this] { OnUseExif(); });
+    connect(Control<QLineEdit>(*this, kFocalEdit), &QLineEdit::textChanged, this, [this] { UpdatePreview(); });
+    connect(Control<QAbstractButton>(*this, kSave), &QAbstractButton::clicked, this, [this] { OnSave(); });
+    connect(Control<QAbstractButton>(*this, kHelp), &QAbstractButton::clicked, this,
+            [this] { Services().ShowHelp(); });
+    connect(Control<QAbstractButton>(*this, kExit), &QAbstractButton::clicked, this, [this] { OnExit(); });
+}
+
+// The window menu's own entries, then the about entry after a separator.
+void CCorrectorDlg::AddSystemMenu()
+{
+    m_systemMenu = new QMenu(this);
+    const struct {
+        const char* text;
+        int command;
+    } entries[] = {{"&Restore", SC_RESTORE}, {"Mi&nimize", SC_MINIMIZE}, {"Ma&ximize", SC_MAXIMIZE},
+                   {"&Close", SC_CLOSE}};
+    for (const auto& entry : entries)
+        m_systemMenu->addAction(entry.text, this, [this, command = entry.command] { OnSysCommand(command); });
+    const QString about = QString::fromUtf8(kAboutMenuText);
+    if (!about.isEmpty()) {
+        m_systemMenu->addSeparator();
+        m_systemMenu->addAction(about, this, [this] { OnSysCommand(IDM_ABOUTBOX); });
+    }
+}
+
+void CCorrectorDlg::contextMenuEvent(QContextMenuEvent* event) { m_systemMenu->exec(event->globalPos()); }
+
+void CCorrectorDlg::OnSysCommand(int command)
+{
+    switch (command & 0xFFF0) {
+    case IDM_ABOUTBOX: {
+        CAboutDlg about(Services(), this);
+        about.DoModal();
+        break;
+    }
+    case SC_RESTORE: showNormal(); break;
+    case SC_MINIMIZE: showMinimized(); break;
+    case SC_MAXIMIZE: showMaximized(); break;
+    case SC_CLOSE: OnCancel(); break;
+    default: break;
+    }
+}
+
+bool CCorrectorDlg::ShownImageExists() const { return m_bShowOriginal ? m_bLoaded : m_bCorrected; }
+
+const DibImage& CCorrectorDlg::ShownImage() const { return m_bShowOriginal ? m_source : m_corrected; }
+
+void CCorrectorDlg::UpdateControls()
+{
+    EnableControl(*this, kSave, m_bCorrected);
+    EnableControl(*this, kFocalGroup, m_bLoaded);
+    EnableControl(*this, kFocalEdit, m_bLoaded && !m_bUseExif);
+    for (int id : {kFineTuneGroup, kFineTuneLabel, kFineTune, kReset, kUndistort, kUndistortDir, kPreviewLabel})
+        EnableControl(*this, id, m_bLoaded);
+    UpdateData(true);
+    const bool shown = ShownImageExists();
+    EnableControl(*this, kZoomIn, shown && m_nZoomIndex < 19);
+    EnableControl(*this, kZoomOut, shown && m_nZoomIndex > 0);
+    EnableControl(*this, kZoomLabel, shown);
+    bool fitDiffers = false;
+    if (shown) {
+        const QRect full = m_view->GetFullClientRect();
+        fitDiffers = m_dZoom != FitRatio(full.width(), full.height(), ShownImage().Width(), ShownImage().Height());
+    }
+    EnableControl(*this, kFit, fitDiffers);
+    EnableControl(*this, kShowOriginal, m_bLoaded && m_bCorrected);
+}
+
+bool CCorrectorDlg::ConfirmDiscard()
+{
+    if (!m_bCorrected || m_bSaved)
+        return true;
+    switch (Services().ShowMessage("Undistorted image has not been saved. Would you like to save it?", "Save",
+                                   MessageIcon::Question, MessageButtons::YesNoCancel)) {
+    case MessageAnswer::Yes:
+        OnSave();
+        return m_bSaved != 0;
+    case MessageAnswer::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CCorrectorDlg::OnExit()
+{
+    if (ConfirmDiscard())
+        CTemplateDialog::OnOK();
+}
+
+double CCorrectorDlg::GetFineTuneFactor()
+{
+    UpdateData(true);
+    return FineTuneFactor(m_nFineTune);
+}
+
+double CCorrectorDlg::FocalToPixelScale(float focalMm, const Image& image)
+{
+    return PixelScale(focalMm, image.Width(), image.Height(), GetFineTuneFactor());
+}
+
+void CCorrectorDlg::SetFineTuneLabel()
+{
+    Control<QLabel>(*this, kFineTuneLabel)
+        ->setText(QString::fromStdString(Formatted("%.2f", GetFineTuneFactor())));
+}
+
+void CCorrectorDlg::OnHScroll()
+{
+    SetFineTuneLabel();
+    UpdateData(false);
+    UpdatePreview();
+}
+
+void CCorrectorDlg::OnReset()
+{
+    m_nFineTune = 50;
+    UpdateData(false);
+    SetFineTuneLabel();
+    UpdateData(false);
+    UpdatePreview();
+}
+
+float CCorrectorDlg::ChosenFocal()
+{
+    UpdateData(true);
+    return m_bUseExif ? m_fExifFocal : ReadFocalText(m_strFocal);
+}
+
+void CCorrectorDlg::UpdatePreview()
+{
+    if (!m_bLoaded)
+        return;
+    const QRect full = m_preview->GetFullClientRect();
+    DibImage reduced;
+    m_source.ScaleBy(FitRatio(full.width(), full.height(), m_source.Width(), m_source.Height()), reduced);
+    const float focal = ChosenFocal();
+    if (focal > 0) {
+        const double scale = FocalToPixelScale(focal, reduced);
+        LensModel().Undistort(reduced, m_previewImage, scale, nullptr, nullptr);
+    } else {
+        m_previewImage = reduced;
+    }
+    m_preview->SetImage(m_previewImage, 1.0, 1.0, true);
+}
+
+void CCorrectorDlg::OnUseExif()
+{
+    UpdatePreview();
+    UpdateData(true);
+    if (m_bUseExif && m_fExifFocal > 0) {
+        m_strFocal = Formatted("%.3f", m_fExifFocal);
+        UpdateData(false);
+    }
+    UpdateControls();
+}
+
+void CCorrectorDlg::OnSave()
+{
+    FileDialogRequest request{"JPEG (*.jpg; *.jpeg)|*.jpg; *.jpeg|BMP (*.bmp)|*.bmp|PNG (*.png)|*.png||",
+                              GetExtension(m_strPath), GetFileStem(m_strPath), true};
+    std::string path;
+    if (!Services().AskSaveFileName(request, path))
+        return;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    m_corrected.ConvertPixelType(Rgb);
+    ImageFile file;
+    file.SetExifBlock(m_exifBlock);
+    const std::string extension = GetExtension(path);
+    bool wrote = false, saved = false;
+    if (EqualIgnoringCase(extension, "jpg") || EqualIgnoringCase(extension, "jpeg")) {
+        CJpegQualityDlg quality(Services(), this);
+        if (quality.DoModal() == Accepted) {
+            wrote = true;
+            saved = file.Save(path, m_corrected, Jpeg, quality.m_nQuality, 1);
+        }
+    } else if (EqualIgnoringCase(extension, "bmp") || EqualIgnoringCase(extension, "png")) {
+        wrote = true;
+        saved = file.Save(path, m_corrected, EqualIgnoringCase(extension, "bmp") ? Bmp : Png, 100, 0);
+    } else {
+        Services().ShowMessage("Wrong file extension!", "Saving error", MessageIcon::Error, MessageButtons::Ok);
+    }
+    m_corrected.ConvertPixelType(Bgr);
+    if (wrote && !saved)
+        Services().ShowMessage("Saving file failed!", "Saving error", MessageIcon::Error, MessageButtons::Ok);
+    if (saved)
+        m_bSaved = 1;
+    QGuiApplication::restoreOverrideCursor();
+}
+
+}  // namespace fovella

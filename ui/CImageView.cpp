@@ -1,0 +1,143 @@
+#include "ui/CImageView.h"
+
+#include "ui/DisplayBridge.h"
+
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyle>
+#include <QWheelEvent>
+
+namespace fovella {
+
+namespace {
+
+// The window system's scroll codes for Qt's slider actions.
+int ScrollCodeOf(int action)
+{
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepSub: return kLineBack;
+    case QAbstractSlider::SliderSingleStepAdd: return kLineForward;
+    case QAbstractSlider::SliderPageStepSub: return kPageBack;
+    case QAbstractSlider::SliderPageStepAdd: return kPageForward;
+    case QAbstractSlider::SliderToMinimum: return kToStart;
+    case QAbstractSlider::SliderToMaximum: return kToEnd;
+    case QAbstractSlider::SliderMove: return kThumbTrack;
+    default: return -1;
+    }
+}
+
+// Shows a bar over an image of `size` in `area`, or takes it away.
+void SetBar(QAbstractScrollArea& view, Qt::Orientation orientation, bool show, int size, int area,
+            int position)
+{
+    QScrollBar* bar = orientation == Qt::Horizontal ? view.horizontalScrollBar() : view.verticalScrollBar();
+    const Qt::ScrollBarPolicy policy = show ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
+    if (orientation == Qt::Horizontal)
+        view.setHorizontalScrollBarPolicy(policy);
+    else
+        view.setVerticalScrollBarPolicy(policy);
+    const QSignalBlocker quiet(bar);
+    if (show) {
+        bar->setRange(0, size - area);
+        bar->setPageStep(area);
+        bar->setValue(position);
+    } else {
+        bar->setRange(0, 0);
+    }
+}
+
+}  // namespace
+
+CImageView::CImageView(QWidget* parent) : QAbstractScrollArea(parent)
+{
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setFocusPolicy(Qt::NoFocus);
+    // Every paint covers the whole area, white first: nothing to erase.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAutoFillBackground(false);
+    connect(horizontalScrollBar(), &QScrollBar::actionTriggered, this,
+            [this](int action) { Scroll(Qt::Horizontal, action); });
+    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
+            [this](int action) { Scroll(Qt::Vertical, action); });
+}
+
+bool CImageView::Create(const QRect& rect)
+{
+    setGeometry(rect);
+    show();
+    m_clientRect = viewport()->rect();
+    return true;
+}
+
+int CImageView::BarSize() const { return style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this); }
+
+void CImageView::SetImage(const Image& image, double newZoom, double oldZoom, bool reset)
+{
+    m_image = image;
+    m_newZoom = newZoom;
+    m_oldZoom = oldZoom;
+    LayOut(reset);
+}
+
+void CImageView::LayOut(bool reset)
+{
+    m_clientRect = viewport()->rect();
+    const ImageViewLayout layout =
+        LayOutImageView(m_image.Width(), m_image.Height(), m_clientRect.width(), m_clientRect.height(),
+                        m_state, m_newZoom, m_oldZoom, reset, BarSize());
+    m_state = layout.state;
+    m_origin = QPoint(layout.originX, layout.originY);
+    SetBar(*this, Qt::Horizontal, !m_state.fitsX, m_image.Width(), layout.areaWidth, m_state.scrollX);
+    SetBar(*this, Qt::Vertical, !m_state.fitsY, m_image.Height(), layout.areaHeight, m_state.scrollY);
+    viewport()->update();
+}
+
+QRect CImageView::GetFullClientRect() const
+{
+    QRect full = viewport()->rect();
+    if (!m_state.fitsY)
+        full.setRight(full.right() + BarSize());
+    if (!m_state.fitsX)
+        full.setBottom(full.bottom() + BarSize());
+    return full;
+}
+
+void CImageView::Scroll(Qt::Orientation orientation, int action)
+{
+    const bool across = orientation == Qt::Horizontal;
+    QScrollBar* bar = across ? horizontalScrollBar() : verticalScrollBar();
+    const int image = across ? m_image.Width() : m_image.Height();
+    const int client = across ? m_clientRect.width() : m_clientRect.height();
+    const int code = ScrollCodeOf(action);
+    int& position = across ? m_state.scrollX : m_state.scrollY;
+    if (client >= image) {
+        bar->setSliderPosition(position);
+        return;
+    }
+    position = ScrollPosition(position, code, bar->sliderPosition(), image, client);
+    (across ? m_origin.rx() : m_origin.ry()) = -position;
+    bar->setSliderPosition(position);
+    viewport()->update();
+}
+
+void CImageView::paintEvent(QPaintEvent*)
+{
+    // A resize since the last layout: lay out again for the new size.
+    if (viewport()->rect() != m_clientRect) {
+        m_newZoom = m_oldZoom = 1.0;
+        LayOut(false);
+    }
+    QPainter painter(viewport());
+    const QRect area = viewport()->rect();
+    painter.fillRect(area, Qt::white);
+    if (m_image.Width() > 1 || m_image.Height() > 1) {
+        const QRect visible = QRect(m_origin, QSize(m_image.Width(), m_image.Height())) & area;
+        StretchDraw(painter, visible, visible.translated(-m_origin), m_image);
+    }
+}
+
+void CImageView::wheelEvent(QWheelEvent* event) { event->ignore(); }
+
+}  // namespace fovella

@@ -1,0 +1,163 @@
+#include "ui/DialogTemplate.h"
+
+#include "ui/Artwork.h"
+#include "ui/CLinkStatic.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QSlider>
+#include <QStyle>
+
+namespace fovella {
+
+namespace {
+
+constexpr const char* kIdProperty = "controlId";
+
+// A group box as the templates draw it: the frame's top edge runs through
+// the middle of the title, so that controls placed just under the title sit
+// inside the frame.
+class GroupFrame : public QGroupBox {
+public:
+    using QGroupBox::QGroupBox;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        const QFontMetrics metrics(font());
+        const int top = title().isEmpty() ? 0 : metrics.height() / 2;
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(palette().color(QPalette::Mid));
+        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, top + 0.5, -0.5, -0.5), 2, 2);
+        if (title().isEmpty())
+            return;
+        const QRect text(metrics.averageCharWidth() + 2, 0, metrics.horizontalAdvance(title()) + 4, metrics.height());
+        painter.fillRect(text, palette().brush(QPalette::Window));
+        style()->drawItemText(&painter, text, Qt::AlignCenter, palette(), isEnabled(), title(),
+                              QPalette::WindowText);
+    }
+};
+
+// MulDiv(units, base, divisor), rounded half away from zero.
+int ToPixels(int units, int base, int divisor)
+{
+    const long product = long(units) * base;
+    return int(product >= 0 ? (product + divisor / 2) / divisor : (product - divisor / 2) / divisor);
+}
+
+QPushButton* MakeButton(QWidget& dialog, const ControlTemplate& control)
+{
+    auto* button = new QPushButton(QString::fromUtf8(control.text), &dialog);
+    // Enter is the dialog's to handle: no button becomes the default on focus.
+    button->setAutoDefault(false);
+    button->setDefault(control.kind == ControlKind::DefaultButton);
+    return button;
+}
+
+QWidget* MakeControl(QWidget& dialog, const ControlTemplate& control, PlatformServices& services)
+{
+    const QString text = QString::fromUtf8(control.text);
+    switch (control.kind) {
+    case ControlKind::GroupBox:
+        return new GroupFrame(text, &dialog);
+    case ControlKind::Bitmap:
+    case ControlKind::SunkenBitmap: {
+        auto* label = new QLabel(&dialog);
+        const QRect box = DialogUnitsToPixels(control.x, control.y, control.width, control.height);
+        label->setPixmap(LoadBitmapResource(text.toInt(), box.size()));
+        if (control.kind == ControlKind::SunkenBitmap)
+            label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        return label;
+    }
+    case ControlKind::Label:
+    case ControlKind::CentredLabel: {
+        auto* label = new QLabel(text, &dialog);
+        label->setTextFormat(Qt::PlainText);
+        label->setAlignment((control.kind == ControlKind::CentredLabel ? Qt::AlignHCenter : Qt::AlignLeft) |
+                            Qt::AlignTop);
+        return label;
+    }
+    case ControlKind::Link:
+        return new CLinkStatic(text, services, &dialog);
+    case ControlKind::PushButton:
+    case ControlKind::DefaultButton:
+        return MakeButton(dialog, control);
+    case ControlKind::PushLikeCheckBox: {
+        QPushButton* button = MakeButton(dialog, control);
+        button->setCheckable(true);
+        return button;
+    }
+    case ControlKind::CheckBox:
+        return new QCheckBox(text, &dialog);
+    case ControlKind::Edit:
+        return new QLineEdit(&dialog);
+    case ControlKind::Trackbar: {
+        auto* slider = new QSlider(Qt::Horizontal, &dialog);
+        slider->setRange(0, 100);
+        slider->setPageStep(20);  // a fifth of the range, as the trackbar pages
+        slider->setTickPosition(QSlider::NoTicks);
+        return slider;
+    }
+    case ControlKind::BlackFrame: {
+        auto* frame = new QFrame(&dialog);
+        frame->setFrameStyle(QFrame::Box | QFrame::Plain);
+        QPalette palette = frame->palette();
+        palette.setColor(QPalette::WindowText, Qt::black);
+        frame->setPalette(palette);
+        return frame;
+    }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+QRect DialogUnitsToPixels(int x, int y, int width, int height)
+{
+    const int left = ToPixels(x, 6, 4), top = ToPixels(y, 13, 8);
+    const int right = ToPixels(x + width, 6, 4), bottom = ToPixels(y + height, 13, 8);
+    return QRect(left, top, right - left, bottom - top);
+}
+
+QFont DialogFont()
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(11);
+    // DejaVu Sans is wider than the reference font; condensed, the texts
+    // fit the controls they were written for.
+    font.setStretch(84);
+    return font;
+}
+
+void CreateControls(QWidget& dialog, const std::vector<ControlTemplate>& controls,
+                    PlatformServices& services)
+{
+    for (const ControlTemplate& control : controls) {
+        QWidget* widget = MakeControl(dialog, control, services);
+        widget->setProperty(kIdProperty, control.id);
+        widget->setGeometry(DialogUnitsToPixels(control.x, control.y, control.width, control.height));
+    }
+}
+
+QWidget* FindControl(const QWidget& dialog, int id)
+{
+    for (QWidget* child : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        const QVariant value = child->property(kIdProperty);
+        if (value.isValid() && value.toInt() == id)
+            return child;
+    }
+    return nullptr;
+}
+
+void EnableControl(const QWidget& dialog, int id, bool enable)
+{
+    if (QWidget* control = FindControl(dialog, id))
+        control->setEnabled(enable);
+}
+
+}  // namespace fovella

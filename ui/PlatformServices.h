@@ -1,0 +1,44 @@
+// What the window asks of the desktop it runs on: modal messages, the file
+// and folder choosers, the web browser and the help viewer. The window uses
+// nothing else of the platform for these, so that tests can answer in its
+// place (a scripted implementation) and a real desktop through Qt.
+#pragma once
+
+#include "batch/BatchFrontEnd.h"
+
+#include <string>
+
+namespace fovella {
+
+enum class MessageButtons { Ok, YesNoCancel };
+enum class MessageAnswer { Ok, Yes, No, Cancel };
+
+// A file chooser as the window specifies it. `filter` is written in pairs of
+// description and patterns, each followed by "|", the list ended by a second
+// "|": "BMP (*.bmp)|*.bmp|PNG (*.png)|*.png||"; the first pair is selected.
+// `defaultExtension` (no dot) is added to a name typed without one.
+struct FileDialogRequest {
+    std::string filter;
+    std::string defaultExtension;
+    std::string initialName;
+    bool confirmOverwrite = false;  // ask before an existing file is chosen
+};
+
+class PlatformServices {
+public:
+    virtual ~PlatformServices() = default;
+
+    virtual MessageAnswer ShowMessage(const std::string& text, const std::string& caption,
+                                      MessageIcon icon, MessageButtons buttons) = 0;
+    // The chosen full path; false when the chooser was cancelled.
+    virtual bool AskOpenFileName(const FileDialogRequest& request, std::string& path) = 0;
+    virtual bool AskSaveFileName(const FileDialogRequest& request, std::string& path) = 0;
+    // A folder, starting at `folder`; false when cancelled.
+    virtual bool BrowseForFolder(const std::string& title, std::string& folder) = 0;
+    // Hands a web address to the desktop's browser; false when it refused.
+    virtual bool OpenUrl(const std::string& address) = 0;
+    // The user manual, at its table of contents.
+    virtual void ShowHelp() = 0;
+};
+
+}  // namespace fovella

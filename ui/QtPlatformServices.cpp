@@ -1,0 +1,110 @@
+#include "ui/QtPlatformServices.h"
+
+#include "ui/FileFilter.h"
+#include "ui/HelpWindow.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace fovella {
+
+namespace {
+
+QMessageBox::Icon IconOf(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Warning: return QMessageBox::Warning;
+    case MessageIcon::Error: return QMessageBox::Critical;
+    case MessageIcon::Question: return QMessageBox::Question;
+    case MessageIcon::Information: break;
+    }
+    return QMessageBox::Information;
+}
+
+// Each filter keeps its description as written; the patterns follow in the
+// form Qt reads, hidden from the user.
+QStringList NameFilters(const std::string& text)
+{
+    QStringList filters;
+    for (const FileFilter& filter : ParseFileFilter(text)) {
+        QStringList patterns;
+        for (const std::string& pattern : filter.patterns)
+            patterns << QString::fromStdString(pattern);
+        filters << QString::fromStdString(filter.description) + " (" + patterns.join(' ') + ")";
+    }
+    return filters;
+}
+
+bool RunFileDialog(QFileDialog::AcceptMode mode, const FileDialogRequest& request, std::string& path)
+{
+    QFileDialog dialog(QApplication::activeWindow());
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+    dialog.setNameFilters(NameFilters(request.filter));
+    dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension));
+    if (!request.initialName.empty())
+        dialog.selectFile(QString::fromStdString(request.initialName));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    path = dialog.selectedFiles().first().toStdString();
+    return true;
+}
+
+}  // namespace
+
+QtPlatformServices::QtPlatformServices() = default;
+QtPlatformServices::~QtPlatformServices() = default;
+
+MessageAnswer QtPlatformServices::ShowMessage(const std::string& text, const std::string& caption,
+                                              MessageIcon icon, MessageButtons buttons)
+{
+    QMessageBox box(IconOf(icon), QString::fromStdString(caption), QString::fromStdString(text),
+                    buttons == MessageButtons::Ok ? QMessageBox::Ok
+                                                  : QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                    QApplication::activeWindow());
+    switch (box.exec()) {
+    case QMessageBox::Yes: return MessageAnswer::Yes;
+    case QMessageBox::No: return MessageAnswer::No;
+    case QMessageBox::Cancel: return MessageAnswer::Cancel;
+    default: return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
+    }
+}
+
+bool QtPlatformServices::AskOpenFileName(const FileDialogRequest& request, std::string& path)
+{
+    return RunFileDialog(QFileDialog::AcceptOpen, request, path);
+}
+
+bool QtPlatformServices::AskSaveFileName(const FileDialogRequest& request, std::string& path)
+{
+    return RunFileDialog(QFileDialog::AcceptSave, request, path);
+}
+
+bool QtPlatformServices::BrowseForFolder(const std::string& title, std::string& folder)
+{
+    const QString chosen = QFileDialog::getExistingDirectory(
+        QApplication::activeWindow(), QString::fromStdString(title), QString::fromStdString(folder));
+    if (chosen.isEmpty())
+        return false;
+    folder = chosen.toStdString();
+    return true;
+}
+
+bool QtPlatformServices::OpenUrl(const std::string& address)
+{
+    return QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
+}
+
+void QtPlatformServices::ShowHelp()
+{
+    if (!m_help)
+        m_help = std::make_unique<HelpWindow>();
+    m_help->ShowContents();
+}
+
+}  // namespace fovella

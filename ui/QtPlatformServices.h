@@ -1,0 +1,31 @@
+// The platform services of a real desktop, through Qt.
+#pragma once
+
+#include "ui/PlatformServices.h"
+
+#include <memory>
+
+class QWidget;
+
+namespace fovella {
+
+class HelpWindow;
+
+class QtPlatformServices : public PlatformServices {
+public:
+    QtPlatformServices();
+    ~QtPlatformServices() override;
+
+    MessageAnswer ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
+                              MessageButtons buttons) override;
+    bool AskOpenFileName(const FileDialogRequest& request, std::string& path) override;
+    bool AskSaveFileName(const FileDialogRequest& request, std::string& path) override;
+    bool BrowseForFolder(const std::string& title, std::string& folder) override;
+    bool OpenUrl(const std::string& address) override;
+    void ShowHelp() override;
+
+private:
+    std::unique_ptr<HelpWindow> m_help;
+};
+
+}  // namespace fovella
