@@ -107,3 +107,17 @@ TEST(ScrollPosition, LinesEndsPagesAndThumbAreClamped)
 
 }  // namespace
 }  // namespace fovella
+
+namespace fovella {
+namespace {
+
+TEST(FitRatio, TakesTheSmallerSideRatio)
+{
+    EXPECT_DOUBLE_EQ(FitRatio(800, 600, 1600, 600), 0.5);
+    EXPECT_DOUBLE_EQ(FitRatio(800, 600, 400, 1200), 0.5);
+    EXPECT_DOUBLE_EQ(FitRatio(800, 600, 200, 100), 4.0);
+    EXPECT_DOUBLE_EQ(FitRatio(729, 523, 3000, 2000), 729.0 / 3000);
+}
+
+}  // namespace
+}  // namespace fovella

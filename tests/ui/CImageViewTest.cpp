@@ -1,0 +1,196 @@
+#include "ui/CImageView.h"
+
+#include "tests/support/TestSupport.h"
+
+#include <QApplication>
+#include <QScrollBar>
+#include <QStyle>
+
+#include "tests/ui/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace fovella {
+namespace {
+
+DibImage Picture(int width, int height)
+{
+    DibImage image;
+    EXPECT_TRUE(image.Create(width, height, Bgr, SampleU8, BottomUp));
+    test::FillGradient(image, width + height);
+    return image;
+}
+
+// A view of 300 x 200 pixels in a shown window. `cw` x `ch` is its client
+// area without bars, `bar` a bar's width.
+class ImageViewTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        window.resize(400, 300);
+        view = new CImageView(&window);
+        view->Create(QRect(10, 10, 300, 200));
+        window.show();
+        QApplication::processEvents();
+        cw = view->viewport()->width();
+        ch = view->viewport()->height();
+        bar = view->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view);
+    }
+
+    // Lays out as a paint after a change would, then reports the bars.
+    void Show(int width, int height, double newZoom = 1, double oldZoom = 1, bool reset = true)
+    {
+        view->SetImage(Picture(width, height), newZoom, oldZoom, reset);
+        view->viewport()->grab();
+        QApplication::processEvents();
+    }
+    bool HorizontalBar() const { return view->horizontalScrollBar()->isVisible(); }
+    bool VerticalBar() const { return view->verticalScrollBar()->isVisible(); }
+    int CentreX() const { return -view->DrawOrigin().x() + view->viewport()->width() / 2; }
+
+    QWidget window;
+    CImageView* view = nullptr;
+    int cw = 0, ch = 0, bar = 0;
+};
+
+TEST_F(ImageViewTest, SmallerImageIsCentredOnWhiteWithoutBars)
+{
+    Show(100, 60);
+    EXPECT_FALSE(HorizontalBar());
+    EXPECT_FALSE(VerticalBar());
+    EXPECT_EQ(view->DrawOrigin(), QPoint((cw - 100) / 2, (ch - 60) / 2));
+    const QImage shown = view->viewport()->grab().toImage();
+    const QPoint origin = view->DrawOrigin();
+    const DibImage& image = view->GetImage();
+    const std::uint8_t* top = image.Rows()[image.Height() - 1];  // bottom-up: last row is the top
+    EXPECT_EQ(shown.pixel(origin), qRgb(top[2], top[1], top[0]));
+    EXPECT_EQ(shown.pixel(0, 0), qRgb(255, 255, 255));
+    EXPECT_EQ(shown.pixel(origin.x() + 100, origin.y() + 59), qRgb(255, 255, 255));
+}
+
+TEST_F(ImageViewTest, OneByOneImageShowsPlainWhite)
+{
+    Show(1, 1);
+    const QImage shown = view->viewport()->grab().toImage();
+    for (int y = 0; y < shown.height(); y += 7)
+        for (int x = 0; x < shown.width(); x += 7)
+            ASSERT_EQ(shown.pixel(x, y), qRgb(255, 255, 255));
+}
+
+TEST_F(ImageViewTest, ExactlyAsWideAsTheViewNeedsNoBar)
+{
+    Show(cw, 40);
+    EXPECT_FALSE(HorizontalBar());
+    EXPECT_EQ(view->DrawOrigin().x(), 0);
+}
+
+TEST_F(ImageViewTest, WiderImageGetsOnlyAHorizontalBarAndIsCentredAboveIt)
+{
+    Show(cw + 60, 40);
+    EXPECT_TRUE(HorizontalBar());
+    EXPECT_FALSE(VerticalBar());
+    EXPECT_EQ(view->DrawOrigin(), QPoint(-30, (ch - bar - 40) / 2));
+    EXPECT_EQ(view->viewport()->height(), ch - bar);
+}
+
+TEST_F(ImageViewTest, WiderImageThatTheBarLeavesTooLittleHeightGetsBothBars)
+{
+    Show(cw + 60, ch - bar / 2);
+    EXPECT_TRUE(HorizontalBar());
+    EXPECT_TRUE(VerticalBar());
+}
+
+TEST_F(ImageViewTest, HigherImageGetsOnlyAVerticalBar)
+{
+    Show(40, ch + 80);
+    EXPECT_FALSE(HorizontalBar());
+    EXPECT_TRUE(VerticalBar());
+    EXPECT_EQ(view->DrawOrigin(), QPoint((cw - bar - 40) / 2, -40));
+    EXPECT_EQ(view->GetFullClientRect().size(), QSize(cw, ch));
+}
+
+TEST_F(ImageViewTest, LargerImageGetsBothBarsAndTheFullRectAddsThemBack)
+{
+    Show(cw * 3, ch * 3);
+    EXPECT_TRUE(HorizontalBar());
+    EXPECT_TRUE(VerticalBar());
+    EXPECT_EQ(view->viewport()->size(), QSize(cw - bar, ch - bar));
+    EXPECT_EQ(view->GetFullClientRect().size(), QSize(cw, ch));
+    EXPECT_EQ(view->horizontalScrollBar()->maximum(), cw * 3 - (cw - bar));
+    EXPECT_EQ(view->horizontalScrollBar()->pageStep(), cw - bar);
+}
+
+TEST_F(ImageViewTest, ScrollCodesMoveByPixelPageAndThumbAndClamp)
+{
+    Show(1000, 800);
+    QScrollBar* across = view->horizontalScrollBar();
+    const int start = -view->DrawOrigin().x();
+    ASSERT_GT(start, 20);
+    across->triggerAction(QAbstractSlider::SliderToMinimum);  // Home moves one pixel only
+    EXPECT_EQ(-view->DrawOrigin().x(), start - 1);
+    across->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_EQ(-view->DrawOrigin().x(), start);
+    across->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(-view->DrawOrigin().x(), start + 20);
+    across->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    EXPECT_EQ(-view->DrawOrigin().x(), start + 19);
+    EXPECT_EQ(across->value(), start + 19);
+
+    const int clientWidth = view->viewport()->width();
+    across->setSliderPosition(across->maximum());
+    across->triggerAction(QAbstractSlider::SliderMove);
+    EXPECT_EQ(-view->DrawOrigin().x(), 1000 - clientWidth);
+
+    QScrollBar* down = view->verticalScrollBar();
+    const int top = -view->DrawOrigin().y();
+    down->triggerAction(QAbstractSlider::SliderPageStepSub);
+    EXPECT_EQ(-view->DrawOrigin().y(), top - 20);
+    for (int i = 0; i < 100; ++i)
+        down->triggerAction(QAbstractSlider::SliderPageStepSub);
+    EXPECT_EQ(view->DrawOrigin().y(), 0);
+}
+
+TEST_F(ImageViewTest, ZoomKeepsTheCentrePointOrCentresFromTheStart)
+{
+    Show(800, 600);
+    // Scroll off the centre, then double the zoom.
+    for (int i = 0; i < 5; ++i)
+        view->horizontalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    const int before = CentreX();
+    Show(1600, 1200, 2.0, 1.0, false);
+    EXPECT_NEAR(CentreX(), 2 * before, bar + 2);
+
+    // Scrolled fully left, a zoom change centres instead.
+    Show(800, 600);
+    for (int i = 0; i < 100; ++i)
+        view->horizontalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepSub);
+    ASSERT_EQ(view->DrawOrigin().x(), 0);
+    Show(1600, 1200, 2.0, 1.0, false);
+    EXPECT_EQ(-view->DrawOrigin().x(), (1600 - view->viewport()->width()) / 2);
+}
+
+TEST_F(ImageViewTest, EnlargingTheViewKeepsTheScrollOrCentresOnceItFits)
+{
+    Show(600, 100);
+    ASSERT_TRUE(HorizontalBar());
+    view->horizontalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    const int scrolled = -view->DrawOrigin().x();
+    view->resize(350, 200);
+    view->viewport()->grab();
+    QApplication::processEvents();
+    ASSERT_TRUE(HorizontalBar());
+    EXPECT_EQ(-view->DrawOrigin().x(), scrolled);
+
+    window.resize(800, 400);
+    view->resize(700, 290);
+    view->viewport()->grab();
+    QApplication::processEvents();
+    view->viewport()->grab();
+    EXPECT_FALSE(HorizontalBar());
+    EXPECT_EQ(view->DrawOrigin().x(), (view->viewport()->width() - 600) / 2);
+}
+
+}  // namespace
+}  // namespace fovella

@@ -1,0 +1,281 @@
+#include "ui/CCorrectorDlg.h"
+
+#include "codecs/ImageFile.h"
+#include "tests/support/TestSupport.h"
+#include "tests/ui/ScriptedPlatformServices.h"
+#include "ui/CAboutDlg.h"
+#include "ui/CImageView.h"
+#include "ui/CLinkStatic.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimer>
+#include <QtTest/QTest>
+
+#include "tests/ui/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+namespace fovella {
+
+// Puts the dialog into the states that the single-image commands reach.
+struct CorrectorDlgProbe {
+    static void CorrectedAndUnsaved(CCorrectorDlg& dialog, const std::string& path)
+    {
+        DibImage image;
+        image.Create(64, 48, Bgr, SampleU8, BottomUp);
+        test::FillGradient(image);
+        dialog.m_source = image;
+        dialog.m_corrected = image;
+        dialog.m_strPath = path;
+        dialog.m_bLoaded = 1;
+        dialog.m_bCorrected = 1;
+        dialog.m_bSaved = 0;
+        dialog.m_bShowOriginal = 0;
+        dialog.UpdateData(false);
+        dialog.UpdateControls();
+    }
+};
+
+namespace {
+
+class CorrectorDlgTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        dialog.Initialise();
+        dialog.show();
+        QApplication::processEvents();
+    }
+    template <class Widget = QWidget>
+    Widget* Get(int id)
+    {
+        auto* widget = Control<Widget>(dialog, id);
+        EXPECT_NE(widget, nullptr) << "control " << id;
+        return widget;
+    }
+    QString Text(int id) { return Get<QLabel>(id)->text(); }
+    void PressExit() { Get<QPushButton>(kExit)->click(); }
+
+    test::ScriptedPlatformServices services;
+    CCorrectorDlg dialog{services};
+};
+
+TEST_F(CorrectorDlgTest, StartsWithOnlyOpenHelpExitAndTheLinkEnabled)
+{
+    EXPECT_EQ(dialog.windowTitle(), "Fovella");
+    EXPECT_EQ(dialog.size(), QSize(1016, 626));
+    std::vector<int> enabled;
+    for (QWidget* child : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        const bool input = dynamic_cast<QAbstractButton*>(child) || dynamic_cast<QLineEdit*>(child) ||
+                           dynamic_cast<QSlider*>(child);
+        if (input && child->isEnabled())
+            enabled.push_back(child->property("controlId").toInt());
+    }
+    std::sort(enabled.begin(), enabled.end());
+    EXPECT_EQ(enabled, (std::vector<int>{kOpen, kExit, kHelp}));
+    EXPECT_TRUE(Get(kWebLink)->isEnabled());
+    EXPECT_EQ(Text(kZoomLabel), "");
+    EXPECT_EQ(Text(kFineTuneLabel), "1.00");
+    EXPECT_EQ(Get<QSlider>(kFineTune)->value(), 50);
+    EXPECT_EQ(Get<CLinkStatic>(kWebLink)->LinkAddress(), "https://www.brennick.example/");
+}
+
+TEST_F(CorrectorDlgTest, ControlsSitAtTheirTemplatePositionsWithTheirTexts)
+{
+    // Dialog units to pixels, each edge rounded: x * 1.5 across, y * 1.625 down.
+    EXPECT_EQ(Get(kImageFrame)->geometry(), QRect(263, 26, 732, 551));
+    EXPECT_EQ(Get(kOpen)->geometry(), QRect(38, 138, 75, 23));
+    EXPECT_EQ(Get(kUseExif)->geometry(), QRect(110, 232, 91, 17));
+    EXPECT_EQ(Get(kFineTune)->geometry(), QRect(44, 302, 168, 25));
+    EXPECT_EQ(Get(kZoomLabel)->geometry(), QRect(614, 590, 33, 13));
+    // The views lie over their frames.
+    EXPECT_EQ(dialog.View().geometry(), Get(kImageFrame)->geometry());
+    EXPECT_EQ(dialog.Preview().geometry(), Get(kPreviewFrame)->geometry());
+
+    EXPECT_EQ(Get<QAbstractButton>(kOpen)->text(), "&Open");
+    EXPECT_EQ(Get<QAbstractButton>(kUseExif)->text(), "Use &EXIF value");
+    EXPECT_EQ(Get<QAbstractButton>(kUndistortDir)->text(), "Undistort &Dir");
+    EXPECT_EQ(Get<QAbstractButton>(kExit)->text(), "E&xit");
+    EXPECT_EQ(Text(kMakerName), "Brennick.");
+    EXPECT_EQ(Text(kPreviewLabel), "Preview:");
+    EXPECT_TRUE(Get<QAbstractButton>(kShowOriginal)->isCheckable());
+    EXPECT_NE(Get<QCheckBox>(kUseExif), nullptr);
+    for (int id : {kOpen, kSave, kHelp, kExit, kFit})
+        EXPECT_FALSE(Get<QPushButton>(id)->isDefault()) << id;
+}
+
+TEST_F(CorrectorDlgTest, FineTuneLabelFollowsTheSlider)
+{
+    const std::pair<int, const char*> positions[] = {{0, "0.20"}, {49, "0.98"}, {50, "1.00"}, {51, "1.08"},
+                                                      {100, "5.00"}};
+    CorrectorDlgProbe::CorrectedAndUnsaved(dialog, "/photos/a.jpg");
+    auto* slider = Get<QSlider>(kFineTune);
+    for (const auto& [position, label] : positions) {
+        slider->setValue(position == 50 ? 51 : 50);
+        slider->setValue(position);
+        EXPECT_EQ(Text(kFineTuneLabel), label) << position;
+    }
+    slider->setValue(100);
+    EXPECT_DOUBLE_EQ(dialog.GetFineTuneFactor(), 5.0);
+    Get<QPushButton>(kReset)->click();
+    EXPECT_EQ(slider->value(), 50);
+    EXPECT_EQ(Text(kFineTuneLabel), "1.00");
+    EXPECT_DOUBLE_EQ(dialog.GetFineTuneFactor(), 1.0);
+}
+
+TEST_F(CorrectorDlgTest, ScaleComesFromTheSliderAndTheImageSize)
+{
+    DibImage image;
+    ASSERT_TRUE(image.Create(2048, 1536, Bgr, SampleU8, TopDown));
+    auto* slider = Get<QSlider>(kFineTune);
+    slider->setValue(0);
+    EXPECT_NEAR(dialog.FocalToPixelScale(5.8f, image), 504.83, 0.01);
+    slider->setValue(50);
+    EXPECT_NEAR(dialog.FocalToPixelScale(5.8f, image), 2524.16, 0.01);
+    slider->setValue(100);
+    EXPECT_NEAR(dialog.FocalToPixelScale(5.8f, image), 12620.80, 0.01);
+}
+
+TEST_F(CorrectorDlgTest, ExitWithoutAnUnsavedResultEndsWithoutAsking)
+{
+    PressExit();
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+TEST_F(CorrectorDlgTest, ExitWithAnUnsavedResultAsksAndCancelStays)
+{
+    CorrectorDlgProbe::CorrectedAndUnsaved(dialog, "/photos/a.jpg");
+    services.messageAnswers = {MessageAnswer::Cancel};
+    PressExit();
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].text, "Undistorted image has not been saved. Would you like to save it?");
+    EXPECT_EQ(services.messages[0].caption, "Save");
+    EXPECT_EQ(services.messages[0].icon, MessageIcon::Question);
+    EXPECT_EQ(services.messages[0].buttons, MessageButtons::YesNoCancel);
+    EXPECT_TRUE(dialog.isVisible());
+
+    services.messageAnswers = {MessageAnswer::Yes};  // then the save chooser is cancelled
+    PressExit();
+    EXPECT_EQ(services.saveRequests.size(), 1u);
+    EXPECT_TRUE(dialog.isVisible());
+
+    services.messageAnswers = {MessageAnswer::No};
+    PressExit();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+TEST_F(CorrectorDlgTest, ExitAnsweredYesSavesThenEnds)
+{
+    test::ScratchDir scratch;
+    CorrectorDlgProbe::CorrectedAndUnsaved(dialog, "/photos/a.jpg");
+    services.messageAnswers = {MessageAnswer::Yes};
+    services.fileAnswers = {scratch.File("a.bmp")};
+    PressExit();
+    ASSERT_EQ(services.saveRequests.size(), 1u);
+    EXPECT_EQ(services.saveRequests[0].filter, "JPEG (*.jpg; *.jpeg)|*.jpg; *.jpeg|BMP (*.bmp)|*.bmp|PNG (*.png)|*.png||");
+    EXPECT_EQ(services.saveRequests[0].defaultExtension, "jpg");
+    EXPECT_EQ(services.saveRequests[0].initialName, "a");
+    EXPECT_TRUE(services.saveRequests[0].confirmOverwrite);
+    EXPECT_FALSE(dialog.isVisible());
+
+    DibImage saved;
+    ImageFile file;
+    ASSERT_TRUE(file.Load(scratch.File("a.bmp"), saved, Unknown, 0)) << file.Error();
+    EXPECT_EQ(saved.Width(), 64);
+    EXPECT_EQ(saved.GetPixelType(), Rgb);
+}
+
+TEST_F(CorrectorDlgTest, SavingUnderAnotherExtensionIsRefusedAndExitStillAsks)
+{
+    test::ScratchDir scratch;
+    CorrectorDlgProbe::CorrectedAndUnsaved(dialog, "/photos/a.jpg");
+    services.fileAnswers = {scratch.File("out.gif")};
+    Get<QPushButton>(kSave)->click();
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].text, "Wrong file extension!");
+    EXPECT_EQ(services.messages[0].caption, "Saving error");
+    EXPECT_EQ(services.messages[0].icon, MessageIcon::Error);
+    EXPECT_TRUE(scratch.Entries().empty());
+    services.messageAnswers = {MessageAnswer::Cancel};
+    PressExit();
+    EXPECT_EQ(services.messages.size(), 2u);
+    EXPECT_TRUE(dialog.isVisible());
+}
+
+TEST_F(CorrectorDlgTest, EscAndTheCloseBoxEndAtOnceWithoutAsking)
+{
+    CorrectorDlgProbe::CorrectedAndUnsaved(dialog, "/photos/a.jpg");
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_TRUE(services.messages.empty());
+
+    dialog.show();
+    dialog.close();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_TRUE(services.messages.empty());
+}
+
+TEST_F(CorrectorDlgTest, EnterInTheFocalLengthBoxDoesNothing)
+{
+    CorrectorDlgProbe::CorrectedAndUnsaved(dialog, "/photos/a.jpg");
+    auto* edit = Get<QLineEdit>(kFocalEdit);
+    ASSERT_TRUE(edit->isEnabled());
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Return);
+    QTest::keyClick(edit, Qt::Key_Enter);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_TRUE(services.saveRequests.empty());
+}
+
+TEST_F(CorrectorDlgTest, CorrectedStateEnablesSaveAndShowOriginal)
+{
+    CorrectorDlgProbe::CorrectedAndUnsaved(dialog, "/photos/a.jpg");
+    for (int id : {kSave, kShowOriginal, kFineTune, kReset, kUndistort, kUndistortDir, kFocalEdit})
+        EXPECT_TRUE(Get(id)->isEnabled()) << id;
+    EXPECT_TRUE(Get(kZoomIn)->isEnabled());   // index 0 of the steps
+    EXPECT_FALSE(Get(kZoomOut)->isEnabled());
+    for (int id : {kPrevious, kNext, kUseExif})  // set by opening and browsing only
+        EXPECT_FALSE(Get(id)->isEnabled()) << id;
+}
+
+TEST_F(CorrectorDlgTest, AboutIsTheLastMenuEntryAfterASeparatorAndShowsTheVersion)
+{
+    const QList<QAction*> actions = dialog.SystemMenu().actions();
+    ASSERT_GE(actions.size(), 2);
+    EXPECT_EQ(actions.last()->text(), "&About Fovella...");
+    EXPECT_TRUE(actions[actions.size() - 2]->isSeparator());
+
+    QStringList texts;
+    QTimer::singleShot(0, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        ASSERT_NE(dynamic_cast<CAboutDlg*>(modal), nullptr);
+        EXPECT_EQ(modal->windowTitle(), "About Fovella");
+        for (QLabel* label : modal->findChildren<QLabel*>())
+            texts << label->text();
+        QTest::keyClick(modal, Qt::Key_Escape);
+    });
+    actions.last()->trigger();
+    EXPECT_TRUE(texts.contains("Fovella Version 1.05"));
+    EXPECT_TRUE(dialog.isVisible());
+}
+
+TEST_F(CorrectorDlgTest, HelpOpensTheManual)
+{
+    Get<QPushButton>(kHelp)->click();
+    EXPECT_EQ(services.helpShown, 1);
+}
+
+}  // namespace
+}  // namespace fovella

@@ -1,0 +1,125 @@
+#include "ui/DisplayBridge.h"
+
+#include "tests/support/TestSupport.h"
+
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace fovella {
+namespace {
+
+// Draws the whole picture at `width` x `height` onto a canvas of that size.
+QImage Drawn(const DibImage& image, int width, int height)
+{
+    QImage canvas(width, height, QImage::Format_RGB32);
+    canvas.fill(Qt::magenta);
+    QPainter painter(&canvas);
+    DrawScaled(painter, QRect(0, 0, width, height), image);
+    return canvas;
+}
+
+// The pixel at picture column x and row y (0 = top) as red, green, blue.
+QRgb PictureRgb(const DibImage& image, int x, int y)
+{
+    const int row = image.GetRowOrder() == TopDown ? y : image.Height() - 1 - y;
+    const std::uint8_t* p = image.Rows()[row] + x * image.BytesPerPixel();
+    switch (image.GetPixelType()) {
+    case Gray: return qRgb(p[0], p[0], p[0]);
+    case Bgr: return qRgb(p[2], p[1], p[0]);
+    default: return qRgb(p[0], p[1], p[2]);
+    }
+}
+
+DibImage Gradient(int width, int height, PixelType type, RowOrder order, int seed = 0)
+{
+    DibImage image;
+    EXPECT_TRUE(image.Create(width, height, type, SampleU8, order));
+    test::FillGradient(image, seed);
+    return image;
+}
+
+TEST(DisplayBridge, WrapsTheImagesOwnRows)
+{
+    const DibImage image = Gradient(7, 5, Bgr, BottomUp);
+    const QImage rows = WrapRows(image);
+    EXPECT_EQ(rows.constBits(), image.Bits());
+    EXPECT_EQ(std::size_t(rows.bytesPerLine()), image.RowBytes());
+    EXPECT_EQ(rows.width(), 7);
+    EXPECT_EQ(rows.height(), 5);
+}
+
+TEST(DisplayBridge, GrayThroughItsPaletteBgrTrueRgbSwapped)
+{
+    for (PixelType type : {Gray, Bgr, Rgb}) {
+        SCOPED_TRACE(int(type));
+        const DibImage image = Gradient(9, 6, type, TopDown);
+        const QImage drawn = Drawn(image, 9, 6);
+        for (int y = 0; y < 6; ++y)
+            for (int x = 0; x < 9; ++x) {
+                QRgb expected = PictureRgb(image, x, y);
+                if (type == Rgb)  // read as blue, green, red: the display's order
+                    expected = qRgb(qBlue(expected), qGreen(expected), qRed(expected));
+                ASSERT_EQ(drawn.pixel(x, y), expected | 0xff000000u) << x << "," << y;
+            }
+    }
+}
+
+TEST(DisplayBridge, BothRowOrdersDrawTheSamePicture)
+{
+    const DibImage bottomUp = Gradient(11, 7, Bgr, BottomUp);
+    DibImage topDown;
+    ASSERT_TRUE(topDown.Create(11, 7, Bgr, SampleU8, TopDown));
+    for (int y = 0; y < 7; ++y)
+        std::copy_n(bottomUp.Rows()[6 - y], 33, topDown.Rows()[y]);
+    EXPECT_EQ(Drawn(bottomUp, 11, 7), Drawn(topDown, 11, 7));
+    EXPECT_EQ(Drawn(bottomUp, 29, 3), Drawn(topDown, 29, 3));
+    // The picture's top row is at the top.
+    EXPECT_EQ(Drawn(bottomUp, 11, 7).pixel(4, 0), PictureRgb(bottomUp, 4, 0) | 0xff000000u);
+}
+
+TEST(DisplayBridge, EnlargingRepeatsAndShrinkingDropsWholePixels)
+{
+    const DibImage image = Gradient(5, 4, Bgr, BottomUp, 3);
+    const QImage doubled = Drawn(image, 10, 8);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 10; ++x)
+            ASSERT_EQ(doubled.pixel(x, y), PictureRgb(image, x / 2, y / 2) | 0xff000000u) << x << "," << y;
+
+    const DibImage large = Gradient(64, 48, Bgr, TopDown, 5);
+    std::set<QRgb> sourceColours;
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x)
+            sourceColours.insert(PictureRgb(large, x, y) | 0xff000000u);
+    const QImage reduced = Drawn(large, 19, 13);
+    for (int y = 0; y < 13; ++y)
+        for (int x = 0; x < 19; ++x)
+            ASSERT_TRUE(sourceColours.count(reduced.pixel(x, y))) << "blended pixel at " << x << "," << y;
+}
+
+TEST(DisplayBridge, DrawsOnlyTheSourceRectangleAndNothingForAnInvalidImage)
+{
+    const DibImage image = Gradient(8, 8, Bgr, BottomUp, 1);
+    QImage canvas(4, 3, QImage::Format_RGB32);
+    canvas.fill(Qt::magenta);
+    {
+        QPainter painter(&canvas);
+        StretchDraw(painter, QRect(1, 1, 2, 2), QRect(5, 6, 2, 2), image);
+    }
+    EXPECT_EQ(canvas.pixel(0, 0), QColor(Qt::magenta).rgb());
+    EXPECT_EQ(canvas.pixel(1, 1), PictureRgb(image, 5, 6) | 0xff000000u);
+    EXPECT_EQ(canvas.pixel(2, 2), PictureRgb(image, 6, 7) | 0xff000000u);
+    EXPECT_EQ(canvas.pixel(3, 2), QColor(Qt::magenta).rgb());
+
+    DibImage invalid;
+    invalid.Create(-1, 4, Bgr, SampleU8, TopDown);
+    ASSERT_FALSE(invalid.IsValid());
+    EXPECT_TRUE(WrapRows(invalid).isNull());
+    const QImage untouched = Drawn(invalid, 3, 3);
+    EXPECT_EQ(untouched.pixel(1, 1), QColor(Qt::magenta).rgb());
+}
+
+}  // namespace
+}  // namespace fovella
