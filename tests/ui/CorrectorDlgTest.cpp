@@ -6,6 +6,9 @@
 #include "ui/CAboutDlg.h"
 #include "ui/CImageView.h"
 #include "ui/CLinkStatic.h"
+#include "ui/ImageViewLayout.h"
+#include "lens/LensModel.h"
+#include "lens/PixelScale.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -26,7 +29,7 @@ namespace fovella {
 
 // Puts the dialog into the states that the single-image commands reach.
 struct CorrectorDlgProbe {
-    static void CorrectedAndUnsaved(CCorrectorDlg& dialog, const std::string& path)
+    static DibImage CorrectedAndUnsaved(CCorrectorDlg& dialog, const std::string& path)
     {
         DibImage image;
         image.Create(64, 48, Bgr, SampleU8, BottomUp);
@@ -40,6 +43,7 @@ struct CorrectorDlgProbe {
         dialog.m_bShowOriginal = 0;
         dialog.UpdateData(false);
         dialog.UpdateControls();
+        return image;
     }
 };
 
@@ -269,6 +273,40 @@ TEST_F(CorrectorDlgTest, AboutIsTheLastMenuEntryAfterASeparatorAndShowsTheVersio
     actions.last()->trigger();
     EXPECT_TRUE(texts.contains("Fovella Version 1.05"));
     EXPECT_TRUE(dialog.isVisible());
+}
+
+bool SamePixels(const Image& a, const Image& b)
+{
+    if (a.Width() != b.Width() || a.Height() != b.Height() || a.GetRowOrder() != b.GetRowOrder())
+        return false;
+    for (int y = 0; y < a.Height(); ++y)
+        if (!std::equal(a.Rows()[y], a.Rows()[y] + a.Width() * a.BytesPerPixel(), b.Rows()[y]))
+            return false;
+    return true;
+}
+
+TEST_F(CorrectorDlgTest, PreviewIsTheFittedCopyCorrectedOnlyForAPositiveFocalLength)
+{
+    const DibImage source = CorrectorDlgProbe::CorrectedAndUnsaved(dialog, "/photos/a.jpg");
+    const QRect full = dialog.Preview().GetFullClientRect();
+    DibImage reduced;
+    source.ScaleBy(FitRatio(full.width(), full.height(), source.Width(), source.Height()), reduced);
+    ASSERT_GT(reduced.Width(), source.Width());
+
+    Get<QLineEdit>(kFocalEdit)->setText("abc");  // typing refreshes the preview
+    EXPECT_TRUE(SamePixels(dialog.Preview().GetImage(), reduced));
+
+    Get<QLineEdit>(kFocalEdit)->setText("12abc");  // read as 12
+    DibImage expected;
+    ASSERT_TRUE(LensModel().Undistort(reduced, expected, PixelScale(12.f, reduced.Width(), reduced.Height(), 1.0),
+                                      nullptr, nullptr));
+    EXPECT_TRUE(SamePixels(dialog.Preview().GetImage(), expected));
+    EXPECT_FALSE(SamePixels(expected, reduced));
+
+    Get<QSlider>(kFineTune)->setValue(100);  // the slider refreshes it too
+    ASSERT_TRUE(LensModel().Undistort(reduced, expected, PixelScale(12.f, reduced.Width(), reduced.Height(), 5.0),
+                                      nullptr, nullptr));
+    EXPECT_TRUE(SamePixels(dialog.Preview().GetImage(), expected));
 }
 
 TEST_F(CorrectorDlgTest, HelpOpensTheManual)
