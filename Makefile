@@ -5,7 +5,7 @@ JOBS       ?= $(shell nproc)
 SAMPLE     := samples/grid.bmp
 SAMPLE_MM  := 3
 
-.PHONY: all build run test test-release test-sanitize fuzz bench clean
+.PHONY: all build run window pictures install test test-release test-sanitize fuzz bench clean
 
 all: build
 
@@ -18,6 +18,18 @@ run: build
 	mkdir -p out
 	$(BUILD)/apps/fovella-cli -f $(SAMPLE_MM) $(SAMPLE) -o out/grid-corrected.bmp
 	@echo "corrected $(SAMPLE) into out/grid-corrected.bmp"
+
+# The window.
+window: build
+	$(BUILD)/apps/fovella
+
+# The window's pictures in the README, rendered offscreen.
+pictures: build
+	QT_QPA_PLATFORM=offscreen $(BUILD)/apps/fovella-pictures docs/images $(SAMPLE) $(SAMPLE_MM)
+
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 FUZZ_SECONDS ?= 20
 
