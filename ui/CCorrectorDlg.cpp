@@ -23,6 +23,12 @@
 
 #include <cstdio>
 
+#ifdef _WIN32
+#define NOMINMAX
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
+
 namespace fovella {
 
 namespace {
@@ -67,7 +73,7 @@ std::vector<ControlTemplate> CorrectorTemplate()
 constexpr const char* kAboutMenuText = "&About Fovella...";
 
 // Window-menu commands, numbered as the window system numbers them.
-enum : int { SC_MINIMIZE = 0xF020, SC_MAXIMIZE = 0xF030, SC_CLOSE = 0xF060, SC_RESTORE = 0xF120 };
+enum : int { kMinimizeCommand = 0xF020, kMaximizeCommand = 0xF030, kCloseCommand = 0xF060, kRestoreCommand = 0xF120 };
 
 std::string Formatted(const char* format, double value)
 {
@@ -131,22 +137,43 @@ void CCorrectorDlg::OnInitDialog()
 }
 
 // The window menu's own entries, then the about entry after a separator.
+// Linux desktops have no window menu a program may extend, so the menu is
+// the dialog's context menu; on Windows the real one gets the entry too.
 void CCorrectorDlg::AddSystemMenu()
 {
     m_systemMenu = new QMenu(this);
     const struct {
         const char* text;
         int command;
-    } entries[] = {{"&Restore", SC_RESTORE}, {"Mi&nimize", SC_MINIMIZE}, {"Ma&ximize", SC_MAXIMIZE},
-                   {"&Close", SC_CLOSE}};
+    } entries[] = {{"&Restore", kRestoreCommand}, {"Mi&nimize", kMinimizeCommand},
+                   {"Ma&ximize", kMaximizeCommand}, {"&Close", kCloseCommand}};
     for (const auto& entry : entries)
         m_systemMenu->addAction(entry.text, this, [this, command = entry.command] { OnSysCommand(command); });
     const QString about = QString::fromUtf8(kAboutMenuText);
     if (!about.isEmpty()) {
         m_systemMenu->addSeparator();
         m_systemMenu->addAction(about, this, [this] { OnSysCommand(IDM_ABOUTBOX); });
+#ifdef _WIN32
+        if (HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE)) {
+            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+            AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, reinterpret_cast<LPCWSTR>(about.utf16()));
+        }
+#endif
     }
 }
+
+#ifdef _WIN32
+bool CCorrectorDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
+{
+    const MSG* msg = static_cast<const MSG*>(message);
+    if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == IDM_ABOUTBOX) {
+        OnSysCommand(IDM_ABOUTBOX);
+        *result = 0;
+        return true;
+    }
+    return CTemplateDialog::nativeEvent(eventType, message, result);
+}
+#endif
 
 void CCorrectorDlg::contextMenuEvent(QContextMenuEvent* event) { m_systemMenu->exec(event->globalPos()); }
 
@@ -158,10 +185,10 @@ void CCorrectorDlg::OnSysCommand(int command)
         about.DoModal();
         break;
     }
-    case SC_RESTORE: showNormal(); break;
-    case SC_MINIMIZE: showMinimized(); break;
-    case SC_MAXIMIZE: showMaximized(); break;
-    case SC_CLOSE: OnCancel(); break;
+    case kRestoreCommand: showNormal(); break;
+    case kMinimizeCommand: showMinimized(); break;
+    case kMaximizeCommand: showMaximized(); break;
+    case kCloseCommand: OnCancel(); break;
     default: break;
     }
 }

@@ -83,6 +83,9 @@ protected:
     // Enter outside a push button: nothing happens.
     void OnOK() override {}
     void contextMenuEvent(QContextMenuEvent* event) override;
+#ifdef _WIN32
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+#endif
 
 private:
     friend struct CorrectorDlgProbe;

@@ -16,8 +16,6 @@ namespace fovella {
 
 namespace {
 
-constexpr const char* kIdProperty = "controlId";
-
 // A group box as the templates draw it: the frame's top edge runs through
 // the middle of the title, so that controls placed just under the title sit
 // inside the frame.
@@ -139,19 +137,16 @@ void CreateControls(QWidget& dialog, const std::vector<ControlTemplate>& control
 {
     for (const ControlTemplate& control : controls) {
         QWidget* widget = MakeControl(dialog, control, services);
-        widget->setProperty(kIdProperty, control.id);
+        // The id is the control's object name, so that any Qt tool finds it.
+        if (control.id != kNoControlId)
+            widget->setObjectName(QString::number(control.id));
         widget->setGeometry(DialogUnitsToPixels(control.x, control.y, control.width, control.height));
     }
 }
 
 QWidget* FindControl(const QWidget& dialog, int id)
 {
-    for (QWidget* child : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        const QVariant value = child->property(kIdProperty);
-        if (value.isValid() && value.toInt() == id)
-            return child;
-    }
-    return nullptr;
+    return dialog.findChild<QWidget*>(QString::number(id), Qt::FindDirectChildrenOnly);
 }
 
 void EnableControl(const QWidget& dialog, int id, bool enable)

@@ -54,7 +54,7 @@ QFont DialogFont();
 void CreateControls(QWidget& dialog, const std::vector<ControlTemplate>& controls,
                     PlatformServices& services);
 
-// The control with `id`; null when the dialog has none.
+// The control with `id` (its object name); null when the dialog has none.
 QWidget* FindControl(const QWidget& dialog, int id);
 
 template <class Widget>

@@ -80,7 +80,7 @@ TEST_F(CorrectorDlgTest, StartsWithOnlyOpenHelpExitAndTheLinkEnabled)
         const bool input = dynamic_cast<QAbstractButton*>(child) || dynamic_cast<QLineEdit*>(child) ||
                            dynamic_cast<QSlider*>(child);
         if (input && child->isEnabled())
-            enabled.push_back(child->property("controlId").toInt());
+            enabled.push_back(child->objectName().toInt());
     }
     std::sort(enabled.begin(), enabled.end());
     EXPECT_EQ(enabled, (std::vector<int>{kOpen, kExit, kHelp}));
