@@ -2,6 +2,8 @@
 
 #include "ui/CCorrectorDlg.h"
 
+#include <QEventLoop>
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -30,7 +32,13 @@ bool CCorrectorApp::InitInstance()
 {
     LowerPriority();
     CCorrectorDlg dialog(m_services);
-    dialog.DoModal();
+    dialog.Initialise();
+    // The dialog is the program's one window, run to its end; not modal, so
+    // that the help window beside it takes input too.
+    QEventLoop loop;
+    QObject::connect(&dialog, &QDialog::finished, &loop, &QEventLoop::quit);
+    dialog.show();
+    loop.exec();
     return false;
 }
 

@@ -2,6 +2,8 @@
 #include "tests/ui/QtPrinters.h"
 #include "tests/ui/ScriptedPlatformServices.h"
 #include "ui/Artwork.h"
+#include "ui/CCorrectorApp.h"
+#include "ui/CCorrectorDlg.h"
 #include "ui/DialogTemplate.h"
 #include "ui/HelpWindow.h"
 
@@ -85,6 +87,31 @@ TEST(Artwork, BitmapsAndIconAreDrawnAtTheirSizes)
     EXPECT_EQ(qAlpha(icon.pixel(0, 0)), 0);      // rounded corner
     EXPECT_EQ(qAlpha(icon.pixel(128, 128)), 255);  // the lens
     EXPECT_FALSE(ApplicationIcon().availableSizes().isEmpty());
+}
+
+}  // namespace
+}  // namespace fovella
+
+namespace fovella {
+namespace {
+
+TEST(CorrectorApp, RunsItsOneDialogToTheEndWithoutBlockingTheHelpWindow)
+{
+    test::ScriptedPlatformServices services;
+    CCorrectorApp application(services);
+    bool shown = false;
+    bool blocking = true;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* dialog = dynamic_cast<CCorrectorDlg*>(window); dialog && dialog->isVisible()) {
+                shown = true;
+                blocking = QApplication::activeModalWidget() != nullptr;
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            }
+    });
+    EXPECT_FALSE(application.InitInstance());
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(blocking);
 }
 
 }  // namespace
