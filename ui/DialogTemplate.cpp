@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QStyle>
+#include <QStyleOptionFrame>
+#include <QValidator>
 
 namespace fovella {
 
@@ -47,6 +49,25 @@ int ToPixels(int units, int base, int divisor)
     const long product = long(units) * base;
     return int(product >= 0 ? (product + divisor / 2) / divisor : (product - divisor / 2) / divisor);
 }
+
+// An edit box that does not scroll its text: typing stops when the box is
+// full, as in an edit control without automatic horizontal scrolling.
+class FitWidthValidator : public QValidator {
+public:
+    explicit FitWidthValidator(QLineEdit& edit) : QValidator(&edit), m_edit(edit) {}
+
+    State validate(QString& input, int&) const override
+    {
+        QStyleOptionFrame option;
+        option.initFrom(&m_edit);
+        const int room = m_edit.style()->subElementRect(QStyle::SE_LineEditContents, &option, &m_edit).width() -
+                         m_edit.textMargins().left() - m_edit.textMargins().right() - 4;
+        return m_edit.fontMetrics().horizontalAdvance(input) <= room ? Acceptable : Invalid;
+    }
+
+private:
+    QLineEdit& m_edit;
+};
 
 QPushButton* MakeButton(QWidget& dialog, const ControlTemplate& control)
 {
@@ -92,8 +113,11 @@ QWidget* MakeControl(QWidget& dialog, const ControlTemplate& control, PlatformSe
     }
     case ControlKind::CheckBox:
         return new QCheckBox(text, &dialog);
-    case ControlKind::Edit:
-        return new QLineEdit(&dialog);
+    case ControlKind::Edit: {
+        auto* edit = new QLineEdit(&dialog);
+        edit->setValidator(new FitWidthValidator(*edit));
+        return edit;
+    }
     case ControlKind::Trackbar: {
         auto* slider = new QSlider(Qt::Horizontal, &dialog);
         slider->setRange(0, 100);

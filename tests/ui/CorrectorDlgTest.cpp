@@ -317,3 +317,23 @@ TEST_F(CorrectorDlgTest, HelpOpensTheManual)
 
 }  // namespace
 }  // namespace fovella
+
+namespace fovella {
+namespace {
+
+TEST_F(CorrectorDlgTest, TypingStopsWhenTheFocalLengthBoxIsFull)
+{
+    CorrectorDlgProbe::CorrectedAndUnsaved(dialog, "/photos/a.jpg");
+    auto* edit = Get<QLineEdit>(kFocalEdit);
+    edit->setFocus();
+    QTest::keyClicks(edit, "5.8");
+    EXPECT_EQ(edit->text(), "5.8");
+    QTest::keyClicks(edit, "00000000000000000000");
+    const QString full = edit->text();
+    EXPECT_LT(full.size(), 23);
+    EXPECT_GE(full.size(), 6);
+    EXPECT_LE(edit->fontMetrics().horizontalAdvance(full), edit->width());
+}
+
+}  // namespace
+}  // namespace fovella
