@@ -314,30 +314,35 @@ void CCorrectorDlg::OnSave()
     std::string path;
     if (!Services().AskSaveFileName(request, path))
         return;
+    const std::string extension = GetExtension(path);
+    ImageFileFormat format = Unknown;
+    int quality = 100;
+    if (EqualIgnoringCase(extension, "jpg") || EqualIgnoringCase(extension, "jpeg")) {
+        CJpegQualityDlg dialog(Services(), this);
+        if (dialog.DoModal() != Accepted)
+            return;
+        format = Jpeg;
+        quality = dialog.m_nQuality;
+    } else if (EqualIgnoringCase(extension, "bmp")) {
+        format = Bmp;
+    } else if (EqualIgnoringCase(extension, "png")) {
+        format = Png;
+    } else {
+        Services().ShowMessage("Wrong file extension!", "Saving error", MessageIcon::Error, MessageButtons::Ok);
+        return;
+    }
+    // The wait cursor covers the writing only, not the quality question.
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     m_corrected.ConvertPixelType(Rgb);
     ImageFile file;
     file.SetExifBlock(m_exifBlock);
-    const std::string extension = GetExtension(path);
-    bool wrote = false, saved = false;
-    if (EqualIgnoringCase(extension, "jpg") || EqualIgnoringCase(extension, "jpeg")) {
-        CJpegQualityDlg quality(Services(), this);
-        if (quality.DoModal() == Accepted) {
-            wrote = true;
-            saved = file.Save(path, m_corrected, Jpeg, quality.m_nQuality, 1);
-        }
-    } else if (EqualIgnoringCase(extension, "bmp") || EqualIgnoringCase(extension, "png")) {
-        wrote = true;
-        saved = file.Save(path, m_corrected, EqualIgnoringCase(extension, "bmp") ? Bmp : Png, 100, 0);
-    } else {
-        Services().ShowMessage("Wrong file extension!", "Saving error", MessageIcon::Error, MessageButtons::Ok);
-    }
+    const bool saved = file.Save(path, m_corrected, format, quality, format == Jpeg ? 1 : 0);
     m_corrected.ConvertPixelType(Bgr);
-    if (wrote && !saved)
-        Services().ShowMessage("Saving file failed!", "Saving error", MessageIcon::Error, MessageButtons::Ok);
+    QGuiApplication::restoreOverrideCursor();
     if (saved)
         m_bSaved = 1;
-    QGuiApplication::restoreOverrideCursor();
+    else
+        Services().ShowMessage("Saving file failed!", "Saving error", MessageIcon::Error, MessageButtons::Ok);
 }
 
 }  // namespace fovella

@@ -3,6 +3,7 @@
 #include "codecs/ImageFile.h"
 #include "tests/support/TestSupport.h"
 #include "tests/ui/ScriptedPlatformServices.h"
+#include "batch/dialogs/CJpegQualityDlg.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CImageView.h"
 #include "ui/CLinkStatic.h"
@@ -44,6 +45,10 @@ struct CorrectorDlgProbe {
         dialog.UpdateData(false);
         dialog.UpdateControls();
         return image;
+    }
+    static void SetExifBlock(CCorrectorDlg& dialog, std::vector<std::uint8_t> block)
+    {
+        dialog.m_exifBlock = std::move(block);
     }
 };
 
@@ -333,6 +338,69 @@ TEST_F(CorrectorDlgTest, TypingStopsWhenTheFocalLengthBoxIsFull)
     EXPECT_LT(full.size(), 23);
     EXPECT_GE(full.size(), 6);
     EXPECT_LE(edit->fontMetrics().horizontalAdvance(full), edit->width());
+}
+
+}  // namespace
+}  // namespace fovella
+
+namespace fovella {
+namespace {
+
+// Answers the JPEG quality question that a save is about to ask.
+void AnswerQuality(bool ok)
+{
+    QTimer::singleShot(0, [ok] {
+        auto* quality = dynamic_cast<CJpegQualityDlg*>(QApplication::activeModalWidget());
+        ASSERT_NE(quality, nullptr);
+        Control<QSlider>(*quality, kQualitySlider)->setValue(70);
+        Control<QPushButton>(*quality, ok ? kIdOk : kIdCancel)->click();
+    });
+}
+
+TEST_F(CorrectorDlgTest, SavingAsJpegAsksTheQualityAndCarriesTheExifBlock)
+{
+    test::ScratchDir scratch;
+    CorrectorDlgProbe::CorrectedAndUnsaved(dialog, "/photos/a.jpg");
+    const std::vector<std::uint8_t> exif = {'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8, 0, 0};
+    CorrectorDlgProbe::SetExifBlock(dialog, exif);
+
+    services.fileAnswers = {scratch.File("cancelled.jpg")};
+    AnswerQuality(false);
+    Get<QPushButton>(kSave)->click();
+    EXPECT_TRUE(scratch.Entries().empty());
+    services.messageAnswers = {MessageAnswer::Cancel};
+    PressExit();
+    EXPECT_TRUE(dialog.isVisible());  // still unsaved
+
+    services.fileAnswers = {scratch.File("b.JPG")};
+    AnswerQuality(true);
+    Get<QPushButton>(kSave)->click();
+    DibImage saved;
+    ImageFile file;
+    ASSERT_TRUE(file.Load(scratch.File("b.JPG"), saved, Unknown, KeepExif)) << file.Error();
+    std::vector<std::uint8_t> kept;
+    file.GetExifBlock(kept);
+    EXPECT_EQ(kept, exif);
+    services.messages.clear();
+    PressExit();
+    EXPECT_TRUE(services.messages.empty());  // saved: nothing to ask
+    EXPECT_FALSE(dialog.isVisible());
+}
+
+TEST_F(CorrectorDlgTest, AFailedSaveSaysSoAndLeavesTheResultUnsaved)
+{
+    test::ScratchDir scratch;
+    CorrectorDlgProbe::CorrectedAndUnsaved(dialog, "/photos/a.png");
+    services.fileAnswers = {scratch.File("missing/out.png")};
+    Get<QPushButton>(kSave)->click();
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].text, "Saving file failed!");
+    EXPECT_EQ(services.messages[0].caption, "Saving error");
+    EXPECT_EQ(services.saveRequests[0].defaultExtension, "png");
+    services.messageAnswers = {MessageAnswer::Cancel};
+    PressExit();
+    EXPECT_EQ(services.messages.size(), 2u);
+    EXPECT_TRUE(dialog.isVisible());
 }
 
 }  // namespace
