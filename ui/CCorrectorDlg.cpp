@@ -89,7 +89,6 @@ CCorrectorDlg::CCorrectorDlg(PlatformServices& services, QWidget* parent)
 {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
-    setWindowIcon(ApplicationIcon());
 }
 
 CCorrectorDlg::~CCorrectorDlg() = default;
