@@ -1,5 +1,6 @@
-// fovella-pictures: renders the window offscreen into PNG files, for the
-// README and for checking the layout by eye, and draws the desktop icon.
+// fovella-pictures: renders the window, the about box and the help window
+// offscreen into PNG files, for the README and for checking the layout by
+// eye, and draws the desktop icon.
 //   fovella-pictures OUTPUT_FOLDER SAMPLE_IMAGE FOCAL_MM
 //   fovella-pictures --icon FILE.png
 #include "codecs/ImageFile.h"
@@ -10,6 +11,7 @@
 #include "ui/CAboutDlg.h"
 #include "ui/CCorrectorDlg.h"
 #include "ui/CImageView.h"
+#include "ui/HelpWindow.h"
 #include "ui/ImageViewLayout.h"
 #include "ui/QtPlatformServices.h"
 
@@ -71,6 +73,11 @@ int RenderWindow(const std::string& folder, const std::string& samplePath, float
     about.Initialise();
     about.show();
     written = Write(about.grab(), folder + "/about.png") && written;
+
+    HelpWindow help;
+    help.ShowContents();
+    QApplication::processEvents();
+    written = Write(help.grab(), folder + "/help.png") && written;
     return written ? 0 : 1;
 }
 
