@@ -1,0 +1,102 @@
+#include "ui/QtPlatformServices.h"
+
+#include "tests/support/TestSupport.h"
+#include "tests/ui/QtPrinters.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace fovella {
+namespace {
+
+// Runs `answer` on the modal window that the next call opens.
+template <class Window, class Answer>
+void WhenShown(Answer answer)
+{
+    QTimer::singleShot(0, [answer] {
+        auto* window = dynamic_cast<Window*>(QApplication::activeModalWidget());
+        ASSERT_NE(window, nullptr);
+        answer(*window);
+    });
+}
+
+TEST(QtPlatformServices, MessageBoxShowsTextCaptionIconAndButtons)
+{
+    QtPlatformServices services;
+    WhenShown<QMessageBox>([](QMessageBox& box) {
+        EXPECT_EQ(box.text(), "Undistorted image has not been saved. Would you like to save it?");
+        EXPECT_EQ(box.windowTitle(), "Save");
+        EXPECT_EQ(box.icon(), QMessageBox::Question);
+        EXPECT_EQ(box.standardButtons(), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.button(QMessageBox::No)->click();
+    });
+    EXPECT_EQ(services.ShowMessage("Undistorted image has not been saved. Would you like to save it?", "Save",
+                                   MessageIcon::Question, MessageButtons::YesNoCancel),
+              MessageAnswer::No);
+
+    WhenShown<QMessageBox>([](QMessageBox& box) {
+        EXPECT_EQ(box.icon(), QMessageBox::Critical);
+        EXPECT_EQ(box.standardButtons(), QMessageBox::Ok);
+        box.button(QMessageBox::Ok)->click();
+    });
+    EXPECT_EQ(services.ShowMessage("Opening file failed!", "Opening error", MessageIcon::Error, MessageButtons::Ok),
+              MessageAnswer::Ok);
+}
+
+TEST(QtPlatformServices, OpenChooserShowsTheFiltersAsWrittenAndReturnsTheChosenPath)
+{
+    test::ScratchDir scratch;
+    std::ofstream(scratch.File("photo.jpg")) << "x";
+    QtPlatformServices services;
+    const FileDialogRequest request{std::string("JPEG Files (*.jpg; *.jpeg)|*.jpg; *.jpeg|") + "BMP Files (*.bmp)|*.bmp|" +
+                                        "PNG Files (*.png)|*.png|" +
+                                        "Image Files (*.jpg; *.jpeg; *.bmp; *.png)|*.jpg; *.jpeg; *.bmp; *.png||",
+                                    "jpg", "", false};
+    const QString chosen = QString::fromStdString(scratch.File("photo.jpg"));
+    WhenShown<QFileDialog>([chosen](QFileDialog& dialog) {
+        ASSERT_EQ(dialog.nameFilters().size(), 4);
+        EXPECT_TRUE(dialog.testOption(QFileDialog::HideNameFilterDetails));
+        EXPECT_EQ(dialog.nameFilters()[0], "JPEG Files (*.jpg; *.jpeg) (*.jpg *.jpeg)");
+        EXPECT_EQ(dialog.selectedNameFilter(), "JPEG Files (*.jpg; *.jpeg)");  // as the user sees it
+        EXPECT_EQ(dialog.defaultSuffix(), "jpg");
+        EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptOpen);
+        dialog.selectFile(chosen);
+        static_cast<QDialog&>(dialog).accept();  // QFileDialog::accept checks the choice
+    });
+    std::string path;
+    ASSERT_TRUE(services.AskOpenFileName(request, path));
+    EXPECT_EQ(path, chosen.toStdString());
+
+    WhenShown<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); });
+    EXPECT_FALSE(services.AskOpenFileName(request, path));
+}
+
+TEST(QtPlatformServices, SaveChooserStartsAtTheStemAndAsksBeforeReplacing)
+{
+    QtPlatformServices services;
+    const FileDialogRequest request{"JPEG (*.jpg; *.jpeg)|*.jpg; *.jpeg|BMP (*.bmp)|*.bmp|PNG (*.png)|*.png||",
+                                    "png", "holiday", true};
+    WhenShown<QFileDialog>([](QFileDialog& dialog) {
+        EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
+        EXPECT_FALSE(dialog.testOption(QFileDialog::DontConfirmOverwrite));
+        EXPECT_EQ(dialog.defaultSuffix(), "png");
+        EXPECT_EQ(dialog.nameFilters().size(), 3);
+        auto* name = dialog.findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_NE(name, nullptr);
+        EXPECT_EQ(name->text(), "holiday");
+        dialog.reject();
+    });
+    std::string path;
+    EXPECT_FALSE(services.AskSaveFileName(request, path));
+}
+
+}  // namespace
+}  // namespace fovella
