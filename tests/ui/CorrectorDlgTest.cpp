@@ -246,6 +246,16 @@ TEST_F(CorrectorDlgTest, EnterInTheFocalLengthBoxDoesNothing)
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_TRUE(services.messages.empty());
     EXPECT_TRUE(services.saveRequests.empty());
+
+    // On a push button Enter presses it; on the push-like toggle it does nothing.
+    Get<QPushButton>(kHelp)->setFocus();
+    QTest::keyClick(Get<QPushButton>(kHelp), Qt::Key_Return);
+    EXPECT_EQ(services.helpShown, 1);
+    auto* showOriginal = Get<QPushButton>(kShowOriginal);
+    showOriginal->setFocus();
+    QTest::keyClick(showOriginal, Qt::Key_Return);
+    EXPECT_FALSE(showOriginal->isChecked());
+    EXPECT_TRUE(dialog.isVisible());
 }
 
 TEST_F(CorrectorDlgTest, CorrectedStateEnablesSaveAndShowOriginal)
