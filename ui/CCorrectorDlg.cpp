@@ -146,8 +146,21 @@ void CCorrectorDlg::AddSystemMenu()
         int command;
     } entries[] = {{"&Restore", kRestoreCommand}, {"Mi&nimize", kMinimizeCommand},
                    {"Ma&ximize", kMaximizeCommand}, {"&Close", kCloseCommand}};
-    for (const auto& entry : entries)
-        m_systemMenu->addAction(entry.text, this, [this, command = entry.command] { OnSysCommand(command); });
+    QAction* restore = nullptr;
+    QAction* maximize = nullptr;
+    for (const auto& entry : entries) {
+        QAction* action =
+            m_systemMenu->addAction(entry.text, this, [this, command = entry.command] { OnSysCommand(command); });
+        if (entry.command == kRestoreCommand)
+            restore = action;
+        else if (entry.command == kMaximizeCommand)
+            maximize = action;
+    }
+    // As in a window menu, only the size changes that apply are offered.
+    connect(m_systemMenu, &QMenu::aboutToShow, this, [this, restore, maximize] {
+        restore->setEnabled(isMaximized() || isMinimized());
+        maximize->setEnabled(!isMaximized());
+    });
     const QString about = QString::fromUtf8(kAboutMenuText);
     if (!about.isEmpty()) {
         m_systemMenu->addSeparator();

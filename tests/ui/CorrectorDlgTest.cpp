@@ -275,6 +275,9 @@ TEST_F(CorrectorDlgTest, AboutIsTheLastMenuEntryAfterASeparatorAndShowsTheVersio
     ASSERT_GE(actions.size(), 2);
     EXPECT_EQ(actions.last()->text(), "&About Fovella...");
     EXPECT_TRUE(actions[actions.size() - 2]->isSeparator());
+    emit dialog.SystemMenu().aboutToShow();
+    EXPECT_FALSE(actions[0]->isEnabled());  // "&Restore" of a window of normal size
+    EXPECT_EQ(actions[0]->text(), "&Restore");
 
     QStringList texts;
     QTimer::singleShot(0, [&] {
