@@ -9,9 +9,9 @@
 
 namespace fovella {
 
-// A pushed edit text notifies its change, as typing does; a pushed check or
-// slider position does not, since only the user's clicks and scrolls are
-// commands.
+// Controls send no notifications while values move: a pushed text or
+// position must not run the command that the user's typing or scrolling
+// runs, which would pull the members in the middle of the push.
 
 void DataExchange::Check(int id, int& value) const
 {
@@ -19,6 +19,7 @@ void DataExchange::Check(int id, int& value) const
     if (m_pull) {
         value = button->isChecked() ? 1 : 0;
     } else {
+        const QSignalBlocker quiet(button);
         button->setChecked(value != 0);
     }
 }
@@ -29,6 +30,7 @@ void DataExchange::Text(int id, std::string& value) const
     if (m_pull) {
         value = edit->text().toStdString();
     } else if (edit->text().toStdString() != value) {
+        const QSignalBlocker quiet(edit);
         edit->setText(QString::fromStdString(value));
     }
 }

@@ -46,6 +46,13 @@ struct CorrectorDlgProbe {
         dialog.UpdateControls();
         return image;
     }
+    // Sets two members pushed in one pass, the text before the toggle.
+    static void PushFocalAndShowOriginal(CCorrectorDlg& dialog, const std::string& focal, int showOriginal)
+    {
+        dialog.m_strFocal = focal;
+        dialog.m_bShowOriginal = showOriginal;
+        dialog.UpdateData(false);
+    }
     static void SetExifBlock(CCorrectorDlg& dialog, std::vector<std::uint8_t> block)
     {
         dialog.m_exifBlock = std::move(block);
@@ -414,6 +421,23 @@ TEST_F(CorrectorDlgTest, AFailedSaveSaysSoAndLeavesTheResultUnsaved)
     PressExit();
     EXPECT_EQ(services.messages.size(), 2u);
     EXPECT_TRUE(dialog.isVisible());
+}
+
+}  // namespace
+}  // namespace fovella
+
+namespace fovella {
+namespace {
+
+TEST_F(CorrectorDlgTest, PushingMembersRunsNoCommandAndLosesNoMember)
+{
+    CorrectorDlgProbe::CorrectedAndUnsaved(dialog, "/photos/a.jpg");
+    Get<QLineEdit>(kFocalEdit)->setText("5");  // typed: the preview follows
+    const DibImage typed = dialog.Preview().GetImage();
+    CorrectorDlgProbe::PushFocalAndShowOriginal(dialog, "9", 1);
+    EXPECT_EQ(Get<QLineEdit>(kFocalEdit)->text(), "9");
+    EXPECT_TRUE(Get<QPushButton>(kShowOriginal)->isChecked());
+    EXPECT_TRUE(SamePixels(dialog.Preview().GetImage(), typed));  // no refresh from a push
 }
 
 }  // namespace
