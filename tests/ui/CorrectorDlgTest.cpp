@@ -211,21 +211,27 @@ TEST_F(CorrectorDlgTest, ExitAnsweredYesSavesThenEnds)
     EXPECT_EQ(saved.GetPixelType(), Rgb);
 }
 
-TEST_F(CorrectorDlgTest, SavingUnderAnotherExtensionIsRefusedAndExitStillAsks)
+TEST_F(CorrectorDlgTest, SaveErrorsAreReportedWriteNothingAndExitStillAsks)
 {
     test::ScratchDir scratch;
-    CorrectorDlgProbe::CorrectedAndUnsaved(dialog, "/photos/a.jpg");
-    services.fileAnswers = {scratch.File("out.gif")};
-    Get<QPushButton>(kSave)->click();
-    ASSERT_EQ(services.messages.size(), 1u);
-    EXPECT_EQ(services.messages[0].text, "Wrong file extension!");
-    EXPECT_EQ(services.messages[0].caption, "Saving error");
-    EXPECT_EQ(services.messages[0].icon, MessageIcon::Error);
-    EXPECT_TRUE(scratch.Entries().empty());
-    services.messageAnswers = {MessageAnswer::Cancel};
-    PressExit();
-    EXPECT_EQ(services.messages.size(), 2u);
-    EXPECT_TRUE(dialog.isVisible());
+    CorrectorDlgProbe::CorrectedAndUnsaved(dialog, "/photos/a.png");
+    const std::pair<std::string, const char*> cases[] = {{"out.gif", "Wrong file extension!"},
+                                                         {"missing/out.png", "Saving file failed!"}};
+    for (const auto& [name, text] : cases) {
+        services.messages.clear();
+        services.fileAnswers = {scratch.File(name)};
+        Get<QPushButton>(kSave)->click();
+        ASSERT_EQ(services.messages.size(), 1u) << name;
+        EXPECT_EQ(services.messages[0].text, text);
+        EXPECT_EQ(services.messages[0].caption, "Saving error");
+        EXPECT_EQ(services.messages[0].icon, MessageIcon::Error);
+        EXPECT_TRUE(scratch.Entries().empty());
+        services.messageAnswers = {MessageAnswer::Cancel};
+        PressExit();
+        EXPECT_EQ(services.messages.size(), 2u);  // still unsaved: Exit asks
+        EXPECT_TRUE(dialog.isVisible());
+    }
+    EXPECT_EQ(services.saveRequests[0].defaultExtension, "png");
 }
 
 TEST_F(CorrectorDlgTest, EscAndTheCloseBoxEndAtOnceWithoutAsking)
@@ -407,21 +413,6 @@ TEST_F(CorrectorDlgTest, SavingAsJpegAsksTheQualityAndCarriesTheExifBlock)
     EXPECT_FALSE(dialog.isVisible());
 }
 
-TEST_F(CorrectorDlgTest, AFailedSaveSaysSoAndLeavesTheResultUnsaved)
-{
-    test::ScratchDir scratch;
-    CorrectorDlgProbe::CorrectedAndUnsaved(dialog, "/photos/a.png");
-    services.fileAnswers = {scratch.File("missing/out.png")};
-    Get<QPushButton>(kSave)->click();
-    ASSERT_EQ(services.messages.size(), 1u);
-    EXPECT_EQ(services.messages[0].text, "Saving file failed!");
-    EXPECT_EQ(services.messages[0].caption, "Saving error");
-    EXPECT_EQ(services.saveRequests[0].defaultExtension, "png");
-    services.messageAnswers = {MessageAnswer::Cancel};
-    PressExit();
-    EXPECT_EQ(services.messages.size(), 2u);
-    EXPECT_TRUE(dialog.isVisible());
-}
 
 }  // namespace
 }  // namespace fovella
