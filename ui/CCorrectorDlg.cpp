@@ -105,10 +105,7 @@ void CCorrectorDlg::OnInitDialog()
 {
     AddSystemMenu();
     setWindowIcon(ApplicationIcon());
-    m_link = Control<CLinkStatic>(*this, kWebLink);
-    m_link->SetLinkAddress(kMakerWebAddress);
-    m_nRefWidth = 1016;
-    m_nRefHeight = 626;
+    Control<CLinkStatic>(*this, kWebLink)->SetLinkAddress(kMakerWebAddress);
 
     m_view = new CImageView(this);
     m_view->Create(FindControl(*this, kImageFrame)->geometry());
@@ -121,7 +118,6 @@ void CCorrectorDlg::OnInitDialog()
     UpdateControls();
     for (int id : {kPrevious, kNext, kUseExif})
         EnableControl(*this, id, false);
-    m_zoomSteps = {1, 2, 3, 4, 5, 6, 8, 12, 17, 25, 33, 50, 67, 100, 125, 150, 200, 300, 400, 500};
     m_nZoomIndex = 0;
 
     connect(Control<QSlider>(*this, kFineTune), &QSlider::valueChanged, this, [this] { OnHScroll(); });
@@ -218,7 +214,7 @@ void CCorrectorDlg::UpdateControls()
         EnableControl(*this, id, m_bLoaded);
     UpdateData(true);
     const bool shown = ShownImageExists();
-    EnableControl(*this, kZoomIn, shown && m_nZoomIndex < 19);
+    EnableControl(*this, kZoomIn, shown && m_nZoomIndex < kLastZoomStep);
     EnableControl(*this, kZoomOut, shown && m_nZoomIndex > 0);
     EnableControl(*this, kZoomLabel, shown);
     bool fitDiffers = false;

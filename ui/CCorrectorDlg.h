@@ -17,7 +17,6 @@ class QMenu;
 namespace fovella {
 
 class CImageView;
-class CLinkStatic;
 
 // Control ids of the main dialog's template.
 enum CorrectorControl : int {
@@ -50,6 +49,9 @@ enum CorrectorControl : int {
     kZoomLabel = 1024,
     kFit = 1020,
 };
+
+// The zoom table's steps run from 1 % (0) to 500 % (19).
+constexpr int kLastZoomStep = 19;
 
 // The command of the about entry in the window menu.
 enum : int { IDM_ABOUTBOX = 16 };
@@ -107,20 +109,16 @@ private:
     int m_nFineTune = 50;
     int m_bShowOriginal = 0;
 
-    CLinkStatic* m_link = nullptr;
     QMenu* m_systemMenu = nullptr;
     CImageView* m_view = nullptr;
     CImageView* m_preview = nullptr;
     std::vector<std::uint8_t> m_exifBlock;
-    int m_nRefWidth = 0, m_nRefHeight = 0;
 
     PathString m_strPath;
     DibImage m_source, m_corrected;
-    DibImage m_zoomedSource, m_zoomedCorrected;
     DibImage m_previewImage;
     double m_dZoom = 1.0;
-    std::vector<int> m_zoomSteps;
-    int m_nZoomIndex = 0;
+    int m_nZoomIndex = 0;  // step of the zoom table, 0 to kLastZoomStep
     int m_bLoaded = 0;
     int m_bCorrected = 0;
     int m_bSaved = 1;
