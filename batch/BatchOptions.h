@@ -30,7 +30,7 @@ struct BatchOptions {
     // For the command line only. A single file's output path, instead of
     // the save mode's naming.
     std::string output;
-    // Which listed files are image files; empty: IsBatchImage (jpg, jpeg,
+    // Which listed files are image files; empty: IsImageFile (jpg, jpeg,
     // bmp, png). The command line also takes files it was named explicitly
     // in any format that can be read.
     std::function<bool(const std::string&)> isImage;

@@ -1,6 +1,7 @@
 #include "batch/BatchRun.h"
 
 #include "codecs/ImageFile.h"
+#include "codecs/ImageFormats.h"
 #include "exif/ExifReader.h"
 #include "fs/DirectoryScanner.h"
 #include "fs/PathString.h"
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <future>
+#include <iostream>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -84,8 +86,13 @@ void ChooseFocal(Work& work, const FocalChoice& choice)
 {
     float exifFocal = 0;
     if (!work.exif.empty() && choice.usage != FocalUsage::ManualOnly) {
-        std::ostringstream diagnostics;  // a damaged block simply has no focal length
+        // A damaged block has no focal length; what the reader found wrong
+        // goes to standard error in one piece, so that jobs running side by
+        // side do not mix their lines.
+        std::ostringstream diagnostics;
         exifFocal = ReadExif(work.exif.data(), work.exif.size(), diagnostics).FocalLength;
+        if (!diagnostics.str().empty())
+            std::cerr << diagnostics.str() << std::flush;
     }
     if (choice.usage == FocalUsage::ExifOnly && exifFocal == 0) {
         work.state = Work::State::NoFocal;
@@ -310,7 +317,7 @@ private:
 
     bool IsImage(const std::string& path) const
     {
-        return m_options.isImage ? m_options.isImage(path) : IsBatchImage(path);
+        return m_options.isImage ? m_options.isImage(path) : IsImageFile(path);
     }
 
     std::string OutputFor(const std::string& source) const
@@ -349,19 +356,11 @@ private:
 
 }  // namespace
 
-bool IsBatchImage(const std::string& path)
-{
-    const std::string extension = GetExtension(path);
-    for (const char* accepted : {"jpg", "jpeg", "bmp", "png"})
-        if (EqualIgnoringCase(extension, accepted))
-            return true;
-    return false;
-}
-
 std::string BatchOutputPath(const std::string& source, const BatchOptions& options)
 {
     // A format without a writer (TIFF, PCX, TGA) gives a PNG file.
-    const bool writable = IsBatchImage(source);
+    const ImageFormatInfo* format = FindImageFormat(FormatOfPath(source));
+    const bool writable = format && format->write;
     const std::string name = writable ? GetFileName(source) : GetFileStem(source) + ".png";
     if (options.saveMode == SaveMode::OtherFolder) {
         const std::string folder = options.folder.empty()

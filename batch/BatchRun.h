@@ -54,8 +54,6 @@ private:
     BatchFrontEnd& m_frontEnd;
 };
 
-// The image extensions a batch run takes: jpg, jpeg, bmp, png, case ignored.
-bool IsBatchImage(const std::string& path);
 // Where a source's result goes under `options` (empty folder in save mode
 // 0: "undistorted" beside the source).
 std::string BatchOutputPath(const std::string& source, const BatchOptions& options);

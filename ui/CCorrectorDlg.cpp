@@ -2,13 +2,18 @@
 
 #include "batch/BatchRun.h"
 #include "batch/dialogs/CJpegQualityDlg.h"
+#include "batch/dialogs/CProgressDlg.h"
 #include "codecs/ImageFile.h"
+#include "codecs/ImageFormats.h"
+#include "exif/ExifReader.h"
+#include "fs/DirectoryScanner.h"
 #include "lens/LensModel.h"
 #include "lens/PixelScale.h"
 #include "ui/Artwork.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CImageView.h"
 #include "ui/CLinkStatic.h"
+#include "ui/FileFilter.h"
 #include "ui/ImageViewLayout.h"
 #include "ui/MakerAddress.h"
 #include "ui/PlatformServices.h"
@@ -20,8 +25,11 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QSlider>
+#include <QWheelEvent>
 
+#include <cmath>
 #include <cstdio>
+#include <iostream>
 
 #ifdef _WIN32
 #define NOMINMAX
@@ -85,7 +93,10 @@ std::string Formatted(const char* format, double value)
 }  // namespace
 
 CCorrectorDlg::CCorrectorDlg(PlatformServices& services, QWidget* parent)
-    : CTemplateDialog("Fovella", 677, 385, CorrectorTemplate(), services, parent)
+    : CTemplateDialog("Fovella", 677, 385, CorrectorTemplate(), services, parent),
+      m_source(std::make_shared<DibImage>()),
+      m_corrected(std::make_shared<DibImage>()),
+      m_previewImage(std::make_shared<DibImage>())
 {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
@@ -118,17 +129,32 @@ void CCorrectorDlg::OnInitDialog()
     UpdateControls();
     for (int id : {kPrevious, kNext, kUseExif})
         EnableControl(*this, id, false);
+    m_zoomSteps = {1, 2, 3, 4, 5, 6, 8, 12, 17, 25, 33, 50, 67, 100, 125, 150, 200, 300, 400, 500};
     m_nZoomIndex = 0;
 
+    const auto onClick = [this](int id, void (CCorrectorDlg::*command)()) {
+        connect(Control<QAbstractButton>(*this, id), &QAbstractButton::clicked, this, [this, command] {
+            (this->*command)();
+        });
+    };
+    onClick(kOpen, &CCorrectorDlg::OnOpen);
+    onClick(kPrevious, &CCorrectorDlg::OnPrevious);
+    onClick(kNext, &CCorrectorDlg::OnNext);
+    onClick(kUndistort, &CCorrectorDlg::OnUndistort);
+    onClick(kZoomIn, &CCorrectorDlg::OnZoomIn);
+    onClick(kZoomOut, &CCorrectorDlg::OnZoomOut);
+    onClick(kFit, &CCorrectorDlg::OnFit);
+    onClick(kShowOriginal, &CCorrectorDlg::OnShowOriginal);
+    onClick(kReset, &CCorrectorDlg::OnReset);
+    onClick(kUseExif, &CCorrectorDlg::OnUseExif);
+    onClick(kSave, &CCorrectorDlg::OnSave);
+    onClick(kExit, &CCorrectorDlg::OnExit);
+
     connect(Control<QSlider>(*this, kFineTune), &QSlider::valueChanged, this, [this] { OnHScroll(); });
-    connect(Control<QAbstractButton>(*this, kReset), &QAbstractButton::clicked, this, [this] { OnReset(); });
-    connect(Control<QAbstractButton>(*this, kUseExif), &QAbstractButton::clicked, this,
-            [this] { OnUseExif(); });
+    // OnFocalChanged: every change of the text refreshes the preview.
     connect(Control<QLineEdit>(*this, kFocalEdit), &QLineEdit::textChanged, this, [this] { UpdatePreview(); });
-    connect(Control<QAbstractButton>(*this, kSave), &QAbstractButton::clicked, this, [this] { OnSave(); });
     connect(Control<QAbstractButton>(*this, kHelp), &QAbstractButton::clicked, this,
             [this] { Services().ShowHelp(); });
-    connect(Control<QAbstractButton>(*this, kExit), &QAbstractButton::clicked, this, [this] { OnExit(); });
 }
 
 // The window menu's own entries, then the about entry after a separator.
@@ -203,7 +229,10 @@ void CCorrectorDlg::OnSysCommand(int command)
 
 bool CCorrectorDlg::ShownImageExists() const { return m_bShowOriginal ? m_bLoaded : m_bCorrected; }
 
-const DibImage& CCorrectorDlg::ShownImage() const { return m_bShowOriginal ? m_source : m_corrected; }
+const std::shared_ptr<DibImage>& CCorrectorDlg::ShownImage() const
+{
+    return m_bShowOriginal ? m_source : m_corrected;
+}
 
 void CCorrectorDlg::UpdateControls()
 {
@@ -220,7 +249,7 @@ void CCorrectorDlg::UpdateControls()
     bool fitDiffers = false;
     if (shown) {
         const QRect full = m_view->GetFullClientRect();
-        fitDiffers = m_dZoom != FitRatio(full.width(), full.height(), ShownImage().Width(), ShownImage().Height());
+        fitDiffers = m_dZoom != FitRatio(full.width(), full.height(), ShownImage()->Width(), ShownImage()->Height());
     }
     EnableControl(*this, kFit, fitDiffers);
     EnableControl(*this, kShowOriginal, m_bLoaded && m_bCorrected);
@@ -292,14 +321,16 @@ void CCorrectorDlg::UpdatePreview()
     if (!m_bLoaded)
         return;
     const QRect full = m_preview->GetFullClientRect();
-    DibImage reduced;
-    m_source.ScaleBy(FitRatio(full.width(), full.height(), m_source.Width(), m_source.Height()), reduced);
+    auto reduced = std::make_shared<DibImage>();
+    m_source->ScaleBy(FitRatio(full.width(), full.height(), m_source->Width(), m_source->Height()), *reduced);
+    m_previewImage = reduced;
     const float focal = ChosenFocal();
     if (focal > 0) {
-        const double scale = FocalToPixelScale(focal, reduced);
-        LensModel().Undistort(reduced, m_previewImage, scale, nullptr, nullptr);
-    } else {
-        m_previewImage = reduced;
+        // A scale the remap refuses (an infinite EXIF value) leaves the
+        // preview uncorrected, as a focal length that is not positive does.
+        auto corrected = std::make_shared<DibImage>();
+        if (LensModel().Undistort(*reduced, *corrected, FocalToPixelScale(focal, *reduced), nullptr, nullptr))
+            m_previewImage = corrected;
     }
     m_preview->SetImage(m_previewImage, 1.0, 1.0, true);
 }
@@ -317,40 +348,252 @@ void CCorrectorDlg::OnUseExif()
 
 void CCorrectorDlg::OnSave()
 {
-    FileDialogRequest request{"JPEG (*.jpg; *.jpeg)|*.jpg; *.jpeg|BMP (*.bmp)|*.bmp|PNG (*.png)|*.png||",
-                              GetExtension(m_strPath), GetFileStem(m_strPath), true};
+    const FileDialogRequest request{SaveFileFilter(), GetExtension(m_strPath), GetFileStem(m_strPath), true};
     std::string path;
     if (!Services().AskSaveFileName(request, path))
         return;
-    const std::string extension = GetExtension(path);
-    ImageFileFormat format = Unknown;
-    int quality = 100;
-    if (EqualIgnoringCase(extension, "jpg") || EqualIgnoringCase(extension, "jpeg")) {
-        CJpegQualityDlg dialog(Services(), this);
-        if (dialog.DoModal() != Accepted)
-            return;
-        format = Jpeg;
-        quality = dialog.m_nQuality;
-    } else if (EqualIgnoringCase(extension, "bmp")) {
-        format = Bmp;
-    } else if (EqualIgnoringCase(extension, "png")) {
-        format = Png;
-    } else {
+    if (!IsImageFile(path)) {
         Services().ShowMessage("Wrong file extension!", "Saving error", MessageIcon::Error, MessageButtons::Ok);
         return;
     }
+    const ImageFileFormat format = FormatOfPath(path);
+    int quality = 100;
+    if (format == Jpeg) {
+        CJpegQualityDlg dialog(Services(), this);
+        if (dialog.DoModal() != Accepted)
+            return;
+        quality = dialog.m_nQuality;
+    }
     // The wait cursor covers the writing only, not the quality question.
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    m_corrected.ConvertPixelType(Rgb);
+    m_corrected->ConvertPixelType(Rgb);
     ImageFile file;
     file.SetExifBlock(m_exifBlock);
-    const bool saved = file.Save(path, m_corrected, format, quality, format == Jpeg ? 1 : 0);
-    m_corrected.ConvertPixelType(Bgr);
+    const bool saved = file.Save(path, *m_corrected, format, quality, format == Jpeg ? 1 : 0);
+    m_corrected->ConvertPixelType(Bgr);
     QGuiApplication::restoreOverrideCursor();
-    if (saved)
+    if (saved) {
         m_bSaved = 1;
-    else
+    } else {
+        std::cerr << "fovella: " << file.Error() << "\n";
         Services().ShowMessage("Saving file failed!", "Saving error", MessageIcon::Error, MessageButtons::Ok);
+    }
+}
+
+bool CCorrectorDlg::OpenImageFile(const std::string& path)
+{
+    // Loaded aside: a file that fails leaves the current image, its
+    // correction and the views as they were.
+    auto loaded = std::make_shared<DibImage>();
+    ImageFile file;
+    if (!file.Load(path, *loaded, Unknown, KeepExif) || !loaded->ConvertPixelType(Bgr)) {
+        std::cerr << "fovella: " << (file.Error().empty() ? "'" + path + "': cannot be shown" : file.Error())
+                  << "\n";
+        Services().ShowMessage("Opening file failed!", "Opening error", MessageIcon::Error, MessageButtons::Ok);
+        return false;
+    }
+    m_source = std::move(loaded);
+    m_corrected = std::make_shared<DibImage>();  // belonged to the image before
+    m_strPath = PathString(path);
+    file.GetExifBlock(m_exifBlock);
+    // What the reader finds wrong in the block goes to standard error.
+    const ExifInfo exif = m_exifBlock.empty() ? ExifInfo() : ReadExif(m_exifBlock.data(), m_exifBlock.size());
+    if (exif.FocalLength != 0) {
+        EnableControl(*this, kUseExif, true);
+        m_bUseExif = 1;
+        m_strFocal = Formatted("%.3f", exif.FocalLength);
+        m_fExifFocal = exif.FocalLength;
+    } else {
+        EnableControl(*this, kUseExif, false);
+        m_bUseExif = 0;
+        m_fExifFocal = -1;
+    }
+    m_bLoaded = 1;
+    m_bCorrected = 0;
+    m_bSaved = 0;
+    m_bShowOriginal = 1;
+    UpdateData(false);
+    OnFit();
+    UpdatePreview();
+    setWindowTitle(QString::fromStdString(path) + " - Fovella");
+    UpdateControls();
+    return true;
+}
+
+std::vector<PathString> CCorrectorDlg::FolderImages() const
+{
+    DirectoryScanner scanner;
+    scanner.Scan("*", GetDirectory(m_strPath), 1);
+    std::vector<PathString> images;
+    for (const PathString& entry : scanner.Files())
+        if (IsImageFile(entry))
+            images.push_back(entry);
+    return images;
+}
+
+int CCorrectorDlg::IndexOfCurrent(const std::vector<PathString>& images) const
+{
+    for (std::size_t i = 0; i < images.size(); ++i)
+        if (EqualIgnoringCase(images[i], m_strPath))
+            return int(i);
+    return -1;
+}
+
+void CCorrectorDlg::OnOpen()
+{
+    if (!ConfirmDiscard())
+        return;
+    const FileDialogRequest request{OpenFileFilter(), "jpg", "", false};
+    std::string path;
+    if (!Services().AskOpenFileName(request, path))
+        return;
+    OpenImageFile(path);
+    // For whatever is current now, opened or kept.
+    const std::vector<PathString> images = FolderImages();
+    const int current = IndexOfCurrent(images);
+    if (current >= 0)
+        EnableControl(*this, kPrevious, current > 0);
+    EnableControl(*this, kNext, current >= 0 && current + 1 < int(images.size()));
+}
+
+// The arrows follow the listing taken before the open, also when it fails.
+void CCorrectorDlg::OnPrevious()
+{
+    if (!ConfirmDiscard())
+        return;
+    const std::vector<PathString> images = FolderImages();
+    const int current = IndexOfCurrent(images);
+    // Without the current image in the folder the walk ends at its last image.
+    const int previous = (current < 0 ? int(images.size()) : current) - 1;
+    if (current > 0)
+        OpenImageFile(images[std::size_t(previous)]);
+    EnableControl(*this, kNext, previous >= 0);
+    EnableControl(*this, kPrevious, previous > 0);
+}
+
+void CCorrectorDlg::OnNext()
+{
+    if (!ConfirmDiscard())
+        return;
+    const std::vector<PathString> images = FolderImages();
+    const int current = IndexOfCurrent(images);
+    const int count = int(images.size());
+    // Without the current image in the folder the walk ends at its first image.
+    const int next = current < 0 ? (count > 0 ? 0 : count) : current + 1;
+    if (current >= 0 && next < count)
+        OpenImageFile(images[std::size_t(next)]);
+    EnableControl(*this, kPrevious, next < count);
+    EnableControl(*this, kNext, next < count - 1);
+}
+
+void CCorrectorDlg::OnUndistort()
+{
+    const float focal = ChosenFocal();
+    const double scale = FocalToPixelScale(focal, *m_source);
+    if (!(scale > 0)) {
+        Services().ShowMessage("Focal length should be positive.", "Undistort", MessageIcon::Warning,
+                               MessageButtons::Ok);
+        return;
+    }
+    // Into a new image, so that a remap that cannot be done leaves the
+    // correction before it in place.
+    auto corrected = std::make_shared<DibImage>();
+    bool done;
+    {
+        CProgressDlg progress(Services(), this);
+        m_pProgressDlg = &progress;
+        progress.Start(m_strPath);
+        done = LensModel().Undistort(*m_source, *corrected, scale, &UndistortProgressCallback, this);
+        m_pProgressDlg = nullptr;
+    }
+    if (!done) {
+        Services().ShowMessage(std::isfinite(scale) ? "Not enough memory to undistort the image."
+                                                    : "Focal length should be a finite number.",
+                               "Undistort", MessageIcon::Error, MessageButtons::Ok);
+        return;
+    }
+    m_corrected = std::move(corrected);
+    m_bCorrected = 1;
+    m_bSaved = 0;
+    m_bShowOriginal = 0;
+    UpdateData(false);
+    SetZoom(m_dZoom, true);
+}
+
+bool CCorrectorDlg::UndistortProgressCallback(double percent, void* context)
+{
+    auto* dialog = static_cast<CCorrectorDlg*>(context);
+    if (dialog->m_pProgressDlg)
+        dialog->m_pProgressDlg->SetProgress(int(percent));
+    return true;
+}
+
+bool CCorrectorDlg::SetZoom(double zoom, bool force)
+{
+    UpdateData(true);
+    if (!ShownImageExists() || (zoom == m_dZoom && !force))
+        return true;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool shown = m_view->SetImage(ShownImage(), zoom, m_dZoom, false);
+    if (shown) {
+        m_dZoom = zoom;
+        Control<QLabel>(*this, kZoomLabel)->setText(QString::number(int(zoom * 100)) + "%");
+    }
+    UpdateControls();
+    QGuiApplication::restoreOverrideCursor();
+    if (!shown)
+        Services().ShowMessage("The image is too large to be shown at this zoom.", "Zoom", MessageIcon::Warning,
+                               MessageButtons::Ok);
+    return shown;
+}
+
+void CCorrectorDlg::StepZoom(int step)
+{
+    const int before = m_nZoomIndex;
+    m_nZoomIndex += step;
+    if (!SetZoom(m_zoomSteps[std::size_t(m_nZoomIndex)] / 100.0, false)) {
+        m_nZoomIndex = before;
+        UpdateControls();
+    }
+}
+
+void CCorrectorDlg::OnZoomIn() { StepZoom(+1); }
+
+void CCorrectorDlg::OnZoomOut() { StepZoom(-1); }
+
+void CCorrectorDlg::OnMouseWheel(int delta)
+{
+    const bool shown = ShownImageExists();
+    if (delta > 0 && shown && m_nZoomIndex < kLastZoomStep)
+        OnZoomIn();
+    else if (delta < 0 && shown && m_nZoomIndex > 0)
+        OnZoomOut();
+}
+
+// One step per wheel event, however far the wheel turned.
+void CCorrectorDlg::wheelEvent(QWheelEvent* event)
+{
+    OnMouseWheel(event->angleDelta().y());
+    CTemplateDialog::wheelEvent(event);
+}
+
+void CCorrectorDlg::OnFit()
+{
+    UpdateData(true);
+    if (!ShownImageExists())
+        return;
+    const QRect full = m_view->GetFullClientRect();
+    const double fit = FitRatio(full.width(), full.height(), ShownImage()->Width(), ShownImage()->Height());
+    m_nZoomIndex = NearestZoomStep(fit, m_zoomSteps.data(), kZoomStepCount);
+    SetZoom(fit, true);
+}
+
+void CCorrectorDlg::OnShowOriginal()
+{
+    UpdateData(true);
+    // Both pictures are drawn at the zoom as they are: nothing is resampled.
+    m_view->SetImage(ShownImage(), m_dZoom, m_dZoom, false);
+    UpdateControls();
 }
 
 }  // namespace fovella

@@ -8,7 +8,9 @@
 #include "image/DibImage.h"
 #include "ui/CTemplateDialog.h"
 
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,7 @@ class QMenu;
 namespace fovella {
 
 class CImageView;
+class CProgressDlg;
 
 // Control ids of the main dialog's template.
 enum CorrectorControl : int {
@@ -51,7 +54,8 @@ enum CorrectorControl : int {
 };
 
 // The zoom table's steps run from 1 % (0) to 500 % (19).
-constexpr int kLastZoomStep = 19;
+constexpr int kZoomStepCount = 20;
+constexpr int kLastZoomStep = kZoomStepCount - 1;
 
 // The command of the about entry in the window menu.
 enum : int { IDM_ABOUTBOX = 16 };
@@ -70,10 +74,27 @@ public:
     // Before an unsaved correction would be dropped: asks whether to save it.
     // False when the user stays (Cancel, or a save that did not happen).
     bool ConfirmDiscard();
+    // Loads `path` and makes it the current image, fitted into the view.
+    // False, with a message and nothing changed, when it cannot be loaded.
+    bool OpenImageFile(const std::string& path);
     void UpdatePreview();
+    // Shows the shown image at `zoom` (again when `force`). False, with a
+    // message and the zoom as it was, when the view cannot show it so large.
+    bool SetZoom(double zoom, bool force);
 
     void OnSysCommand(int command);
+    void OnOpen();
+    void OnPrevious();
+    void OnNext();
+    void OnUndistort();
+    void OnZoomIn();
+    void OnZoomOut();
+    void OnFit();
+    void OnShowOriginal();
     void OnSave();
+
+    // The remap's progress in the dialog of `context`, a CCorrectorDlg.
+    static bool UndistortProgressCallback(double percent, void* context);
 
     CImageView& View() const { return *m_view; }
     CImageView& Preview() const { return *m_preview; }
@@ -85,6 +106,7 @@ protected:
     // Enter outside a push button: nothing happens.
     void OnOK() override {}
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 #ifdef _WIN32
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 #endif
@@ -96,11 +118,18 @@ private:
     void OnHScroll();
     void OnReset();
     void OnUseExif();
+    void OnMouseWheel(int delta);
     void SetFineTuneLabel();
+    // Steps one zoom step up or down; the index stays when the view refuses.
+    void StepZoom(int step);
+    // The image files of the current image's folder, in the listing's order.
+    std::vector<PathString> FolderImages() const;
+    // The index of the current image in `images`; -1 when it is not there.
+    int IndexOfCurrent(const std::vector<PathString>& images) const;
     // The focal length the commands use: EXIF's or the typed one.
     float ChosenFocal();
     bool ShownImageExists() const;
-    const DibImage& ShownImage() const;
+    const std::shared_ptr<DibImage>& ShownImage() const;
     void AddSystemMenu();
 
     // Exchanged with the controls.
@@ -114,10 +143,14 @@ private:
     CImageView* m_preview = nullptr;
     std::vector<std::uint8_t> m_exifBlock;
 
+    CProgressDlg* m_pProgressDlg = nullptr;  // while Undistort runs
+
     PathString m_strPath;
-    DibImage m_source, m_corrected;
-    DibImage m_previewImage;
+    // Shared with the views, which draw them at the zoom without copies.
+    std::shared_ptr<DibImage> m_source, m_corrected;
+    std::shared_ptr<DibImage> m_previewImage;
     double m_dZoom = 1.0;
+    std::array<int, kZoomStepCount> m_zoomSteps{};  // percent
     int m_nZoomIndex = 0;  // step of the zoom table, 0 to kLastZoomStep
     int m_bLoaded = 0;
     int m_bCorrected = 0;

@@ -2,6 +2,8 @@
 
 #include "ui/DisplayBridge.h"
 
+#include "image/NearestResize.h"
+
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
@@ -46,9 +48,12 @@ void SetBar(QAbstractScrollArea& view, Qt::Orientation orientation, bool show, i
     }
 }
 
+// Scroll positions and bar ranges are ints, with room for the layout's sums.
+constexpr std::int64_t kLargestZoomedSide = std::int64_t(1) << 30;
+
 }  // namespace
 
-CImageView::CImageView(QWidget* parent) : QAbstractScrollArea(parent)
+CImageView::CImageView(QWidget* parent) : QAbstractScrollArea(parent), m_picture(std::make_shared<DibImage>())
 {
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -73,24 +78,30 @@ bool CImageView::Create(const QRect& rect)
 
 int CImageView::BarSize() const { return style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this); }
 
-void CImageView::SetImage(const Image& image, double newZoom, double oldZoom, bool reset)
+bool CImageView::SetImage(std::shared_ptr<const DibImage> picture, double newZoom, double oldZoom, bool reset)
 {
-    m_image = image;
+    const std::int64_t width = ScaledSide(picture->Width(), newZoom);
+    const std::int64_t height = ScaledSide(picture->Height(), newZoom);
+    if (width > kLargestZoomedSide || height > kLargestZoomedSide)
+        return false;
+    m_picture = std::move(picture);
+    m_zoomed = QSize(int(width), int(height));
     m_newZoom = newZoom;
     m_oldZoom = oldZoom;
     LayOut(reset);
+    return true;
 }
 
 void CImageView::LayOut(bool reset)
 {
     m_clientRect = viewport()->rect();
     const ImageViewLayout layout =
-        LayOutImageView(m_image.Width(), m_image.Height(), m_clientRect.width(), m_clientRect.height(),
+        LayOutImageView(m_zoomed.width(), m_zoomed.height(), m_clientRect.width(), m_clientRect.height(),
                         m_state, m_newZoom, m_oldZoom, reset, BarSize());
     m_state = layout.state;
     m_origin = QPoint(layout.originX, layout.originY);
-    SetBar(*this, Qt::Horizontal, !m_state.fitsX, m_image.Width(), layout.areaWidth, m_state.scrollX);
-    SetBar(*this, Qt::Vertical, !m_state.fitsY, m_image.Height(), layout.areaHeight, m_state.scrollY);
+    SetBar(*this, Qt::Horizontal, !m_state.fitsX, m_zoomed.width(), layout.areaWidth, m_state.scrollX);
+    SetBar(*this, Qt::Vertical, !m_state.fitsY, m_zoomed.height(), layout.areaHeight, m_state.scrollY);
     viewport()->update();
 }
 
@@ -108,7 +119,7 @@ void CImageView::Scroll(Qt::Orientation orientation, int action)
 {
     const bool across = orientation == Qt::Horizontal;
     QScrollBar* bar = across ? horizontalScrollBar() : verticalScrollBar();
-    const int image = across ? m_image.Width() : m_image.Height();
+    const int image = across ? m_zoomed.width() : m_zoomed.height();
     const int client = across ? m_clientRect.width() : m_clientRect.height();
     const int code = ScrollCodeOf(action);
     int& position = across ? m_state.scrollX : m_state.scrollY;
@@ -132,9 +143,9 @@ void CImageView::paintEvent(QPaintEvent*)
     QPainter painter(viewport());
     const QRect area = viewport()->rect();
     painter.fillRect(area, Qt::white);
-    if (m_image.Width() > 1 || m_image.Height() > 1) {
-        const QRect visible = QRect(m_origin, QSize(m_image.Width(), m_image.Height())) & area;
-        StretchDraw(painter, visible, visible.translated(-m_origin), m_image);
+    if (m_zoomed.width() > 1 || m_zoomed.height() > 1) {
+        const QRect visible = QRect(m_origin, m_zoomed) & area;
+        DrawZoomedRegion(painter, visible.topLeft(), *m_picture, m_zoomed, visible.translated(-m_origin), m_canvas);
     }
 }
 

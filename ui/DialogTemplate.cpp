@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
 #include <QStyle>
@@ -124,6 +125,13 @@ QWidget* MakeControl(QWidget& dialog, const ControlTemplate& control, PlatformSe
         slider->setPageStep(20);  // a fifth of the range, as the trackbar pages
         slider->setTickPosition(QSlider::NoTicks);
         return slider;
+    }
+    case ControlKind::ProgressBar: {
+        auto* bar = new QProgressBar(&dialog);
+        bar->setRange(0, 100);
+        bar->setValue(0);
+        bar->setTextVisible(false);
+        return bar;
     }
     case ControlKind::BlackFrame: {
         auto* frame = new QFrame(&dialog);

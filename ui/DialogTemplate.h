@@ -27,6 +27,7 @@ enum class ControlKind {
     PushLikeCheckBox,
     Edit,
     Trackbar,      // horizontal, 0 to 100, no tick marks
+    ProgressBar,   // 0 to 100, no text of its own
     BlackFrame,
 };
 

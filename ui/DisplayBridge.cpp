@@ -1,5 +1,7 @@
 #include "ui/DisplayBridge.h"
 
+#include "image/NearestResize.h"
+
 #include <QPainter>
 #include <QRect>
 
@@ -39,30 +41,19 @@ QImage WrapRows(const DibImage& image)
     }
 }
 
-void StretchDraw(QPainter& painter, const QRect& target, const QRect& source, const DibImage& image)
+bool DrawZoomedRegion(QPainter& painter, const QPoint& at, const DibImage& picture, const QSize& zoomed,
+                      const QRect& region, DibImage& canvas)
 {
-    const QImage rows = WrapRows(image);
-    if (rows.isNull() || target.isEmpty() || source.isEmpty())
-        return;
-    painter.save();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    if (image.GetRowOrder() == BottomUp) {
-        // Memory holds the bottom row first: take the mirrored rows and flip
-        // them back while drawing.
-        const QRect stored(source.x(), image.Height() - source.y() - source.height(), source.width(),
-                           source.height());
-        painter.translate(target.x(), target.y() + target.height());
-        painter.scale(1, -1);
-        painter.drawImage(QRect(0, 0, target.width(), target.height()), rows, stored);
-    } else {
-        painter.drawImage(target, rows, source);
-    }
-    painter.restore();
-}
-
-void DrawScaled(QPainter& painter, const QRect& target, const DibImage& image)
-{
-    StretchDraw(painter, target, QRect(0, 0, image.Width(), image.Height()), image);
+    const QRect part = region & QRect(QPoint(0, 0), zoomed);
+    if (part.isEmpty() || WrapRows(picture).isNull())
+        return false;
+    // Top-down, so that the canvas's memory rows are its picture rows.
+    if (!canvas.Create(part.width(), part.height(), picture.GetPixelType(), SampleU8, TopDown))
+        return false;
+    CopyScaledRegion(picture, zoomed.width(), zoomed.height(), part.x(), part.y(), part.width(), part.height(),
+                     canvas.Rows()[0], std::ptrdiff_t(canvas.RowBytes()));
+    painter.drawImage(at + (part.topLeft() - region.topLeft()), WrapRows(canvas));
+    return true;
 }
 
 }  // namespace fovella

@@ -1,5 +1,7 @@
 #include "ui/FileFilter.h"
 
+#include "codecs/ImageFormats.h"
+
 namespace fovella {
 
 namespace {
@@ -41,5 +43,47 @@ std::vector<FileFilter> ParseFileFilter(const std::string& text)
     }
     return filters;
 }
+
+}  // namespace fovella
+
+namespace fovella {
+
+namespace {
+
+// "*.jpg; *.jpeg" for the image file formats (all of them when `only` is
+// Unknown, else the one).
+std::string Patterns(ImageFileFormat only)
+{
+    std::string patterns;
+    for (const ImageFormatInfo& info : ImageFormats()) {
+        if (!info.imageFile || (only != Unknown && info.format != only))
+            continue;
+        for (const char* extension : info.extensions)
+            patterns += (patterns.empty() ? "*." : "; *.") + std::string(extension);
+    }
+    return patterns;
+}
+
+std::string FileFilterText(const char* nameSuffix, const char* allDescription)
+{
+    std::string filter;
+    for (const ImageFormatInfo& info : ImageFormats()) {
+        if (!info.imageFile)
+            continue;
+        const std::string patterns = Patterns(info.format);
+        filter += info.name + std::string(nameSuffix) + " (" + patterns + ")|" + patterns + "|";
+    }
+    if (allDescription) {
+        const std::string patterns = Patterns(Unknown);
+        filter += allDescription + std::string(" (") + patterns + ")|" + patterns + "|";
+    }
+    return filter + "|";
+}
+
+}  // namespace
+
+std::string OpenFileFilter() { return FileFilterText(" Files", "Image Files"); }
+
+std::string SaveFileFilter() { return FileFilterText("", nullptr); }
 
 }  // namespace fovella

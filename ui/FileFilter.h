@@ -17,3 +17,13 @@ struct FileFilter {
 std::vector<FileFilter> ParseFileFilter(const std::string& text);
 
 }  // namespace fovella
+
+namespace fovella {
+
+// The Open chooser's filter: each image file format as "<name> Files
+// (<patterns>)", then all of them together as "Image Files (...)".
+std::string OpenFileFilter();
+// The Save chooser's filter: each image file format as "<name> (<patterns>)".
+std::string SaveFileFilter();
+
+}  // namespace fovella

@@ -44,4 +44,8 @@ namespace fovella {
 // of the two side ratios.
 double FitRatio(int fullWidth, int fullHeight, int imageWidth, int imageHeight);
 
+// The index of the zoom step (steps in percent, `count` of them) nearest to
+// `ratio`; on a tie the lower index.
+int NearestZoomStep(double ratio, const int* stepsPercent, int count);
+
 }  // namespace fovella

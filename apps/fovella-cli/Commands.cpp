@@ -3,6 +3,7 @@
 #include "apps/fovella-cli/ConsoleFrontEnd.h"
 #include "batch/BatchRun.h"
 #include "codecs/ImageFile.h"
+#include "codecs/ImageFormats.h"
 #include "exif/ExifReader.h"
 #include "fs/DirectoryScanner.h"
 #include "fs/PathString.h"
@@ -11,7 +12,6 @@
 #include <cstdio>
 #include <set>
 #include <ostream>
-#include <sstream>
 #include <thread>
 
 namespace fovella::cli {
@@ -20,15 +20,8 @@ namespace {
 
 const char* FormatName(ImageFileFormat format)
 {
-    switch (format) {
-    case Jpeg: return "JPEG";
-    case Bmp: return "BMP";
-    case Png: return "PNG";
-    case Tiff: return "TIFF";
-    case Pcx: return "PCX";
-    case Tga: return "TGA";
-    default: return "unknown";
-    }
+    const ImageFormatInfo* info = FindImageFormat(format);
+    return info ? info->name : "unknown";
 }
 
 FocalUsage UsageOf(FocalSource source)
@@ -65,12 +58,12 @@ int CorrectFiles(const Options& options, Console& console)
         console.errors << "fovella-cli: -o names the result of a single input file\n";
         return 2;
     }
-    if (!options.output.empty() && !IsBatchImage(options.output)) {
+    if (!options.output.empty() && !IsImageFile(options.output)) {
         console.errors << "fovella-cli: '" << options.output
                        << "': the output must end in .jpg, .jpeg, .bmp or .png\n";
         return 2;
     }
-    const auto isImage = [&](const std::string& path) { return named.count(path) || IsBatchImage(path); };
+    const auto isImage = [&](const std::string& path) { return named.count(path) || IsImageFile(path); };
     int images = 0;
     for (const std::string& file : files)
         images += isImage(file);
@@ -116,10 +109,11 @@ int DescribeFiles(const Options& options, Console& console)
         }
         std::vector<std::uint8_t> exif;
         file.GetExifBlock(exif);
-        std::ostringstream diagnostics;
-        const float focal = exif.empty() ? 0 : ReadExif(exif.data(), exif.size(), diagnostics).FocalLength;
+        // What the reader finds wrong in the block goes to the error stream.
+        const float focal = exif.empty() ? 0 : ReadExif(exif.data(), exif.size(), console.errors).FocalLength;
         char focalText[64];
-        if (focal > 0)
+        // Any value but 0 is a focal length the block gives, even a negative one.
+        if (focal != 0)
             std::snprintf(focalText, sizeof focalText, "EXIF focal length: %.3f mm", double(focal));
         else
             std::snprintf(focalText, sizeof focalText, "EXIF focal length: none");

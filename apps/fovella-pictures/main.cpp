@@ -3,24 +3,20 @@
 // eye, and draws the desktop icon.
 //   fovella-pictures OUTPUT_FOLDER SAMPLE_IMAGE FOCAL_MM
 //   fovella-pictures --icon FILE.png
-#include "codecs/ImageFile.h"
-#include "image/DibImage.h"
-#include "lens/LensModel.h"
-#include "lens/PixelScale.h"
 #include "ui/Artwork.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CCorrectorDlg.h"
-#include "ui/CImageView.h"
 #include "ui/HelpWindow.h"
-#include "ui/ImageViewLayout.h"
 #include "ui/QtPlatformServices.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPixmap>
 
 #include <clocale>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -37,37 +33,34 @@ bool Write(const QPixmap& picture, const std::string& path)
     return true;
 }
 
-// `image` resampled to fit `view`, as the window shows a new photograph.
-DibImage Fitted(const DibImage& image, const CImageView& view)
+// Clicks button `id` of the window, as a user would.
+void Click(CCorrectorDlg& window, int id)
 {
-    const QRect full = view.GetFullClientRect();
-    DibImage fitted;
-    image.ScaleBy(FitRatio(full.width(), full.height(), image.Width(), image.Height()), fitted);
-    return fitted;
+    Control<QAbstractButton>(window, id)->click();
+    QApplication::processEvents();
 }
 
-int RenderWindow(const std::string& folder, const std::string& samplePath, float focalMm)
+int RenderWindow(const std::string& folder, const std::string& samplePath, const char* focalMm)
 {
-    DibImage sample;
-    ImageFile file;
-    if (!file.Load(samplePath, sample, Unknown, 0) || !sample.ConvertPixelType(Bgr)) {
-        std::fprintf(stderr, "fovella-pictures: %s\n", file.Error().c_str());
-        return 1;
-    }
     QtPlatformServices services;
     CCorrectorDlg window(services);
     window.Initialise();
     window.show();
+    QApplication::processEvents();
     bool written = Write(window.grab(), folder + "/window-start.png");
 
-    window.View().SetImage(Fitted(sample, window.View()), 1.0, 1.0, true);
-    const DibImage reduced = Fitted(sample, window.Preview());
-    DibImage corrected;
-    LensModel().Undistort(reduced, corrected, PixelScale(focalMm, reduced.Width(), reduced.Height(), 1.0),
-                          nullptr, nullptr);
-    window.Preview().SetImage(corrected, 1.0, 1.0, true);
-    QApplication::processEvents();
-    written = Write(window.grab(), folder + "/window-sample.png") && written;
+    // The sample opened, its focal length typed and corrected: the view
+    // shows the correction fitted, then at 200 %, then the original there.
+    if (!window.OpenImageFile(samplePath))
+        return 1;
+    Control<QLineEdit>(window, kFocalEdit)->setText(focalMm);
+    Click(window, kUndistort);
+    written = Write(window.grab(), folder + "/window-corrected.png") && written;
+    while (Control<QLabel>(window, kZoomLabel)->text() != "200%" && Control<QWidget>(window, kZoomIn)->isEnabled())
+        Click(window, kZoomIn);
+    written = Write(window.grab(), folder + "/window-200.png") && written;
+    Click(window, kShowOriginal);
+    written = Write(window.grab(), folder + "/window-original.png") && written;
 
     CAboutDlg about(services);
     about.Initialise();
@@ -90,7 +83,7 @@ int main(int argc, char* argv[])
     if (argc == 3 && std::string(argv[1]) == "--icon")
         return Write(QPixmap::fromImage(ApplicationIconImage(256)), argv[2]) ? 0 : 1;
     if (argc == 4)
-        return RenderWindow(argv[1], argv[2], float(std::atof(argv[3])));
+        return RenderWindow(argv[1], argv[2], argv[3]);
     std::fprintf(stderr, "usage: fovella-pictures OUTPUT_FOLDER SAMPLE_IMAGE FOCAL_MM\n"
                          "       fovella-pictures --icon FILE.png\n");
     return 2;

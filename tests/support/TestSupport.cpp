@@ -1,5 +1,9 @@
 #include "tests/support/TestSupport.h"
 
+#include "codecs/ImageFile.h"
+
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -220,6 +224,43 @@ void FillGradient(Image& image, int seed)
     for (int y = 0; y < image.Height(); ++y)
         for (int b = 0; b < bytes; ++b)
             image.Rows()[y][b] = std::uint8_t(b * 7 + y * 13 + (b % 3) * 50 + seed);
+}
+
+}  // namespace fovella::test
+
+namespace fovella::test {
+
+DibImage WriteGradientFile(const std::string& path, int width, int height, const std::vector<std::uint8_t>& exif,
+                           int seed)
+{
+    DibImage picture;
+    EXPECT_TRUE(picture.Create(width, height, Rgb, SampleU8, BottomUp));
+    FillGradient(picture, seed);
+    ImageFile file;
+    file.SetExifBlock(exif);
+    EXPECT_TRUE(file.Save(path, picture, Unknown, 95, exif.empty() ? 0 : 1)) << file.Error();
+    DibImage written;
+    EXPECT_TRUE(file.Load(path, written, Unknown, 0)) << file.Error();
+    EXPECT_TRUE(written.ConvertPixelType(Bgr));
+    return written;
+}
+
+std::vector<std::uint8_t> ExifWithFocal(std::int32_t numerator, std::int32_t denominator)
+{
+    std::vector<std::uint8_t> block = {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0};
+    const auto put = [&block](std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            block.push_back(std::uint8_t(value >> (8 * i)));
+    };
+    put(1, 2);            // one entry, at TIFF offset 8
+    put(0x920A, 2);       // FocalLength
+    put(5, 2);            // RATIONAL
+    put(1, 4);            // one value
+    put(26, 4);           // at TIFF offset 8 + 2 + 12 + 4
+    put(0, 4);            // no next directory
+    put(std::uint32_t(numerator), 4);
+    put(std::uint32_t(denominator), 4);
+    return block;
 }
 
 }  // namespace fovella::test

@@ -1,7 +1,7 @@
 // Helpers shared by the tests: scratch folders, the shared test data, MD5.
 #pragma once
 
-#include "image/Image.h"
+#include "image/DibImage.h"
 
 #include <cstdint>
 #include <functional>
@@ -58,3 +58,18 @@ void FillGradient(Image& image, int seed = 0);
     if (!dir.empty()) {                                                                \
     } else                                                                             \
         GTEST_SKIP() << "shared test data not found (set FOVELLA_TESTDATA to its folder)"
+
+namespace fovella::test {
+
+// Writes a gradient picture of `width` x `height` in the format the name's
+// extension says, with `exif` as a JPEG file's APP1 block when not empty.
+// Returns the picture as the file reads back, in blue, green, red order (as
+// the window holds it).
+DibImage WriteGradientFile(const std::string& path, int width, int height,
+                           const std::vector<std::uint8_t>& exif = {}, int seed = 0);
+
+// An EXIF APP1 payload, little-endian, whose one directory holds the focal
+// length numerator / denominator (signed) as a RATIONAL.
+std::vector<std::uint8_t> ExifWithFocal(std::int32_t numerator, std::int32_t denominator);
+
+}  // namespace fovella::test

@@ -39,10 +39,11 @@ protected:
         bar = view->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view);
     }
 
-    // Lays out as a paint after a change would, then reports the bars.
+    // Shows a `width` x `height` picture at `newZoom`, lays out as a paint
+    // after a change would.
     void Show(int width, int height, double newZoom = 1, double oldZoom = 1, bool reset = true)
     {
-        view->SetImage(Picture(width, height), newZoom, oldZoom, reset);
+        view->SetImage(std::make_shared<DibImage>(Picture(width, height)), newZoom, oldZoom, reset);
         view->viewport()->grab();
         QApplication::processEvents();
     }
@@ -63,7 +64,7 @@ TEST_F(ImageViewTest, SmallerImageIsCentredOnWhiteWithoutBars)
     EXPECT_EQ(view->DrawOrigin(), QPoint((cw - 100) / 2, (ch - 60) / 2));
     const QImage shown = view->viewport()->grab().toImage();
     const QPoint origin = view->DrawOrigin();
-    const DibImage& image = view->GetImage();
+    const DibImage& image = view->Picture();
     const std::uint8_t* top = image.Rows()[image.Height() - 1];  // bottom-up: last row is the top
     EXPECT_EQ(shown.pixel(origin), qRgb(top[2], top[1], top[0]));
     EXPECT_EQ(shown.pixel(0, 0), qRgb(255, 255, 255));
@@ -159,7 +160,7 @@ TEST_F(ImageViewTest, ZoomKeepsTheCentrePointOrCentresFromTheStart)
     for (int i = 0; i < 5; ++i)
         view->horizontalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
     const int before = CentreX();
-    Show(1600, 1200, 2.0, 1.0, false);
+    Show(800, 600, 2.0, 1.0, false);
     EXPECT_NEAR(CentreX(), 2 * before, bar + 2);
 
     // Scrolled fully left, a zoom change centres instead.
@@ -167,7 +168,7 @@ TEST_F(ImageViewTest, ZoomKeepsTheCentrePointOrCentresFromTheStart)
     for (int i = 0; i < 100; ++i)
         view->horizontalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepSub);
     ASSERT_EQ(view->DrawOrigin().x(), 0);
-    Show(1600, 1200, 2.0, 1.0, false);
+    Show(800, 600, 2.0, 1.0, false);
     EXPECT_EQ(-view->DrawOrigin().x(), (1600 - view->viewport()->width()) / 2);
 }
 
@@ -190,6 +191,38 @@ TEST_F(ImageViewTest, EnlargingTheViewKeepsTheScrollOrCentresOnceItFits)
     view->viewport()->grab();
     EXPECT_FALSE(HorizontalBar());
     EXPECT_EQ(view->DrawOrigin().x(), (view->viewport()->width() - 600) / 2);
+}
+
+// The view draws only what is on screen, straight from the picture: at
+// every zoom and scroll position that is exactly what the whole copy made
+// with ScaleBy shows there, with white around it.
+TEST_F(ImageViewTest, ShowsAtAnyZoomExactlyWhatTheWholeResizedCopyShows)
+{
+    const auto picture = std::make_shared<DibImage>(Picture(173, 119));
+    for (const double zoom : {0.17, 0.5, 1.0, 1.25, 2.0, 3.0, 5.0}) {
+        DibImage copy;
+        ASSERT_TRUE(picture->ScaleBy(zoom, copy));
+        ASSERT_TRUE(view->SetImage(picture, zoom, 1.0, true));
+        EXPECT_EQ(view->ZoomedSize(), QSize(copy.Width(), copy.Height()));
+        for (const int pages : {0, 3, 1000}) {
+            for (QScrollBar* bar : {view->horizontalScrollBar(), view->verticalScrollBar()})
+                for (int i = 0; i < pages; ++i)
+                    bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+            const QImage shown = view->viewport()->grab().toImage();
+            const QPoint origin = view->DrawOrigin();
+            for (int y = 0; y < shown.height(); ++y)
+                for (int x = 0; x < shown.width(); ++x) {
+                    const int px = x - origin.x(), py = y - origin.y();
+                    QRgb expected = qRgb(255, 255, 255);
+                    if (px >= 0 && py >= 0 && px < copy.Width() && py < copy.Height()) {
+                        const std::uint8_t* p = copy.Rows()[copy.Height() - 1 - py] + 3 * px;
+                        expected = qRgb(p[2], p[1], p[0]);
+                    }
+                    ASSERT_EQ(shown.pixel(x, y), expected)
+                        << "zoom " << zoom << ", " << pages << " pages, at " << x << "," << y;
+                }
+        }
+    }
 }
 
 }  // namespace

@@ -28,24 +28,8 @@
 
 namespace fovella {
 
-// Puts the dialog into the states that the single-image commands reach.
+// Reaches members that no control shows.
 struct CorrectorDlgProbe {
-    static DibImage CorrectedAndUnsaved(CCorrectorDlg& dialog, const std::string& path)
-    {
-        DibImage image;
-        image.Create(64, 48, Bgr, SampleU8, BottomUp);
-        test::FillGradient(image);
-        dialog.m_source = image;
-        dialog.m_corrected = image;
-        dialog.m_strPath = path;
-        dialog.m_bLoaded = 1;
-        dialog.m_bCorrected = 1;
-        dialog.m_bSaved = 0;
-        dialog.m_bShowOriginal = 0;
-        dialog.UpdateData(false);
-        dialog.UpdateControls();
-        return image;
-    }
     // Sets two members pushed in one pass, the text before the toggle.
     static void PushFocalAndShowOriginal(CCorrectorDlg& dialog, const std::string& focal, int showOriginal)
     {
@@ -53,10 +37,9 @@ struct CorrectorDlgProbe {
         dialog.m_bShowOriginal = showOriginal;
         dialog.UpdateData(false);
     }
-    static void SetExifBlock(CCorrectorDlg& dialog, std::vector<std::uint8_t> block)
-    {
-        dialog.m_exifBlock = std::move(block);
-    }
+    static const DibImage* Source(const CCorrectorDlg& dialog) { return dialog.m_source.get(); }
+    static const DibImage* Corrected(const CCorrectorDlg& dialog) { return dialog.m_corrected.get(); }
+    static int ZoomIndex(const CCorrectorDlg& dialog) { return dialog.m_nZoomIndex; }
 };
 
 namespace {
@@ -77,8 +60,26 @@ protected:
         return widget;
     }
     QString Text(int id) { return Get<QLabel>(id)->text(); }
-    void PressExit() { Get<QPushButton>(kExit)->click(); }
+    void Click(int id) { Get<QAbstractButton>(id)->click(); }
+    void PressExit() { Click(kExit); }
+    // "&Open", answering the chooser with `path`.
+    void Open(const std::string& path)
+    {
+        services.fileAnswers = {path};
+        Click(kOpen);
+    }
+    // A file in `photos`, opened, its focal length typed as 5 mm and corrected.
+    // The picture as the window holds it.
+    DibImage OpenCorrected(const std::string& name)
+    {
+        const DibImage picture = test::WriteGradientFile(photos.File(name), 64, 48);
+        Open(photos.File(name));
+        Get<QLineEdit>(kFocalEdit)->setText("5");
+        Click(kUndistort);
+        return picture;
+    }
 
+    test::ScratchDir photos;
     test::ScriptedPlatformServices services;
     CCorrectorDlg dialog{services};
 };
@@ -131,7 +132,7 @@ TEST_F(CorrectorDlgTest, FineTuneLabelFollowsTheSlider)
 {
     const std::pair<int, const char*> positions[] = {{0, "0.20"}, {49, "0.98"}, {50, "1.00"}, {51, "1.08"},
                                                       {100, "5.00"}};
-    CorrectorDlgProbe::CorrectedAndUnsaved(dialog, "/photos/a.jpg");
+    OpenCorrected("a.jpg");
     auto* slider = Get<QSlider>(kFineTune);
     for (const auto& [position, label] : positions) {
         slider->setValue(position == 50 ? 51 : 50);
@@ -169,7 +170,7 @@ TEST_F(CorrectorDlgTest, ExitWithoutAnUnsavedResultEndsWithoutAsking)
 
 TEST_F(CorrectorDlgTest, ExitWithAnUnsavedResultAsksAndCancelStays)
 {
-    CorrectorDlgProbe::CorrectedAndUnsaved(dialog, "/photos/a.jpg");
+    OpenCorrected("a.jpg");
     services.messageAnswers = {MessageAnswer::Cancel};
     PressExit();
     ASSERT_EQ(services.messages.size(), 1u);
@@ -193,7 +194,7 @@ TEST_F(CorrectorDlgTest, ExitWithAnUnsavedResultAsksAndCancelStays)
 TEST_F(CorrectorDlgTest, ExitAnsweredYesSavesThenEnds)
 {
     test::ScratchDir scratch;
-    CorrectorDlgProbe::CorrectedAndUnsaved(dialog, "/photos/a.jpg");
+    OpenCorrected("a.jpg");
     services.messageAnswers = {MessageAnswer::Yes};
     services.fileAnswers = {scratch.File("a.bmp")};
     PressExit();
@@ -214,7 +215,7 @@ TEST_F(CorrectorDlgTest, ExitAnsweredYesSavesThenEnds)
 TEST_F(CorrectorDlgTest, SaveErrorsAreReportedWriteNothingAndExitStillAsks)
 {
     test::ScratchDir scratch;
-    CorrectorDlgProbe::CorrectedAndUnsaved(dialog, "/photos/a.png");
+    OpenCorrected("a.png");
     const std::pair<std::string, const char*> cases[] = {{"out.gif", "Wrong file extension!"},
                                                          {"missing/out.png", "Saving file failed!"}};
     for (const auto& [name, text] : cases) {
@@ -236,7 +237,7 @@ TEST_F(CorrectorDlgTest, SaveErrorsAreReportedWriteNothingAndExitStillAsks)
 
 TEST_F(CorrectorDlgTest, EscAndTheCloseBoxEndAtOnceWithoutAsking)
 {
-    CorrectorDlgProbe::CorrectedAndUnsaved(dialog, "/photos/a.jpg");
+    OpenCorrected("a.jpg");
     QTest::keyClick(&dialog, Qt::Key_Escape);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
@@ -250,7 +251,7 @@ TEST_F(CorrectorDlgTest, EscAndTheCloseBoxEndAtOnceWithoutAsking)
 
 TEST_F(CorrectorDlgTest, EnterInTheFocalLengthBoxDoesNothing)
 {
-    CorrectorDlgProbe::CorrectedAndUnsaved(dialog, "/photos/a.jpg");
+    OpenCorrected("a.jpg");
     auto* edit = Get<QLineEdit>(kFocalEdit);
     ASSERT_TRUE(edit->isEnabled());
     edit->setFocus();
@@ -273,11 +274,13 @@ TEST_F(CorrectorDlgTest, EnterInTheFocalLengthBoxDoesNothing)
 
 TEST_F(CorrectorDlgTest, CorrectedStateEnablesSaveAndShowOriginal)
 {
-    CorrectorDlgProbe::CorrectedAndUnsaved(dialog, "/photos/a.jpg");
+    OpenCorrected("a.jpg");
     for (int id : {kSave, kShowOriginal, kFineTune, kReset, kUndistort, kUndistortDir, kFocalEdit})
         EXPECT_TRUE(Get(id)->isEnabled()) << id;
-    EXPECT_TRUE(Get(kZoomIn)->isEnabled());   // index 0 of the steps
-    EXPECT_FALSE(Get(kZoomOut)->isEnabled());
+    // 64 x 48 fitted into the view is far above 500 %: the last step is nearest.
+    EXPECT_EQ(CorrectorDlgProbe::ZoomIndex(dialog), kLastZoomStep);
+    EXPECT_FALSE(Get(kZoomIn)->isEnabled());
+    EXPECT_TRUE(Get(kZoomOut)->isEnabled());
     for (int id : {kPrevious, kNext, kUseExif})  // set by opening and browsing only
         EXPECT_FALSE(Get(id)->isEnabled()) << id;
 }
@@ -318,26 +321,26 @@ bool SamePixels(const Image& a, const Image& b)
 
 TEST_F(CorrectorDlgTest, PreviewIsTheFittedCopyCorrectedOnlyForAPositiveFocalLength)
 {
-    const DibImage source = CorrectorDlgProbe::CorrectedAndUnsaved(dialog, "/photos/a.jpg");
+    const DibImage source = OpenCorrected("a.jpg");
     const QRect full = dialog.Preview().GetFullClientRect();
     DibImage reduced;
     source.ScaleBy(FitRatio(full.width(), full.height(), source.Width(), source.Height()), reduced);
     ASSERT_GT(reduced.Width(), source.Width());
 
     Get<QLineEdit>(kFocalEdit)->setText("abc");  // typing refreshes the preview
-    EXPECT_TRUE(SamePixels(dialog.Preview().GetImage(), reduced));
+    EXPECT_TRUE(SamePixels(dialog.Preview().Picture(), reduced));
 
     Get<QLineEdit>(kFocalEdit)->setText("12abc");  // read as 12
     DibImage expected;
     ASSERT_TRUE(LensModel().Undistort(reduced, expected, PixelScale(12.f, reduced.Width(), reduced.Height(), 1.0),
                                       nullptr, nullptr));
-    EXPECT_TRUE(SamePixels(dialog.Preview().GetImage(), expected));
+    EXPECT_TRUE(SamePixels(dialog.Preview().Picture(), expected));
     EXPECT_FALSE(SamePixels(expected, reduced));
 
     Get<QSlider>(kFineTune)->setValue(100);  // the slider refreshes it too
     ASSERT_TRUE(LensModel().Undistort(reduced, expected, PixelScale(12.f, reduced.Width(), reduced.Height(), 5.0),
                                       nullptr, nullptr));
-    EXPECT_TRUE(SamePixels(dialog.Preview().GetImage(), expected));
+    EXPECT_TRUE(SamePixels(dialog.Preview().Picture(), expected));
 }
 
 TEST_F(CorrectorDlgTest, HelpOpensTheManual)
@@ -354,8 +357,9 @@ namespace {
 
 TEST_F(CorrectorDlgTest, TypingStopsWhenTheFocalLengthBoxIsFull)
 {
-    CorrectorDlgProbe::CorrectedAndUnsaved(dialog, "/photos/a.jpg");
+    OpenCorrected("a.jpg");
     auto* edit = Get<QLineEdit>(kFocalEdit);
+    edit->clear();
     edit->setFocus();
     QTest::keyClicks(edit, "5.8");
     EXPECT_EQ(edit->text(), "5.8");
@@ -386,9 +390,10 @@ void AnswerQuality(bool ok)
 TEST_F(CorrectorDlgTest, SavingAsJpegAsksTheQualityAndCarriesTheExifBlock)
 {
     test::ScratchDir scratch;
-    CorrectorDlgProbe::CorrectedAndUnsaved(dialog, "/photos/a.jpg");
-    const std::vector<std::uint8_t> exif = {'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8, 0, 0};
-    CorrectorDlgProbe::SetExifBlock(dialog, exif);
+    const std::vector<std::uint8_t> exif = test::ExifWithFocal(18, 1);
+    test::WriteGradientFile(photos.File("a.jpg"), 64, 48, exif);
+    Open(photos.File("a.jpg"));
+    Click(kUndistort);
 
     services.fileAnswers = {scratch.File("cancelled.jpg")};
     AnswerQuality(false);
@@ -422,13 +427,13 @@ namespace {
 
 TEST_F(CorrectorDlgTest, PushingMembersRunsNoCommandAndLosesNoMember)
 {
-    CorrectorDlgProbe::CorrectedAndUnsaved(dialog, "/photos/a.jpg");
+    OpenCorrected("a.jpg");
     Get<QLineEdit>(kFocalEdit)->setText("5");  // typed: the preview follows
-    const DibImage typed = dialog.Preview().GetImage();
+    const DibImage typed = dialog.Preview().Picture();
     CorrectorDlgProbe::PushFocalAndShowOriginal(dialog, "9", 1);
     EXPECT_EQ(Get<QLineEdit>(kFocalEdit)->text(), "9");
     EXPECT_TRUE(Get<QPushButton>(kShowOriginal)->isChecked());
-    EXPECT_TRUE(SamePixels(dialog.Preview().GetImage(), typed));  // no refresh from a push
+    EXPECT_TRUE(SamePixels(dialog.Preview().Picture(), typed));  // no refresh from a push
 }
 
 }  // namespace

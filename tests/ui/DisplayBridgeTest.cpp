@@ -17,7 +17,8 @@ QImage Drawn(const DibImage& image, int width, int height)
     QImage canvas(width, height, QImage::Format_RGB32);
     canvas.fill(Qt::magenta);
     QPainter painter(&canvas);
-    DrawScaled(painter, QRect(0, 0, width, height), image);
+    DibImage scratch;
+    DrawZoomedRegion(painter, QPoint(0, 0), image, QSize(width, height), QRect(0, 0, width, height), scratch);
     return canvas;
 }
 
@@ -99,14 +100,40 @@ TEST(DisplayBridge, EnlargingRepeatsAndShrinkingDropsWholePixels)
             ASSERT_TRUE(sourceColours.count(reduced.pixel(x, y))) << "blended pixel at " << x << "," << y;
 }
 
-TEST(DisplayBridge, DrawsOnlyTheSourceRectangleAndNothingForAnInvalidImage)
+// A region of the resized picture is exactly that part of the whole copy,
+// for any position, at any size, in either row order.
+TEST(DisplayBridge, ZoomedRegionEqualsThatPartOfTheWholeCopy)
+{
+    for (RowOrder order : {BottomUp, TopDown})
+        for (PixelType type : {Bgr, Gray}) {
+            const DibImage image = Gradient(37, 23, type, order, 7);
+            for (const QSize zoomed : {QSize(185, 115), QSize(12, 7), QSize(37, 23), QSize(61, 40)}) {
+                DibImage copy;
+                ASSERT_TRUE(image.ScaledCopyTo(zoomed.width(), zoomed.height(), copy));
+                const QImage whole = Drawn(copy, zoomed.width(), zoomed.height());
+                for (const QRect region : {QRect(3, 2, 9, 5), QRect(0, 0, zoomed.width(), 1),
+                                           QRect(zoomed.width() - 4, zoomed.height() - 3, 4, 3)}) {
+                    QImage canvas(region.size(), QImage::Format_RGB32);
+                    QPainter painter(&canvas);
+                    DibImage scratch;
+                    ASSERT_TRUE(DrawZoomedRegion(painter, QPoint(0, 0), image, zoomed, region, scratch));
+                    painter.end();
+                    ASSERT_EQ(canvas, whole.copy(region)) << zoomed.width() << " " << region.x() << ","
+                                                          << region.y() << " order " << order;
+                }
+            }
+        }
+}
+
+TEST(DisplayBridge, DrawsOnlyTheRegionAndNothingForAnInvalidImage)
 {
     const DibImage image = Gradient(8, 8, Bgr, BottomUp, 1);
     QImage canvas(4, 3, QImage::Format_RGB32);
     canvas.fill(Qt::magenta);
     {
         QPainter painter(&canvas);
-        StretchDraw(painter, QRect(1, 1, 2, 2), QRect(5, 6, 2, 2), image);
+        DibImage scratch;
+        DrawZoomedRegion(painter, QPoint(1, 1), image, QSize(8, 8), QRect(5, 6, 2, 2), scratch);
     }
     EXPECT_EQ(canvas.pixel(0, 0), QColor(Qt::magenta).rgb());
     EXPECT_EQ(canvas.pixel(1, 1), PictureRgb(image, 5, 6) | 0xff000000u);

@@ -1,0 +1,69 @@
+#include "codecs/ImageFormats.h"
+
+#include "codecs/bmp/Bmp.h"
+#include "codecs/jpeg/Jpeg.h"
+#include "codecs/pcx/Pcx.h"
+#include "codecs/png/Png.h"
+#include "codecs/tga/Tga.h"
+#include "codecs/tiff/Tiff.h"
+#include "fs/PathString.h"
+
+namespace fovella {
+
+namespace {
+
+// Only the JPEG codec carries an EXIF block and a quality; the others are
+// adapted to the table's one signature.
+template <bool (*Load)(const std::string&, Image&, std::string*)>
+bool WithoutExif(const std::string& path, Image& image, std::vector<std::uint8_t>*, std::string* error)
+{
+    return Load(path, image, error);
+}
+
+template <bool (*Save)(const std::string&, const Image&, std::string*)>
+bool WithoutQuality(const std::string& path, const Image& image, int, const std::vector<std::uint8_t>*,
+                    std::string* error)
+{
+    return Save(path, image, error);
+}
+
+}  // namespace
+
+const std::vector<ImageFormatInfo>& ImageFormats()
+{
+    static const std::vector<ImageFormatInfo> formats = {
+        {Jpeg, "JPEG", {"jpg", "jpeg"}, &LoadJpeg, &SaveJpeg, true},
+        {Bmp, "BMP", {"bmp"}, &WithoutExif<LoadBmp>, &WithoutQuality<SaveBmp>, true},
+        {Png, "PNG", {"png"}, &WithoutExif<LoadPng>, &WithoutQuality<SavePng>, true},
+        {Tiff, "TIFF", {"tif", "tiff"}, &WithoutExif<LoadTiff>, nullptr, false},
+        {Pcx, "PCX", {"pcx"}, &WithoutExif<LoadPcx>, nullptr, false},
+        {Tga, "TGA", {"tga"}, &WithoutExif<LoadTga>, nullptr, false},
+    };
+    return formats;
+}
+
+const ImageFormatInfo* FindImageFormat(ImageFileFormat format)
+{
+    for (const ImageFormatInfo& info : ImageFormats())
+        if (info.format == format)
+            return &info;
+    return nullptr;
+}
+
+ImageFileFormat FormatOfPath(const std::string& path)
+{
+    const std::string extension = GetExtension(PathString(path));
+    for (const ImageFormatInfo& info : ImageFormats())
+        for (const char* known : info.extensions)
+            if (EqualIgnoringCase(extension, known))
+                return info.format;
+    return Unknown;
+}
+
+bool IsImageFile(const std::string& path)
+{
+    const ImageFormatInfo* info = FindImageFormat(FormatOfPath(path));
+    return info && info->imageFile;
+}
+
+}  // namespace fovella

@@ -1,0 +1,43 @@
+// The one table of the image file formats: which extensions name which
+// format, which formats can be read and written, and which are the "image
+// files" that the window opens, browses and saves and that folder runs take.
+// Every list of formats in the program (the codecs' dispatch, the file
+// choosers' filters, the command line's format names) is read from it.
+#pragma once
+
+#include "codecs/ImageFile.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace fovella {
+
+using FormatReader = bool (*)(const std::string& path, Image& image, std::vector<std::uint8_t>* exif,
+                              std::string* error);
+using FormatWriter = bool (*)(const std::string& path, const Image& image, int quality,
+                              const std::vector<std::uint8_t>* exif, std::string* error);
+
+struct ImageFormatInfo {
+    ImageFileFormat format;
+    const char* name;                // as a user reads it: "JPEG"
+    std::vector<const char*> extensions;  // lower case, the usual one first
+    FormatReader read;               // null: no reader
+    FormatWriter write;              // null: no writer
+    bool imageFile;                  // opened, browsed, saved by the window, taken by folder runs
+};
+
+// JPEG, BMP and PNG first, in the order the file choosers list them; then
+// the formats that are only read.
+const std::vector<ImageFormatInfo>& ImageFormats();
+
+// The row of `format`; null for a format without a codec.
+const ImageFormatInfo* FindImageFormat(ImageFileFormat format);
+// The format that the extension of `path` names, letter case ignored;
+// Unknown for any other extension.
+ImageFileFormat FormatOfPath(const std::string& path);
+// True when the extension of `path` names an image file (jpg, jpeg, bmp,
+// png in any case).
+bool IsImageFile(const std::string& path);
+
+}  // namespace fovella
