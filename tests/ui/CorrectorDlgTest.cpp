@@ -1,4 +1,4 @@
-#include "ui/CCorrectorDlg.h"
+#include "tests/ui/CorrectorDlgFixture.h"
 
 #include "codecs/ImageFile.h"
 #include "tests/support/TestSupport.h"
@@ -28,61 +28,7 @@
 
 namespace fovella {
 
-// Reaches members that no control shows.
-struct CorrectorDlgProbe {
-    // Sets two members pushed in one pass, the text before the toggle.
-    static void PushFocalAndShowOriginal(CCorrectorDlg& dialog, const std::string& focal, int showOriginal)
-    {
-        dialog.m_strFocal = focal;
-        dialog.m_bShowOriginal = showOriginal;
-        dialog.UpdateData(false);
-    }
-    static const DibImage* Source(const CCorrectorDlg& dialog) { return dialog.m_source.get(); }
-    static const DibImage* Corrected(const CCorrectorDlg& dialog) { return dialog.m_corrected.get(); }
-    static int ZoomIndex(const CCorrectorDlg& dialog) { return dialog.m_nZoomIndex; }
-};
-
 namespace {
-
-class CorrectorDlgTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        dialog.Initialise();
-        dialog.show();
-        QApplication::processEvents();
-    }
-    template <class Widget = QWidget>
-    Widget* Get(int id)
-    {
-        auto* widget = Control<Widget>(dialog, id);
-        EXPECT_NE(widget, nullptr) << "control " << id;
-        return widget;
-    }
-    QString Text(int id) { return Get<QLabel>(id)->text(); }
-    void Click(int id) { Get<QAbstractButton>(id)->click(); }
-    void PressExit() { Click(kExit); }
-    // "&Open", answering the chooser with `path`.
-    void Open(const std::string& path)
-    {
-        services.fileAnswers = {path};
-        Click(kOpen);
-    }
-    // A file in `photos`, opened, its focal length typed as 5 mm and corrected.
-    // The picture as the window holds it.
-    DibImage OpenCorrected(const std::string& name)
-    {
-        const DibImage picture = test::WriteGradientFile(photos.File(name), 64, 48);
-        Open(photos.File(name));
-        Get<QLineEdit>(kFocalEdit)->setText("5");
-        Click(kUndistort);
-        return picture;
-    }
-
-    test::ScratchDir photos;
-    test::ScriptedPlatformServices services;
-    CCorrectorDlg dialog{services};
-};
 
 TEST_F(CorrectorDlgTest, StartsWithOnlyOpenHelpExitAndTheLinkEnabled)
 {
@@ -309,6 +255,8 @@ TEST_F(CorrectorDlgTest, AboutIsTheLastMenuEntryAfterASeparatorAndShowsTheVersio
     EXPECT_TRUE(dialog.isVisible());
 }
 
+}  // namespace
+
 bool SamePixels(const Image& a, const Image& b)
 {
     if (a.Width() != b.Width() || a.Height() != b.Height() || a.GetRowOrder() != b.GetRowOrder())
@@ -318,6 +266,8 @@ bool SamePixels(const Image& a, const Image& b)
             return false;
     return true;
 }
+
+namespace {
 
 TEST_F(CorrectorDlgTest, PreviewIsTheFittedCopyCorrectedOnlyForAPositiveFocalLength)
 {

@@ -1,0 +1,75 @@
+// The main dialog on the offscreen platform, driven through its controls
+// with scripted platform services and real files in a scratch folder.
+#pragma once
+
+#include "ui/CCorrectorDlg.h"
+
+#include "tests/support/TestSupport.h"
+#include "tests/ui/ScriptedPlatformServices.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+
+#include <gtest/gtest.h>
+
+namespace fovella {
+
+// Reaches members that no control shows.
+struct CorrectorDlgProbe {
+    // Sets two members pushed in one pass, the text before the toggle.
+    static void PushFocalAndShowOriginal(CCorrectorDlg& dialog, const std::string& focal, int showOriginal)
+    {
+        dialog.m_strFocal = focal;
+        dialog.m_bShowOriginal = showOriginal;
+        dialog.UpdateData(false);
+    }
+    static const DibImage* Source(const CCorrectorDlg& dialog) { return dialog.m_source.get(); }
+    static const DibImage* Corrected(const CCorrectorDlg& dialog) { return dialog.m_corrected.get(); }
+    static int ZoomIndex(const CCorrectorDlg& dialog) { return dialog.m_nZoomIndex; }
+};
+
+class CorrectorDlgTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        dialog.Initialise();
+        dialog.show();
+        QApplication::processEvents();
+    }
+    template <class Widget = QWidget>
+    Widget* Get(int id)
+    {
+        auto* widget = Control<Widget>(dialog, id);
+        EXPECT_NE(widget, nullptr) << "control " << id;
+        return widget;
+    }
+    QString Text(int id) { return Get<QLabel>(id)->text(); }
+    void Click(int id) { Get<QAbstractButton>(id)->click(); }
+    void PressExit() { Click(kExit); }
+    // "&Open", answering the chooser with `path`.
+    void Open(const std::string& path)
+    {
+        services.fileAnswers = {path};
+        Click(kOpen);
+    }
+    // A file in `photos`, opened, its focal length typed as 5 mm and corrected.
+    // The picture as the window holds it.
+    DibImage OpenCorrected(const std::string& name)
+    {
+        const DibImage picture = test::WriteGradientFile(photos.File(name), 64, 48);
+        Open(photos.File(name));
+        Get<QLineEdit>(kFocalEdit)->setText("5");
+        Click(kUndistort);
+        return picture;
+    }
+
+    test::ScratchDir photos;
+    test::ScriptedPlatformServices services;
+    CCorrectorDlg dialog{services};
+};
+
+bool SamePixels(const Image& a, const Image& b);
+
+}  // namespace fovella
