@@ -190,6 +190,31 @@ TEST_F(CameraFileTest, UsesTheExifFocalLengthAndCarriesTheBlock)
     EXPECT_NE(test::ReadFileBytes(dir.File("manual.jpg")), test::ReadFileBytes(dir.File("corrected.jpg")));
 }
 
+// Any focal length but 0 is reported as read; what the EXIF reader finds
+// wrong goes to the error stream, for --info and for folder runs alike.
+TEST_F(CommandsTest, NegativeFocalLengthsAndTheReadersDiagnosticsAreReported)
+{
+    std::vector<std::uint8_t> damaged = test::ExifWithFocal(18, 1);
+    damaged[6] = 'X';  // no byte order
+    test::ScratchDir photos;
+    test::WriteGradientFile(photos.File("damaged.jpg"), 20, 10, damaged);
+    test::WriteGradientFile(photos.File("neg.jpg"), 20, 10, test::ExifWithFocal(-160, 1000));
+    options.info = true;
+    options.inputs = {photos.File("neg.jpg"), photos.File("damaged.jpg")};
+    Console console{in, out, errors, false, false};
+    EXPECT_EQ(DescribeFiles(options, console), 0);
+    EXPECT_EQ(out.str(), photos.File("neg.jpg") + ": 20 x 10, JPEG, EXIF focal length: -0.160 mm\n" +
+                             photos.File("damaged.jpg") + ": 20 x 10, JPEG, EXIF focal length: none\n");
+    EXPECT_EQ(errors.str(), "Nonfatal Error : Invalid Exif alignment marker.\n");
+
+    options.info = false;
+    options.inputs = {photos.Path()};
+    options.focalSource = FocalSource::Auto;
+    testing::internal::CaptureStderr();
+    Correct();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Nonfatal Error : Invalid Exif alignment marker.\n");
+}
+
 TEST_F(CameraFileTest, InfoDescribesEachFile)
 {
     Options options;

@@ -1,5 +1,6 @@
 // The dispatcher and the JPEG and PNG codecs behind it.
 #include "codecs/ImageFile.h"
+#include "codecs/ImageFormats.h"
 #include "image/DibImage.h"
 #include "image/MemoryImage.h"
 #include "tests/support/TestSupport.h"
@@ -34,6 +35,22 @@ TEST(ImageFile, ClassifiesByTheNamesLastExtensionOnly)
     EXPECT_EQ(file.ClassifyExtension("photo"), Unknown);
     EXPECT_EQ(file.ClassifyExtension("my.folder/image"), Unknown);
     EXPECT_EQ(file.ClassifyExtension("photo.jpgx"), Unknown);
+}
+
+// Image files are what the window opens and saves and folder runs take;
+// the other readable formats are opened only when named.
+TEST(ImageFormats, ImageFilesAreJpegBmpAndPngAndEachCanBeWritten)
+{
+    for (const char* name : {"a.jpg", "a.JPEG", "a.Bmp", "a.png"})
+        EXPECT_TRUE(IsImageFile(name)) << name;
+    for (const char* name : {"a.tif", "a.pcx", "a.tga", "a.gif", "a", "a.jpg.txt"})
+        EXPECT_FALSE(IsImageFile(name)) << name;
+    for (const ImageFormatInfo& info : ImageFormats()) {
+        EXPECT_NE(info.read, nullptr) << info.name;
+        EXPECT_EQ(info.imageFile, info.write != nullptr) << info.name;
+        EXPECT_EQ(FormatOfPath(std::string("x.") + info.extensions.front()), info.format) << info.name;
+    }
+    EXPECT_EQ(FindImageFormat(Ppm), nullptr);
 }
 
 class ImageFileIo : public testing::Test {

@@ -10,6 +10,8 @@ TEST(FileFilter, OpenFilterGivesFourPairsInOrder)
     const std::string open = std::string("JPEG Files (*.jpg; *.jpeg)|*.jpg; *.jpeg|") + "BMP Files (*.bmp)|*.bmp|" +
                              "PNG Files (*.png)|*.png|" +
                              "Image Files (*.jpg; *.jpeg; *.bmp; *.png)|*.jpg; *.jpeg; *.bmp; *.png|" + "|";
+    EXPECT_EQ(OpenFileFilter(), open);
+    EXPECT_EQ(SaveFileFilter(), "JPEG (*.jpg; *.jpeg)|*.jpg; *.jpeg|BMP (*.bmp)|*.bmp|PNG (*.png)|*.png||");
     const std::vector<FileFilter> filters = ParseFileFilter(open);
     ASSERT_EQ(filters.size(), 4u);
     EXPECT_EQ(filters[0].description, "JPEG Files (*.jpg; *.jpeg)");
