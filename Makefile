@@ -49,8 +49,10 @@ fuzz:
 	scripts/fuzz-smoke.sh $(FUZZ_SECONDS)
 
 # The remap's speed; beside OpenCV's cv::remap when libopencv-dev is installed.
+# Then the window's commands with a 24-megapixel photograph open.
 bench: build
 	$(BUILD)/bench/fovella-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bench/fovella-window-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz out
