@@ -4,6 +4,7 @@
 //
 //   build/bench/fovella-bench --benchmark_filter=Batch
 #include "batch/BatchRun.h"
+#include "bench/SyntheticPhoto.h"
 #include "codecs/ImageFile.h"
 #include "fs/DirectoryScanner.h"
 #include "image/DibImage.h"
@@ -12,7 +13,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <random>
 #include <thread>
 #include <unistd.h>
 
@@ -41,12 +41,7 @@ const std::string& PhotoFolder()
         const std::filesystem::path path =
             std::filesystem::temp_directory_path() / ("fovella-bench-" + std::to_string(::getpid()));
         std::filesystem::create_directories(path);
-        DibImage photo;
-        photo.Create(6000, 4000, Rgb, SampleU8, BottomUp);
-        std::mt19937 random(7);
-        for (int y = 0; y < 4000; ++y)
-            for (int x = 0; x < 18000; ++x)
-                photo.Rows()[y][x] = std::uint8_t((x / 9 + y / 6) + (random() & 31));
+        const DibImage photo = bench::SyntheticPhoto(6000, 4000);
         const std::vector<std::uint8_t> exif = {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0,
                                                 1, 0, 0x0A, 0x92, 5, 0, 1, 0, 0, 0, 26, 0, 0, 0, 0, 0, 0, 0,
                                                 58, 0, 0, 0, 10, 0, 0, 0};

@@ -4,6 +4,7 @@
 // includes painting the view that changed.
 //
 //   QT_QPA_PLATFORM=offscreen build/bench/fovella-window-bench
+#include "bench/SyntheticPhoto.h"
 #include "codecs/ImageFile.h"
 #include "image/DibImage.h"
 #include "ui/CCorrectorDlg.h"
@@ -17,7 +18,6 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
-#include <random>
 #include <unistd.h>
 
 namespace {
@@ -47,13 +47,7 @@ const std::string& Photo()
         const std::string file =
             (std::filesystem::temp_directory_path() / ("fovella-window-bench-" + std::to_string(::getpid()) + ".jpg"))
                 .string();
-        DibImage photo;
-        photo.Create(6000, 4000, Rgb, SampleU8, BottomUp);
-        std::mt19937 random(7);
-        for (int y = 0; y < 4000; ++y)
-            for (int x = 0; x < 18000; ++x)
-                photo.Rows()[y][x] = std::uint8_t((x / 9 + y / 6) + (random() & 31));
-        ImageFile().Save(file, photo, Jpeg, 92, 0);
+        ImageFile().Save(file, bench::SyntheticPhoto(6000, 4000), Jpeg, 92, 0);
         std::atexit([] { std::filesystem::remove(Photo()); });
         return file;
     }();
