@@ -366,10 +366,11 @@ void CCorrectorDlg::OnSave()
     }
     // The wait cursor covers the writing only, not the quality question.
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    m_corrected->ConvertPixelType(Rgb);
     ImageFile file;
     file.SetExifBlock(m_exifBlock);
-    const bool saved = file.Save(path, *m_corrected, format, quality, format == Jpeg ? 1 : 0);
+    // The writers take red, green, blue; a conversion that fails writes nothing.
+    const bool saved = m_corrected->ConvertPixelType(Rgb) &&
+                       file.Save(path, *m_corrected, format, quality, format == Jpeg ? 1 : 0);
     m_corrected->ConvertPixelType(Bgr);
     QGuiApplication::restoreOverrideCursor();
     if (saved) {
@@ -422,6 +423,8 @@ bool CCorrectorDlg::OpenImageFile(const std::string& path)
 
 std::vector<PathString> CCorrectorDlg::FolderImages() const
 {
+    if (m_strPath.empty())
+        return {};  // nothing open: no folder to list
     DirectoryScanner scanner;
     scanner.Scan("*", GetDirectory(m_strPath), 1);
     std::vector<PathString> images;
