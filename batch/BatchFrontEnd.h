@@ -14,17 +14,6 @@ enum class MessageIcon { Warning, Error, Information, Question };
 // The four answers of the overwrite question.
 enum class OverwriteAnswer { Overwrite, OverwriteAll, Skip, Cancel };
 
-// Controls of the batch progress window that the run writes to.
-enum BatchControl : int {
-    kImageBar = 1042,      // per-cent of the current image
-    kDirectoryBar = 1022,  // per-cent of the whole list
-    kImageLabel = 1043,    // "Undistorting image " + name
-    kFolderLabel = 1044,   // "Undistorting directory " + folder
-    kImagePercent = 1045,  // "37%"
-    kFolderPercent = 1046, // "12%"
-    kFocalLabel = 1047,    // "Using EXIF focal length value: 5.800"
-};
-
 // One line of a dry run: what would be done with a file.
 struct DryRunLine {
     std::string source, output;
@@ -47,15 +36,23 @@ public:
     // `text` is "File \"" and the path; the second line reads "already exists.".
     virtual OverwriteAnswer AskOverwrite(const std::string& text) = 0;
 
-    virtual void OpenProgress() = 0;
-    virtual void CloseProgress() = 0;
-    virtual void SetText(BatchControl control, const std::string& text) = 0;
-    virtual void SetBar(BatchControl control, int percent) = 0;
+    // The run over `folder` (what it names: a folder, or the inputs) begins,
+    // before the first file; it ends after the summary or at a cancel.
+    virtual void RunStarted(const std::string& folder) = 0;
+    virtual void RunEnded() = 0;
+    // An image file was loaded and is about to be corrected.
+    virtual void FileStarted(const std::string& path) = 0;
+    // The focal length it will be corrected with, in millimetres, and
+    // whether it came from the file's EXIF block (else it was typed).
+    virtual void FocalChosen(float focalMm, bool fromExif) = 0;
+    // Whole per-cents of the current file and of the whole list, which
+    // counts every listed file, images or not.
+    virtual void Progress(int filePercent, int runPercent) = 0;
     // Handles what is pending (a Cancel press among it); true once cancelled.
     virtual bool PollCancelled() = 0;
+    // The result of `source` was written to `output`.
+    virtual void ResultSaved(const std::string& source, const std::string& output) = 0;
 
-    // A corrected copy of the window's own image was saved.
-    virtual void SavedCurrentImage() {}
     // A dry run describes each file instead of correcting it.
     virtual void DescribeDryRun(const DryRunLine&) {}
 };

@@ -39,15 +39,6 @@ std::string WithSeparator(const std::string& folder)
                                                                       : folder + kNativePaths.separator;
 }
 
-std::string FocalText(const char* format, float focal)
-{
-    char text[96];
-    std::snprintf(text, sizeof text, format, double(focal));
-    return text;
-}
-
-std::string Percent(int value) { return std::to_string(value) + "%"; }
-
 // One file on its way through the run.
 struct Work {
     enum class State { Loaded, LoadFailed, NoFocal, Corrected, Stopped };
@@ -114,9 +105,8 @@ void Correct(Work& work, ProgressCallback callback, void* context)
 class Runner {
 public:
     Runner(BatchFrontEnd& frontEnd, const std::vector<std::string>& files, const BatchOptions& options,
-           const FocalChoice& focal, const std::string& currentPath)
-        : m_frontEnd(frontEnd), m_files(files), m_options(options), m_focal(focal),
-          m_currentPath(currentPath)
+           const FocalChoice& focal)
+        : m_frontEnd(frontEnd), m_files(files), m_options(options), m_focal(focal)
     {
         m_result.counts.totalFiles = int(files.size());
     }
@@ -125,11 +115,10 @@ public:
     {
         if (!m_options.dryRun && !PrepareFolders())
             return m_result;
-        m_frontEnd.OpenProgress();
-        m_frontEnd.SetText(kFolderLabel, "Undistorting directory " + folderLabel);
+        m_frontEnd.RunStarted(folderLabel);
         const bool completed = m_options.jobs > 1 ? RunInParallel() : RunInOrder();
         if (!completed) {
-            m_frontEnd.CloseProgress();
+            m_frontEnd.RunEnded();
             m_result.outcome = BatchOutcome::Cancelled;
             return m_result;
         }
@@ -139,7 +128,7 @@ public:
                       "%i\nTotal number of processed and saved image files: %i",
                       m_result.counts.totalFiles, m_result.counts.imageFiles, m_result.counts.savedFiles);
         m_frontEnd.ShowMessage(summary, "Undistort Directory", MessageIcon::Information);
-        m_frontEnd.CloseProgress();
+        m_frontEnd.RunEnded();
         m_result.outcome = BatchOutcome::Completed;
         return m_result;
     }
@@ -260,7 +249,7 @@ private:
             m_frontEnd.ShowMessage("Failed to open " + work.path, "Open", MessageIcon::Error, work.error);
             return false;
         }
-        m_frontEnd.SetText(kImageLabel, "Undistorting image " + GetFileName(work.path));
+        m_frontEnd.FileStarted(work.path);
         return true;
     }
 
@@ -268,9 +257,7 @@ private:
     {
         if (work.state == Work::State::NoFocal)
             return false;
-        m_frontEnd.SetText(kFocalLabel, FocalText(work.fromExif ? "Using EXIF focal length value: %.3f"
-                                                                : "Using manually set focal length value: %.3f",
-                                                  work.focal));
+        m_frontEnd.FocalChosen(work.focal, work.fromExif);
         if (!(work.scale > 0)) {
             m_frontEnd.ShowMessage("Focal length should be positive.\n" + work.path, "Undistort",
                                    MessageIcon::Warning);
@@ -310,8 +297,7 @@ private:
             return true;
         }
         ++m_result.counts.savedFiles;
-        if (!m_currentPath.empty() && EqualIgnoringCase(work.path, m_currentPath))
-            m_frontEnd.SavedCurrentImage();
+        m_frontEnd.ResultSaved(work.path, output);
         return true;
     }
 
@@ -337,17 +323,13 @@ private:
     void ReportProgress(int imagePercent)
     {
         const double overall = (m_index * 100.0 + imagePercent) / m_result.counts.totalFiles;
-        m_frontEnd.SetBar(kImageBar, imagePercent);
-        m_frontEnd.SetBar(kDirectoryBar, int(overall));
-        m_frontEnd.SetText(kFolderPercent, Percent(int(overall)));
-        m_frontEnd.SetText(kImagePercent, Percent(imagePercent));
+        m_frontEnd.Progress(imagePercent, int(overall));
     }
 
     BatchFrontEnd& m_frontEnd;
     const std::vector<std::string>& m_files;
     const BatchOptions& m_options;
     const FocalChoice m_focal;
-    const std::string m_currentPath;
     ImageFile m_file;
     BatchResult m_result;
     int m_index = 0;
@@ -377,11 +359,10 @@ std::string BatchOutputPath(const std::string& source, const BatchOptions& optio
 float ReadFocalText(const std::string& text) { return float(std::atof(text.c_str())); }
 
 BatchResult BatchRun::RunFiles(const std::vector<std::string>& files, const BatchOptions& options,
-                               float manualFocal, double fineTune, const std::string& currentPath,
-                               const std::string& folderLabel)
+                               float manualFocal, double fineTune, const std::string& folderLabel)
 {
     const FocalChoice focal{options.focalUsage, manualFocal, options.useFineTune ? fineTune : 1.0};
-    return Runner(m_frontEnd, files, options, focal, currentPath).Run(folderLabel);
+    return Runner(m_frontEnd, files, options, focal).Run(folderLabel);
 }
 
 BatchResult BatchRun::RunFolder(const BatchSource& source)
@@ -401,7 +382,7 @@ BatchResult BatchRun::RunFolder(const BatchSource& source)
     DirectoryScanner scanner;
     scanner.Scan("*", folder, 1);
     std::vector<std::string> files(scanner.Files().begin(), scanner.Files().end());
-    return RunFiles(files, options, ReadFocalText(source.focalText), source.fineTune, source.currentPath, folder);
+    return RunFiles(files, options, ReadFocalText(source.focalText), source.fineTune, folder);
 }
 
 }  // namespace fovella

@@ -44,11 +44,9 @@ public:
 
     // Runs over `files` in their order. `manualFocal` is the typed focal
     // length, `fineTune` the window's factor (used when the options say so),
-    // `currentPath` the window's own image (empty when there is none) and
-    // `folderLabel` what label 1044 names.
+    // and `folderLabel` what the run is over (a folder, or the inputs).
     BatchResult RunFiles(const std::vector<std::string>& files, const BatchOptions& options,
-                         float manualFocal, double fineTune, const std::string& currentPath,
-                         const std::string& folderLabel);
+                         float manualFocal, double fineTune, const std::string& folderLabel);
 
 private:
     BatchFrontEnd& m_frontEnd;

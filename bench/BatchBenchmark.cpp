@@ -27,10 +27,12 @@ public:
     bool ChooseOptions(BatchOptions&) override { return true; }
     void ShowMessage(const std::string&, const std::string&, MessageIcon, const std::string&) override {}
     OverwriteAnswer AskOverwrite(const std::string&) override { return OverwriteAnswer::OverwriteAll; }
-    void OpenProgress() override {}
-    void CloseProgress() override {}
-    void SetText(BatchControl, const std::string&) override {}
-    void SetBar(BatchControl, int) override {}
+    void RunStarted(const std::string&) override {}
+    void RunEnded() override {}
+    void FileStarted(const std::string&) override {}
+    void FocalChosen(float, bool) override {}
+    void Progress(int, int) override {}
+    void ResultSaved(const std::string&, const std::string&) override {}
     bool PollCancelled() override { return false; }
 };
 
@@ -69,7 +71,7 @@ void Batch(benchmark::State& state)
     BatchTimes times;
     for (auto _ : state) {
         SilentFrontEnd frontEnd;
-        const BatchResult result = BatchRun(frontEnd).RunFiles(files, options, 0, 1, "", PhotoFolder());
+        const BatchResult result = BatchRun(frontEnd).RunFiles(files, options, 0, 1, PhotoFolder());
         if (result.counts.savedFiles != kFiles)
             state.SkipWithError("not every file was saved");
         times.load += result.times.load;

@@ -9,7 +9,7 @@
 #include "image/DibImage.h"
 #include "ui/CCorrectorDlg.h"
 #include "ui/CImageView.h"
-#include "ui/PlatformServices.h"
+#include "framework/PlatformServices.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "ui/CAboutDlg.h"
 
-#include "ui/Artwork.h"
-#include "ui/CLinkStatic.h"
+#include "framework/Artwork.h"
+#include "framework/CLinkStatic.h"
 #include "ui/MakerAddress.h"
 
 namespace fovella {

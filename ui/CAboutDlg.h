@@ -1,7 +1,7 @@
 // The about box: the program's name and version, the maker's logo and link.
 #pragma once
 
-#include "ui/CTemplateDialog.h"
+#include "framework/CTemplateDialog.h"
 
 namespace fovella {
 

@@ -9,14 +9,14 @@
 #include "fs/DirectoryScanner.h"
 #include "lens/LensModel.h"
 #include "lens/PixelScale.h"
-#include "ui/Artwork.h"
+#include "framework/Artwork.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CImageView.h"
-#include "ui/CLinkStatic.h"
+#include "framework/CLinkStatic.h"
 #include "ui/FileFilter.h"
 #include "ui/ImageViewLayout.h"
 #include "ui/MakerAddress.h"
-#include "ui/PlatformServices.h"
+#include "framework/PlatformServices.h"
 
 #include <QAbstractButton>
 #include <QContextMenuEvent>

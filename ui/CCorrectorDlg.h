@@ -6,7 +6,7 @@
 
 #include "fs/PathString.h"
 #include "image/DibImage.h"
-#include "ui/CTemplateDialog.h"
+#include "framework/CTemplateDialog.h"
 
 #include <array>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // The platform services of a real desktop, through Qt.
 #pragma once
 
-#include "ui/PlatformServices.h"
+#include "framework/PlatformServices.h"
 
 #include <memory>
 

@@ -84,7 +84,7 @@ int CorrectFiles(const Options& options, Console& console)
                              console.interactive, console.showProgress);
     const std::string label = options.inputs.size() == 1 ? options.inputs[0] : "of the inputs";
     const BatchResult result = BatchRun(frontEnd).RunFiles(
-        files, batch, options.focalGiven ? options.focalMm : 0.0f, options.fineTune, "", label);
+        files, batch, options.focalGiven ? options.focalMm : 0.0f, options.fineTune, label);
     switch (result.outcome) {
     case BatchOutcome::NotStarted: return 1;
     case BatchOutcome::Cancelled:

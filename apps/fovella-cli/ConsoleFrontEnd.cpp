@@ -81,22 +81,20 @@ OverwriteAnswer ConsoleFrontEnd::AskOverwrite(const std::string& text)
     }
 }
 
-void ConsoleFrontEnd::CloseProgress() { ClearProgressLine(); }
+void ConsoleFrontEnd::RunEnded() { ClearProgressLine(); }
 
-void ConsoleFrontEnd::SetText(BatchControl control, const std::string& text)
+void ConsoleFrontEnd::FileStarted(const std::string& path)
 {
-    if (control == kImageLabel) {
-        ++m_started;
-        m_current = text.substr(text.find("image ") + 6);
-    }
+    ++m_started;
+    m_current = GetFileName(path);
 }
 
-void ConsoleFrontEnd::SetBar(BatchControl control, int percent)
+void ConsoleFrontEnd::Progress(int filePercent, int)
 {
-    if (!m_showProgress || control != kImageBar)
+    if (!m_showProgress)
         return;
     char line[64];
-    std::snprintf(line, sizeof line, "\r[%d/%d] %3d%% ", m_started, m_images, percent);
+    std::snprintf(line, sizeof line, "\r[%d/%d] %3d%% ", m_started, m_images, filePercent);
     m_errors << line << m_current << "\x1b[K" << std::flush;
     m_progressShown = true;
 }

@@ -21,11 +21,13 @@ public:
     void ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
                      const std::string& reason) override;
     OverwriteAnswer AskOverwrite(const std::string& text) override;
-    void OpenProgress() override {}
-    void CloseProgress() override;
-    void SetText(BatchControl control, const std::string& text) override;
-    void SetBar(BatchControl control, int percent) override;
+    void RunStarted(const std::string&) override {}
+    void RunEnded() override;
+    void FileStarted(const std::string& path) override;
+    void FocalChosen(float, bool) override {}
+    void Progress(int filePercent, int runPercent) override;
     bool PollCancelled() override;
+    void ResultSaved(const std::string&, const std::string&) override {}
     void DescribeDryRun(const DryRunLine& line) override;
 
     int Described() const { return m_described; }

@@ -3,7 +3,7 @@
 // eye, and draws the desktop icon.
 //   fovella-pictures OUTPUT_FOLDER SAMPLE_IMAGE FOCAL_MM
 //   fovella-pictures --icon FILE.png
-#include "ui/Artwork.h"
+#include "framework/Artwork.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CCorrectorDlg.h"
 #include "ui/HelpWindow.h"

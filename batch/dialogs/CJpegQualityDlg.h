@@ -2,7 +2,7 @@
 // 100 (best), 95 at every showing.
 #pragma once
 
-#include "ui/CTemplateDialog.h"
+#include "framework/CTemplateDialog.h"
 
 namespace fovella {
 

@@ -4,7 +4,7 @@
 // label itself.
 #pragma once
 
-#include "ui/CTemplateDialog.h"
+#include "framework/CTemplateDialog.h"
 
 #include <string>
 

@@ -49,17 +49,21 @@ public:
         answers.pop_front();
         return answer;
     }
-    void OpenProgress() override { ++opened; }
-    void CloseProgress() override { ++closed; }
-    void SetText(BatchControl control, const std::string& text) override
+    void RunStarted(const std::string& label) override
     {
-        texts[control] = text;
-        if (control == kImageLabel)
-            started.push_back(text);
+        folder = label;
+        ++opened;
     }
-    void SetBar(BatchControl control, int percent) override { bars[control] = percent; }
+    void RunEnded() override { ++closed; }
+    void FileStarted(const std::string& path) override { started.push_back(path); }
+    void FocalChosen(float focalMm, bool fromExif) override { focals.push_back({focalMm, fromExif}); }
+    void Progress(int filePercent, int runPercent) override
+    {
+        filePercents.push_back(filePercent);
+        runPercents.push_back(runPercent);
+    }
     bool PollCancelled() override { return ++polls > cancelAfterPolls; }
-    void SavedCurrentImage() override { savedCurrent = true; }
+    void ResultSaved(const std::string& source, const std::string&) override { saved.push_back(source); }
 
     std::vector<Message> MessagesWithIcon(MessageIcon icon) const
     {
@@ -76,11 +80,12 @@ public:
     std::vector<Message> messages;
     std::vector<std::string> questions, started;
     std::deque<OverwriteAnswer> answers;
-    std::map<BatchControl, std::string> texts;
-    std::map<BatchControl, int> bars;
+    std::string folder;
+    std::vector<std::pair<float, bool>> focals;  // focal length, from EXIF
+    std::vector<int> filePercents, runPercents;
+    std::vector<std::string> saved;  // sources whose results were written
     int opened = 0, closed = 0;
     long polls = 0, cancelAfterPolls = 1L << 40;
-    bool savedCurrent = false;
 };
 
 // An EXIF block whose first directory holds FocalLength = numerator / 10.
@@ -131,13 +136,12 @@ protected:
 
     BatchResult Run(const BatchOptions& options, float manual = 4.0f, double fineTune = 1.0)
     {
-        return BatchRun(frontEnd).RunFiles(List(), options, manual, fineTune, current, dir.Path());
+        return BatchRun(frontEnd).RunFiles(List(), options, manual, fineTune, dir.Path());
     }
 
     test::ScratchDir dir;
     DibImage picture;
     ScriptedFrontEnd frontEnd;
-    std::string current;
 };
 
 TEST_F(BatchRunTest, MixedFolderCountsEveryFileAndOpensOnlyImages)
@@ -160,15 +164,14 @@ TEST_F(BatchRunTest, MixedFolderCountsEveryFileAndOpensOnlyImages)
               "Total number of processed and saved image files: 4");
     EXPECT_EQ(frontEnd.messages[0].title, "Undistort Directory");
     EXPECT_EQ(frontEnd.messages[0].icon, MessageIcon::Information);
-    EXPECT_EQ(frontEnd.texts[kFolderLabel], "Undistorting directory " + dir.Path());
-    EXPECT_EQ(frontEnd.texts[kImageLabel], "Undistorting image d.bmp");
-    EXPECT_EQ(frontEnd.texts[kFocalLabel], "Using manually set focal length value: 4.000");
-    EXPECT_EQ(frontEnd.started.front(), "Undistorting image a.JPG");
-    EXPECT_EQ(frontEnd.bars[kImageBar], 100);
+    EXPECT_EQ(frontEnd.folder, dir.Path());
+    EXPECT_EQ(frontEnd.started,
+              (std::vector<std::string>{dir.File("a.JPG"), dir.File("b.jpeg"), dir.File("c.Png"), dir.File("d.bmp")}));
+    EXPECT_EQ(frontEnd.saved, frontEnd.started);
+    EXPECT_EQ(frontEnd.focals.back(), std::make_pair(4.0f, false));
+    EXPECT_EQ(frontEnd.filePercents.back(), 100);
     // d.bmp is the fourth of six files: (3 * 100 + 100) / 6.
-    EXPECT_EQ(frontEnd.bars[kDirectoryBar], 66);
-    EXPECT_EQ(frontEnd.texts[kFolderPercent], "66%");
-    EXPECT_EQ(frontEnd.texts[kImagePercent], "100%");
+    EXPECT_EQ(frontEnd.runPercents.back(), 66);
     EXPECT_EQ(frontEnd.opened, 1);
     EXPECT_EQ(frontEnd.closed, 1);
     for (const char* name : {"a.JPG", "b.jpeg", "c.Png", "d.bmp"})
@@ -293,7 +296,7 @@ TEST_F(BatchRunTest, ExifOnlyOnPngsSkipsSilently)
     EXPECT_EQ(result.counts.imageFiles, 2);
     EXPECT_EQ(result.counts.savedFiles, 0);
     EXPECT_EQ(frontEnd.messages.size(), 1u);  // the summary alone
-    EXPECT_EQ(frontEnd.texts.count(kFocalLabel), 0u);
+    EXPECT_TRUE(frontEnd.focals.empty());
 }
 
 TEST_F(BatchRunTest, ExifOrManualFallsBackToTheTypedValue)
@@ -301,7 +304,7 @@ TEST_F(BatchRunTest, ExifOrManualFallsBackToTheTypedValue)
     Write("a.jpg", ExifWithFocal(0));
     BatchOptions options = IntoFolder("out", FocalUsage::ExifOrManual);
     EXPECT_EQ(Run(options, 6.5f).counts.savedFiles, 1);
-    EXPECT_EQ(frontEnd.texts[kFocalLabel], "Using manually set focal length value: 6.500");
+    EXPECT_EQ(frontEnd.focals.back(), std::make_pair(6.5f, false));
 }
 
 TEST_F(BatchRunTest, NonPositiveScaleIsReportedWithTheFileAndNotSaved)
@@ -379,7 +382,7 @@ TEST_F(BatchRunTest, AnyNumberOfJobsWritesTheSameBytes)
     ScriptedFrontEnd parallelFrontEnd;
     options.folder = dir.File("three");
     options.jobs = 3;
-    const BatchResult three = BatchRun(parallelFrontEnd).RunFiles(List(), options, 4.0f, 1.0, "", dir.Path());
+    const BatchResult three = BatchRun(parallelFrontEnd).RunFiles(List(), options, 4.0f, 1.0, dir.Path());
     EXPECT_EQ(one.counts.savedFiles, 7);
     EXPECT_EQ(three.counts.savedFiles, 7);
     EXPECT_EQ(three.counts.totalFiles, one.counts.totalFiles);
@@ -408,7 +411,7 @@ TEST_F(BatchRunTest, CancelWithSeveralJobsStopsCleanly)
     ScriptedFrontEnd answers;
     answers.answers = {OverwriteAnswer::Cancel};
     options.folder = dir.Path();
-    const BatchResult atQuestion = BatchRun(answers).RunFiles(List(), options, 4.0f, 1.0, "", dir.Path());
+    const BatchResult atQuestion = BatchRun(answers).RunFiles(List(), options, 4.0f, 1.0, dir.Path());
     EXPECT_EQ(atQuestion.outcome, BatchOutcome::Cancelled);
     EXPECT_EQ(answers.questions.size(), 1u);
 }
@@ -472,7 +475,7 @@ TEST(BatchOutputPath, NamesBySaveMode)
     EXPECT_EQ(BatchOutputPath("/pics/scan.tga", folder), "/pics/undistorted/scan.png");
 }
 
-TEST_F(BatchRunTest, FolderRunChecksTheScaleOffersDefaultsAndMarksTheCurrentImage)
+TEST_F(BatchRunTest, FolderRunChecksTheScaleOffersDefaultsAndReportsEachResult)
 {
     const std::string path = Write("cur.png");
     Write("other.bmp");
@@ -498,8 +501,8 @@ TEST_F(BatchRunTest, FolderRunChecksTheScaleOffersDefaultsAndMarksTheCurrentImag
     EXPECT_EQ(second.offered.suffix, "_u");
     EXPECT_EQ(second.offered.quality, 95);
     EXPECT_EQ(result.counts.savedFiles, 2);
-    EXPECT_TRUE(second.savedCurrent);
-    EXPECT_EQ(second.texts[kFocalLabel], "Using manually set focal length value: 12.000");
+    EXPECT_EQ(second.saved, (std::vector<std::string>{path, dir.File("other.bmp")}));
+    EXPECT_EQ(second.focals.back(), std::make_pair(12.0f, false));
 
     ScriptedFrontEnd declined;
     declined.acceptOptions = false;

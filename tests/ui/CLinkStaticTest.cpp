@@ -1,4 +1,4 @@
-#include "ui/CLinkStatic.h"
+#include "framework/CLinkStatic.h"
 
 #include "tests/ui/ScriptedPlatformServices.h"
 

@@ -6,7 +6,7 @@
 #include "batch/dialogs/CJpegQualityDlg.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CImageView.h"
-#include "ui/CLinkStatic.h"
+#include "framework/CLinkStatic.h"
 #include "ui/ImageViewLayout.h"
 #include "lens/LensModel.h"
 #include "lens/PixelScale.h"

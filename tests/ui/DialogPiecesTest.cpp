@@ -1,10 +1,10 @@
 #include "batch/dialogs/CJpegQualityDlg.h"
 #include "tests/ui/QtPrinters.h"
 #include "tests/ui/ScriptedPlatformServices.h"
-#include "ui/Artwork.h"
+#include "framework/Artwork.h"
 #include "ui/CCorrectorApp.h"
 #include "ui/CCorrectorDlg.h"
-#include "ui/DialogTemplate.h"
+#include "framework/DialogTemplate.h"
 #include "ui/HelpWindow.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 // so that the window's tests run without a desktop.
 #pragma once
 
-#include "ui/PlatformServices.h"
+#include "framework/PlatformServices.h"
 
 #include <deque>
 #include <string>

@@ -1,6 +1,6 @@
-#include "ui/DataExchange.h"
+#include "framework/DataExchange.h"
 
-#include "ui/DialogTemplate.h"
+#include "framework/DialogTemplate.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>

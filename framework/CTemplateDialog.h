@@ -4,8 +4,8 @@
 // OK elsewhere. The close box is Cancel too.
 #pragma once
 
-#include "ui/DataExchange.h"
-#include "ui/DialogTemplate.h"
+#include "framework/DataExchange.h"
+#include "framework/DialogTemplate.h"
 
 #include <QDialog>
 

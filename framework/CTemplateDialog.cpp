@@ -1,4 +1,4 @@
-#include "ui/CTemplateDialog.h"
+#include "framework/CTemplateDialog.h"
 
 #include <QAbstractButton>
 #include <QPushButton>

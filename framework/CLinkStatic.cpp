@@ -1,6 +1,6 @@
-#include "ui/CLinkStatic.h"
+#include "framework/CLinkStatic.h"
 
-#include "ui/PlatformServices.h"
+#include "framework/PlatformServices.h"
 
 #include <QFontMetrics>
 #include <QMouseEvent>

@@ -1,7 +1,7 @@
-#include "ui/DialogTemplate.h"
+#include "framework/DialogTemplate.h"
 
-#include "ui/Artwork.h"
-#include "ui/CLinkStatic.h"
+#include "framework/Artwork.h"
+#include "framework/CLinkStatic.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

@@ -1,4 +1,4 @@
-#include "ui/Artwork.h"
+#include "framework/Artwork.h"
 
 #include <QPainter>
 #include <QPainterPath>
