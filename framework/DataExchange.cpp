@@ -3,6 +3,7 @@
 #include "framework/DialogTemplate.h"
 
 #include <QAbstractButton>
+#include <QButtonGroup>
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QSlider>
@@ -43,6 +44,19 @@ void DataExchange::SliderPosition(int id, int& value) const
     } else {
         const QSignalBlocker quiet(slider);
         slider->setValue(value);
+    }
+}
+
+void DataExchange::Radio(int firstId, int& index) const
+{
+    QButtonGroup* group = Control<QAbstractButton>(m_dialog, firstId)->group();
+    if (m_pull) {
+        index = group->checkedId();
+        return;
+    }
+    if (QAbstractButton* button = group->button(index)) {
+        const QSignalBlocker quiet(button);
+        button->setChecked(true);
     }
 }
 

@@ -22,6 +22,9 @@ public:
     void Text(int id, std::string& value) const;
     // A trackbar's position.
     void SliderPosition(int id, int& value) const;
+    // The index of the checked button in the radio group that `firstId`
+    // starts; -1 when none is checked.
+    void Radio(int firstId, int& index) const;
 
 private:
     const QWidget& m_dialog;

@@ -3,6 +3,7 @@
 #include "framework/Artwork.h"
 #include "framework/CLinkStatic.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSlider>
 #include <QStyle>
 #include <QStyleOptionFrame>
@@ -79,7 +81,18 @@ QPushButton* MakeButton(QWidget& dialog, const ControlTemplate& control)
     return button;
 }
 
-QWidget* MakeControl(QWidget& dialog, const ControlTemplate& control, PlatformServices& services)
+// The radio group that Radio controls join: the last one started.
+QWidget* MakeRadio(QWidget& dialog, const ControlTemplate& control, QButtonGroup*& group)
+{
+    auto* radio = new QRadioButton(QString::fromUtf8(control.text), &dialog);
+    if (control.kind == ControlKind::RadioGroupStart || !group)
+        group = new QButtonGroup(&dialog);
+    group->addButton(radio, int(group->buttons().size()));
+    return radio;
+}
+
+QWidget* MakeControl(QWidget& dialog, const ControlTemplate& control, PlatformServices& services,
+                     QButtonGroup*& radioGroup)
 {
     const QString text = QString::fromUtf8(control.text);
     switch (control.kind) {
@@ -114,11 +127,18 @@ QWidget* MakeControl(QWidget& dialog, const ControlTemplate& control, PlatformSe
     }
     case ControlKind::CheckBox:
         return new QCheckBox(text, &dialog);
-    case ControlKind::Edit: {
+    case ControlKind::RadioGroupStart:
+    case ControlKind::Radio:
+        return MakeRadio(dialog, control, radioGroup);
+    case ControlKind::Edit:
+        return new QLineEdit(&dialog);
+    case ControlKind::FixedEdit: {
         auto* edit = new QLineEdit(&dialog);
         edit->setValidator(new FitWidthValidator(*edit));
         return edit;
     }
+    case ControlKind::Icon:
+        return new QLabel(&dialog);
     case ControlKind::Trackbar: {
         auto* slider = new QSlider(Qt::Horizontal, &dialog);
         slider->setRange(0, 100);
@@ -167,8 +187,9 @@ QFont DialogFont()
 void CreateControls(QWidget& dialog, const std::vector<ControlTemplate>& controls,
                     PlatformServices& services)
 {
+    QButtonGroup* radioGroup = nullptr;
     for (const ControlTemplate& control : controls) {
-        QWidget* widget = MakeControl(dialog, control, services);
+        QWidget* widget = MakeControl(dialog, control, services, radioGroup);
         // The id is the control's object name, so that any Qt tool finds it.
         if (control.id != kNoControlId)
             widget->setObjectName(QString::number(control.id));

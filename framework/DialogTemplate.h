@@ -25,7 +25,11 @@ enum class ControlKind {
     DefaultButton,
     CheckBox,
     PushLikeCheckBox,
-    Edit,
+    RadioGroupStart,  // a radio button that starts a group; the following
+    Radio,            // Radio controls belong to it, in template order
+    Edit,          // scrolls its text horizontally as the user types
+    FixedEdit,     // does not scroll: typing stops when the box is full
+    Icon,          // an icon the dialog sets when it opens
     Trackbar,      // horizontal, 0 to 100, no tick marks
     ProgressBar,   // 0 to 100, no text of its own
     BlackFrame,

@@ -3,6 +3,7 @@
 #include "batch/BatchRun.h"
 #include "batch/dialogs/CJpegQualityDlg.h"
 #include "batch/dialogs/CProgressDlg.h"
+#include "batch/dialogs/DialogBatchFrontEnd.h"
 #include "codecs/ImageFile.h"
 #include "codecs/ImageFormats.h"
 #include "exif/ExifReader.h"
@@ -20,6 +21,7 @@
 
 #include <QAbstractButton>
 #include <QContextMenuEvent>
+#include <QResizeEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -55,7 +57,7 @@ std::vector<ControlTemplate> CorrectorTemplate()
         {kNext, K::PushButton, "->", 121, 85, 24, 14},
         {kSave, K::PushButton, "&Save", 25, 100, 50, 14},
         {kFocalGroup, K::GroupBox, "Focal length (mm)", 25, 125, 120, 35},
-        {kFocalEdit, K::Edit, "", 32, 141, 33, 12},
+        {kFocalEdit, K::FixedEdit, "", 32, 141, 33, 12},
         {kUseExif, K::CheckBox, "Use &EXIF value", 73, 143, 61, 10},
         {kFineTuneGroup, K::GroupBox, "Fine tune", 25, 170, 120, 55},
         {kFineTuneLabel, K::Label, "1.00", 77, 178, 20, 8},
@@ -118,6 +120,15 @@ void CCorrectorDlg::OnInitDialog()
     setWindowIcon(ApplicationIcon());
     Control<CLinkStatic>(*this, kWebLink)->SetLinkAddress(kMakerWebAddress);
 
+    for (const LayoutRule& rule : WindowLayoutRules()) {
+        const QRect rect = FindControl(*this, rule.id)->geometry();
+        m_ctrlRects[rule.id] = {rect.x(), rect.y(), rect.width(), rect.height()};
+    }
+    // Given to the window system, so that a window manager enforces it.
+    const auto [minimumWidth, minimumHeight] = MinimumClientSize(
+        m_ctrlRects[kShowOriginal], m_ctrlRects[kZoomIn], m_ctrlRects[kPreviewFrame], m_ctrlRects[kExit]);
+    setMinimumSize(minimumWidth, minimumHeight);
+
     m_view = new CImageView(this);
     m_view->Create(FindControl(*this, kImageFrame)->geometry());
     m_preview = new CImageView(this);
@@ -141,6 +152,7 @@ void CCorrectorDlg::OnInitDialog()
     onClick(kPrevious, &CCorrectorDlg::OnPrevious);
     onClick(kNext, &CCorrectorDlg::OnNext);
     onClick(kUndistort, &CCorrectorDlg::OnUndistort);
+    onClick(kUndistortDir, &CCorrectorDlg::OnUndistortDir);
     onClick(kZoomIn, &CCorrectorDlg::OnZoomIn);
     onClick(kZoomOut, &CCorrectorDlg::OnZoomOut);
     onClick(kFit, &CCorrectorDlg::OnFit);
@@ -246,13 +258,39 @@ void CCorrectorDlg::UpdateControls()
     EnableControl(*this, kZoomIn, shown && m_nZoomIndex < kLastZoomStep);
     EnableControl(*this, kZoomOut, shown && m_nZoomIndex > 0);
     EnableControl(*this, kZoomLabel, shown);
-    bool fitDiffers = false;
-    if (shown) {
-        const QRect full = m_view->GetFullClientRect();
-        fitDiffers = m_dZoom != FitRatio(full.width(), full.height(), ShownImage()->Width(), ShownImage()->Height());
-    }
-    EnableControl(*this, kFit, fitDiffers);
+    EnableControl(*this, kFit, FitDiffers());
     EnableControl(*this, kShowOriginal, m_bLoaded && m_bCorrected);
+}
+
+// The shown image exists and is not at the zoom that fits it into the view.
+bool CCorrectorDlg::FitDiffers()
+{
+    if (!ShownImageExists())
+        return false;
+    const QRect full = m_view->GetFullClientRect();
+    return m_dZoom != FitRatio(full.width(), full.height(), ShownImage()->Width(), ShownImage()->Height());
+}
+
+void CCorrectorDlg::resizeEvent(QResizeEvent* event)
+{
+    CTemplateDialog::resizeEvent(event);
+    OnSize(width(), height());
+}
+
+void CCorrectorDlg::OnSize(int cx, int cy)
+{
+    // Size changes while the dialog is being made find no controls yet.
+    if (m_ctrlRects.empty() || cx <= 0 || cy <= 0)
+        return;
+    for (const LayoutRule& rule : WindowLayoutRules()) {
+        const Box box = LaidOut(m_ctrlRects[rule.id], rule, cx, cy);
+        FindControl(*this, rule.id)->setGeometry(box.left, box.top, box.width, box.height);
+    }
+    // The views follow their frames.
+    m_view->setGeometry(FindControl(*this, kImageFrame)->geometry());
+    m_preview->setGeometry(FindControl(*this, kPreviewFrame)->geometry());
+    UpdateData(true);
+    EnableControl(*this, kFit, FitDiffers());
 }
 
 bool CCorrectorDlg::ConfirmDiscard()
@@ -521,6 +559,39 @@ void CCorrectorDlg::OnUndistort()
     m_bShowOriginal = 0;
     UpdateData(false);
     SetZoom(m_dZoom, true);
+}
+
+void CCorrectorDlg::OnUndistortDir()
+{
+    UpdateData(true);
+    BatchSource source;
+    source.currentPath = m_strPath;
+    source.width = m_source->Width();
+    source.height = m_source->Height();
+    source.useExif = m_bUseExif != 0;
+    source.exifFocal = m_fExifFocal;
+    source.focalText = m_strFocal;
+    source.fineTune = GetFineTuneFactor();
+    DialogBatchFrontEnd frontEnd(Services(), this, m_strPath);
+    m_pBatchFrontEnd = &frontEnd;
+    BatchRun(frontEnd).RunFolder(source);
+    m_pBatchFrontEnd = nullptr;
+    // The folder's results never replace the window's own correction; a
+    // written copy of it only means that nothing is lost on leaving.
+    if (frontEnd.SavedCurrentImage())
+        m_bSaved = 1;
+    if (m_bCloseAfterRun)
+        OnCancel();
+}
+
+void CCorrectorDlg::OnCancel()
+{
+    if (m_pBatchFrontEnd && m_pBatchFrontEnd->Running()) {
+        m_bCloseAfterRun = true;
+        m_pBatchFrontEnd->Cancel();
+        return;
+    }
+    CTemplateDialog::OnCancel();
 }
 
 bool CCorrectorDlg::UndistortProgressCallback(double percent, void* context)

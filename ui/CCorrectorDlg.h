@@ -5,10 +5,13 @@
 #pragma once
 
 #include "fs/PathString.h"
+#include "ui/CorrectorControls.h"
+#include "ui/WindowLayout.h"
 #include "image/DibImage.h"
 #include "framework/CTemplateDialog.h"
 
 #include <array>
+#include <map>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -20,38 +23,7 @@ namespace fovella {
 
 class CImageView;
 class CProgressDlg;
-
-// Control ids of the main dialog's template.
-enum CorrectorControl : int {
-    kPanelFrame = 1034,
-    kLogo = 1028,
-    kMakerName = 1029,
-    kWebLink = 1030,
-    kOpen = 1008,
-    kPrevious = 1005,
-    kNext = 1006,
-    kSave = 1012,
-    kFocalGroup = 1055,
-    kFocalEdit = 1002,
-    kUseExif = 1003,
-    kFineTuneGroup = 1056,
-    kFineTuneLabel = 1057,
-    kFineTune = 1054,
-    kReset = 1068,
-    kUndistort = 1004,
-    kUndistortDir = 1009,
-    kPreviewLabel = 1059,
-    kPreviewFrame = 1027,
-    kHelp = 57670,
-    kExit = 1071,
-    kImageGroup = 1065,
-    kImageFrame = 1011,
-    kShowOriginal = 1067,
-    kZoomIn = 1000,
-    kZoomOut = 1001,
-    kZoomLabel = 1024,
-    kFit = 1020,
-};
+class DialogBatchFrontEnd;
 
 // The zoom table's steps run from 1 % (0) to 500 % (19).
 constexpr int kZoomStepCount = 20;
@@ -87,6 +59,7 @@ public:
     void OnPrevious();
     void OnNext();
     void OnUndistort();
+    void OnUndistortDir();
     void OnZoomIn();
     void OnZoomOut();
     void OnFit();
@@ -105,8 +78,12 @@ protected:
     void OnInitDialog() override;
     // Enter outside a push button: nothing happens.
     void OnOK() override {}
+    // Esc and the close box end the program at once; during a folder run
+    // they cancel the run first and end the program when it has stopped.
+    void OnCancel() override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 #ifdef _WIN32
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 #endif
@@ -119,6 +96,9 @@ private:
     void OnReset();
     void OnUseExif();
     void OnMouseWheel(int delta);
+    // Moves and stretches the controls for a client area of cx x cy.
+    void OnSize(int cx, int cy);
+    bool FitDiffers();
     void SetFineTuneLabel();
     // Steps one zoom step up or down; the index stays when the view refuses.
     void StepZoom(int step);
@@ -142,8 +122,11 @@ private:
     CImageView* m_view = nullptr;
     CImageView* m_preview = nullptr;
     std::vector<std::uint8_t> m_exifBlock;
+    std::map<int, Box> m_ctrlRects;  // the template's rectangles, by id
 
     CProgressDlg* m_pProgressDlg = nullptr;  // while Undistort runs
+    DialogBatchFrontEnd* m_pBatchFrontEnd = nullptr;  // while a folder run runs
+    bool m_bCloseAfterRun = false;
 
     PathString m_strPath;
     // Shared with the views, which draw them at the zoom without copies.

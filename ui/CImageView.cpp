@@ -133,13 +133,18 @@ void CImageView::Scroll(Qt::Orientation orientation, int action)
     viewport()->update();
 }
 
+void CImageView::resizeEvent(QResizeEvent*)
+{
+    // Showing or taking away a bar resizes the viewport too; the layout
+    // that did it has already counted it.
+    if (viewport()->rect() == m_clientRect)
+        return;
+    m_newZoom = m_oldZoom = 1.0;
+    LayOut(false);
+}
+
 void CImageView::paintEvent(QPaintEvent*)
 {
-    // A resize since the last layout: lay out again for the new size.
-    if (viewport()->rect() != m_clientRect) {
-        m_newZoom = m_oldZoom = 1.0;
-        LayOut(false);
-    }
     QPainter painter(viewport());
     const QRect area = viewport()->rect();
     painter.fillRect(area, Qt::white);

@@ -41,6 +41,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override;
+    // A new size is laid out at once, keeping the scroll position.
+    void resizeEvent(QResizeEvent*) override;
     void scrollContentsBy(int, int) override {}
     void wheelEvent(QWheelEvent* event) override;
 

@@ -1,0 +1,121 @@
+#include "batch/dialogs/DialogBatchFrontEnd.h"
+
+#include "batch/dialogs/CBatchOptionsDlg.h"
+#include "batch/dialogs/CBatchProgressDlg.h"
+#include "batch/dialogs/COverwriteDlg.h"
+#include "framework/PlatformServices.h"
+#include "fs/PathString.h"
+
+#include <cstdio>
+#include <iostream>
+
+namespace fovella {
+
+namespace {
+
+std::string Formatted(const char* format, double value)
+{
+    char text[96];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+std::string Percent(int value) { return std::to_string(value) + "%"; }
+
+}  // namespace
+
+DialogBatchFrontEnd::DialogBatchFrontEnd(PlatformServices& services, QWidget* owner, std::string currentPath)
+    : m_services(services), m_owner(owner), m_currentPath(std::move(currentPath))
+{
+}
+
+DialogBatchFrontEnd::~DialogBatchFrontEnd() = default;
+
+bool DialogBatchFrontEnd::ChooseOptions(BatchOptions& options)
+{
+    CBatchOptionsDlg dialog(m_services, m_owner);
+    dialog.m_strFolder = options.folder;
+    dialog.m_nFocalUsage = int(options.focalUsage);
+    dialog.m_bUseFineTune = options.useFineTune ? 1 : 0;
+    if (dialog.DoModal() != CBatchOptionsDlg::Accepted)
+        return false;
+    options.saveMode = SaveMode(dialog.m_nSaveMode);
+    options.folder = dialog.m_strFolder;
+    options.suffix = dialog.m_strSuffix;
+    options.quality = dialog.m_nQuality;
+    options.focalUsage = FocalUsage(dialog.m_nFocalUsage);
+    options.useFineTune = dialog.m_bUseFineTune != 0;
+    return true;
+}
+
+void DialogBatchFrontEnd::ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
+                                      const std::string& reason)
+{
+    // The user reads the system's own text; the reason behind it is logged.
+    if (!reason.empty())
+        std::cerr << "fovella: " << reason << "\n";
+    m_services.ShowMessage(text, title, icon, MessageButtons::Ok);
+}
+
+OverwriteAnswer DialogBatchFrontEnd::AskOverwrite(const std::string& text)
+{
+    COverwriteDlg dialog(m_services, m_progress ? static_cast<QWidget*>(m_progress.get()) : m_owner);
+    dialog.m_strMessage = text;
+    dialog.DoModal();
+    switch (dialog.m_nResult) {
+    case kOverwriteOnce: return OverwriteAnswer::Overwrite;
+    case kOverwriteAll: return OverwriteAnswer::OverwriteAll;
+    case kOverwriteSkip: return OverwriteAnswer::Skip;
+    default: return OverwriteAnswer::Cancel;
+    }
+}
+
+void DialogBatchFrontEnd::RunStarted(const std::string& folder)
+{
+    m_progress = std::make_unique<CBatchProgressDlg>(m_services, m_owner);
+    m_progress->m_bCancelled = 0;
+    m_progress->Start();
+    m_progress->SetLabel(kBatchFolderLabel, "Undistorting directory " + folder);
+}
+
+void DialogBatchFrontEnd::RunEnded() { m_progress.reset(); }
+
+void DialogBatchFrontEnd::FileStarted(const std::string& path)
+{
+    m_progress->SetLabel(kBatchImageLabel, "Undistorting image " + GetFileName(path));
+}
+
+void DialogBatchFrontEnd::FocalChosen(float focalMm, bool fromExif)
+{
+    m_progress->SetLabel(kBatchFocalLabel, Formatted(fromExif ? "Using EXIF focal length value: %.3f"
+                                                              : "Using manually set focal length value: %.3f",
+                                                     double(focalMm)));
+}
+
+void DialogBatchFrontEnd::Progress(int filePercent, int runPercent)
+{
+    m_progress->SetBar(kBatchImageBar, filePercent);
+    m_progress->SetBar(kBatchFolderBar, runPercent);
+    m_progress->SetLabel(kBatchFolderPercent, Percent(runPercent));
+    m_progress->SetLabel(kBatchImagePercent, Percent(filePercent));
+}
+
+bool DialogBatchFrontEnd::PollCancelled()
+{
+    PumpMessages();
+    return m_progress && m_progress->m_bCancelled;
+}
+
+void DialogBatchFrontEnd::ResultSaved(const std::string& source, const std::string&)
+{
+    if (EqualIgnoringCase(source, m_currentPath))
+        m_savedCurrent = true;
+}
+
+void DialogBatchFrontEnd::Cancel()
+{
+    if (m_progress)
+        m_progress->m_bCancelled = 1;
+}
+
+}  // namespace fovella

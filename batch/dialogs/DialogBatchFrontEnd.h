@@ -1,0 +1,50 @@
+// The folder run's front end in the window: the options, progress and
+// overwrite dialogs, and message boxes through the platform services.
+#pragma once
+
+#include "batch/BatchFrontEnd.h"
+
+#include <memory>
+#include <string>
+
+class QWidget;
+
+namespace fovella {
+
+class CBatchProgressDlg;
+class PlatformServices;
+
+class DialogBatchFrontEnd : public BatchFrontEnd {
+public:
+    // `currentPath` is the window's own image, whose result the run may write.
+    DialogBatchFrontEnd(PlatformServices& services, QWidget* owner, std::string currentPath);
+    ~DialogBatchFrontEnd() override;
+
+    bool ChooseOptions(BatchOptions& options) override;
+    void ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
+                     const std::string& reason) override;
+    OverwriteAnswer AskOverwrite(const std::string& text) override;
+    void RunStarted(const std::string& folder) override;
+    void RunEnded() override;
+    void FileStarted(const std::string& path) override;
+    void FocalChosen(float focalMm, bool fromExif) override;
+    void Progress(int filePercent, int runPercent) override;
+    bool PollCancelled() override;
+    void ResultSaved(const std::string& source, const std::string& output) override;
+
+    // As the progress dialog's Cancel: the run stops at its next report.
+    void Cancel();
+    // True while the progress dialog is shown.
+    bool Running() const { return m_progress != nullptr; }
+    // A corrected copy of the window's own image was written.
+    bool SavedCurrentImage() const { return m_savedCurrent; }
+
+private:
+    PlatformServices& m_services;
+    QWidget* m_owner;
+    std::string m_currentPath;
+    std::unique_ptr<CBatchProgressDlg> m_progress;
+    bool m_savedCurrent = false;
+};
+
+}  // namespace fovella
