@@ -586,7 +586,7 @@ void CCorrectorDlg::OnUndistortDir()
 
 void CCorrectorDlg::OnCancel()
 {
-    if (m_pBatchFrontEnd && m_pBatchFrontEnd->Running()) {
+    if (m_pBatchFrontEnd) {
         m_bCloseAfterRun = true;
         m_pBatchFrontEnd->Cancel();
         return;

@@ -79,7 +79,7 @@ protected:
     // Enter outside a push button: nothing happens.
     void OnOK() override {}
     // Esc and the close box end the program at once; during a folder run
-    // they cancel the run first and end the program when it has stopped.
+    // they cancel the run first and end the program once it has stopped.
     void OnCancel() override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;

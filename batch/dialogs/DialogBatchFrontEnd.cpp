@@ -103,19 +103,13 @@ void DialogBatchFrontEnd::Progress(int filePercent, int runPercent)
 bool DialogBatchFrontEnd::PollCancelled()
 {
     PumpMessages();
-    return m_progress && m_progress->m_bCancelled;
+    return m_cancelRequested || (m_progress && m_progress->m_bCancelled);
 }
 
 void DialogBatchFrontEnd::ResultSaved(const std::string& source, const std::string&)
 {
     if (EqualIgnoringCase(source, m_currentPath))
         m_savedCurrent = true;
-}
-
-void DialogBatchFrontEnd::Cancel()
-{
-    if (m_progress)
-        m_progress->m_bCancelled = 1;
 }
 
 }  // namespace fovella

@@ -32,8 +32,9 @@ public:
     bool PollCancelled() override;
     void ResultSaved(const std::string& source, const std::string& output) override;
 
-    // As the progress dialog's Cancel: the run stops at its next report.
-    void Cancel();
+    // As the progress dialog's Cancel: the run stops at its next report,
+    // even when asked before the progress dialog is up.
+    void Cancel() { m_cancelRequested = true; }
     // True while the progress dialog is shown.
     bool Running() const { return m_progress != nullptr; }
     // A corrected copy of the window's own image was written.
@@ -45,6 +46,7 @@ private:
     std::string m_currentPath;
     std::unique_ptr<CBatchProgressDlg> m_progress;
     bool m_savedCurrent = false;
+    bool m_cancelRequested = false;
 };
 
 }  // namespace fovella

@@ -26,6 +26,7 @@ public:
     std::vector<ShownMessage> messages;
     std::vector<FileDialogRequest> openRequests, saveRequests;
     std::vector<std::string> openedUrls;
+    std::vector<std::string> browseStarts;  // where each folder chooser opened
     int helpShown = 0;
 
     MessageAnswer ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
@@ -48,7 +49,11 @@ public:
         saveRequests.push_back(request);
         return NextFile(path);
     }
-    bool BrowseForFolder(const std::string&, std::string& folder) override { return NextFile(folder); }
+    bool BrowseForFolder(const std::string&, std::string& folder) override
+    {
+        browseStarts.push_back(folder);
+        return NextFile(folder);
+    }
     bool OpenUrl(const std::string& address) override
     {
         openedUrls.push_back(address);

@@ -1,0 +1,260 @@
+// The folder run's dialogs, and the run from the window over real files.
+#include "tests/ui/CorrectorDlgFixture.h"
+
+#include "apps/fovella-cli/Commands.h"
+#include "batch/dialogs/CBatchOptionsDlg.h"
+#include "batch/dialogs/CBatchProgressDlg.h"
+#include "batch/dialogs/COverwriteDlg.h"
+#include "fs/PathString.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTimer>
+#include <QtTest/QTest>
+
+#include <deque>
+#include <functional>
+#include <sstream>
+
+#include "tests/ui/QtPrinters.h"
+
+namespace fovella {
+namespace {
+
+bool Checked(const QWidget& dialog, int id) { return Control<QAbstractButton>(dialog, id)->isChecked(); }
+bool Enabled(const QWidget& dialog, int id) { return FindControl(dialog, id)->isEnabled(); }
+
+TEST(BatchOptionsDlg, SaveModeSwitchesTheFieldsAndBrowseKeepsTheOtherChoices)
+{
+    test::ScriptedPlatformServices services;
+    CBatchOptionsDlg dialog(services);
+    dialog.m_strFolder = "/photos/undistorted";
+    dialog.m_nFocalUsage = 0;
+    dialog.Initialise();
+    EXPECT_EQ(dialog.windowTitle(), "Undistort all files in current folder");
+    EXPECT_EQ(dialog.size(), QSize(279, 413));
+    EXPECT_EQ(Control<QLineEdit>(dialog, kOptionsFolder)->text(), "/photos/undistorted");
+    EXPECT_EQ(Control<QLineEdit>(dialog, kOptionsSuffix)->text(), "_u");
+    EXPECT_EQ(Control<QSlider>(dialog, kOptionsQuality)->value(), 95);
+    EXPECT_TRUE(Checked(dialog, kOptionsExifOnly));
+    EXPECT_TRUE(Checked(dialog, kOptionsOtherFolder));
+    EXPECT_FALSE(Checked(dialog, kOptionsUseFineTune));
+    EXPECT_TRUE(Enabled(dialog, kOptionsFolder) && Enabled(dialog, kOptionsBrowse));
+    EXPECT_FALSE(Enabled(dialog, kOptionsSuffix));
+
+    Control<QAbstractButton>(dialog, kOptionsSuffixMode)->click();
+    EXPECT_FALSE(Enabled(dialog, kOptionsFolder) || Enabled(dialog, kOptionsBrowse));
+    EXPECT_TRUE(Enabled(dialog, kOptionsSuffix));
+    EXPECT_FALSE(Checked(dialog, kOptionsOtherFolder));
+    Control<QAbstractButton>(dialog, kOptionsOtherFolder)->click();
+    EXPECT_TRUE(Enabled(dialog, kOptionsFolder) && Enabled(dialog, kOptionsBrowse));
+    EXPECT_FALSE(Enabled(dialog, kOptionsSuffix));
+
+    // The two radio groups are apart: choosing the focal usage keeps the save mode.
+    Control<QAbstractButton>(dialog, kOptionsManualOnly)->click();
+    EXPECT_TRUE(Checked(dialog, kOptionsOtherFolder));
+    services.fileAnswers = {"/elsewhere/out", "", "/third"};
+    Control<QAbstractButton>(dialog, kOptionsBrowse)->click();
+    EXPECT_EQ(Control<QLineEdit>(dialog, kOptionsFolder)->text(), "/elsewhere/out");
+    EXPECT_TRUE(Checked(dialog, kOptionsManualOnly));
+    Control<QAbstractButton>(dialog, kOptionsBrowse)->click();  // cancelled: nothing changes
+    EXPECT_EQ(Control<QLineEdit>(dialog, kOptionsFolder)->text(), "/elsewhere/out");
+    Control<QAbstractButton>(dialog, kOptionsBrowse)->click();
+    // Each chooser opens on the last folder picked, whatever the field says.
+    ASSERT_EQ(services.browseStarts.size(), 3u);
+    EXPECT_EQ(services.browseStarts[1], "/elsewhere/out");
+    EXPECT_EQ(services.browseStarts[2], "/elsewhere/out");
+
+    auto* quality = Control<QSlider>(dialog, kOptionsQuality);
+    quality->setValue(0);
+    EXPECT_EQ(Control<QLabel>(dialog, kOptionsQualityLabel)->text(), "0");
+    quality->setValue(100);
+    EXPECT_EQ(Control<QLabel>(dialog, kOptionsQualityLabel)->text(), "100");
+
+    Control<QAbstractButton>(dialog, kIdOk)->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.m_strFolder, "/third");
+    EXPECT_EQ(dialog.m_nFocalUsage, 1);
+    EXPECT_EQ(dialog.m_nSaveMode, 0);
+    EXPECT_EQ(dialog.m_nQuality, 100);
+}
+
+TEST(BatchProgressDlg, CancelTwiceIsCancelOnceAndTheDialogStays)
+{
+    test::ScriptedPlatformServices services;
+    CBatchProgressDlg dialog(services);
+    dialog.Start();
+    EXPECT_EQ(dialog.windowTitle(), "Undistorting Directory...");
+    EXPECT_EQ(dialog.windowModality(), Qt::ApplicationModal);
+    EXPECT_EQ(Control<QLabel>(dialog, kBatchImagePercent)->text(), "0 %");
+    Control<QAbstractButton>(dialog, kIdCancel)->click();
+    Control<QAbstractButton>(dialog, kIdCancel)->click();
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_EQ(dialog.m_bCancelled, 1);
+    EXPECT_TRUE(dialog.isVisible());
+}
+
+TEST(OverwriteDlg, EachButtonGivesItsIdAndTheCloseBoxIsCancel)
+{
+    test::ScriptedPlatformServices services;
+    for (const int id : {int(kOverwriteOnce), int(kOverwriteAll), int(kOverwriteSkip), int(kIdCancel)}) {
+        COverwriteDlg dialog(services);
+        dialog.m_strMessage = "File \"/photos/a.jpg";
+        QTimer::singleShot(0, [&dialog, id] {
+            EXPECT_EQ(Control<QLabel>(dialog, kOverwriteMessage)->text(), "File \"/photos/a.jpg");
+            EXPECT_FALSE(Control<QLabel>(dialog, kOverwriteIcon)->pixmap().isNull());
+            Control<QAbstractButton>(dialog, id)->click();
+        });
+        dialog.DoModal();
+        EXPECT_EQ(dialog.m_nResult, id);
+    }
+    COverwriteDlg closed(services);
+    QTimer::singleShot(0, [&closed] { closed.close(); });
+    closed.DoModal();
+    EXPECT_EQ(closed.m_nResult, kIdCancel);
+}
+
+// Answers the folder run's modal dialogs as they come up: the options with
+// `options`, then each overwrite question with the next of `answers`.
+class RunAnswerer {
+public:
+    std::function<void(CBatchOptionsDlg&)> options;
+    std::deque<int> answers;
+    int asked = 0;
+
+    RunAnswerer()
+    {
+        m_timer.setInterval(5);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { Answer(); });
+        m_timer.start();
+    }
+
+private:
+    void Answer()
+    {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* dialog = dynamic_cast<CBatchOptionsDlg*>(modal)) {
+            if (options)
+                options(*dialog);
+            Control<QAbstractButton>(*dialog, kIdOk)->click();
+        } else if (auto* question = dynamic_cast<COverwriteDlg*>(modal)) {
+            ++asked;
+            const int id = answers.empty() ? int(kIdCancel) : answers.front();
+            if (!answers.empty())
+                answers.pop_front();
+            Control<QAbstractButton>(*question, id)->click();
+        }
+    }
+    QTimer m_timer;
+};
+
+using FolderRunTest = CorrectorDlgTest;
+
+TEST_F(FolderRunTest, WritesTheCommandLinesBytesCountsAndMarksTheCurrentImageSaved)
+{
+    for (const char* name : {"a.JPG", "b.jpeg", "c.Png", "d.bmp"})
+        test::WriteGradientFile(photos.File(name), 48, 36, test::ExifWithFocal(58, 10), 2);
+    test::WriteFileBytes(photos.File("e.tif"), {'I', 'I'});
+    test::WriteFileBytes(photos.File("notes.txt"), {'n'});
+    OpenCorrected("b.jpeg");  // typed 5 mm, corrected and unsaved
+    RunAnswerer answerer;
+    answerer.options = [](CBatchOptionsDlg& options) {
+        EXPECT_TRUE(Control<QAbstractButton>(options, kOptionsManualOnly)->isChecked());
+        Control<QAbstractButton>(options, kOptionsExifOrManual)->click();
+    };
+    Click(kUndistortDir);
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].text,
+              "Total number of files in folder: 6\nTotal number of image files in folder: 4\n"
+              "Total number of processed and saved image files: 4");
+    EXPECT_EQ(services.messages[0].caption, "Undistort Directory");
+    EXPECT_EQ(services.messages[0].icon, MessageIcon::Information);
+
+    // The same folder and choices through fovella-cli.
+    cli::Options options;
+    options.inputs = {photos.Path()};
+    options.outDir = photos.File("cli");
+    options.focalMm = 5;
+    options.focalGiven = true;
+    options.jobs = 1;
+    std::istringstream in;
+    std::ostringstream out, errors;
+    cli::Console console{in, out, errors, false, false};
+    ASSERT_EQ(cli::CorrectFiles(options, console), 0) << errors.str();
+    for (const char* name : {"a.JPG", "b.jpeg", "c.Png", "d.bmp"})
+        EXPECT_EQ(test::ReadFileBytes(photos.File(std::string("undistorted/") + name)),
+                  test::ReadFileBytes(photos.File(std::string("cli/") + name)))
+            << name;
+    // The window's own image was written: leaving asks nothing.
+    services.messages.clear();
+    PressExit();
+    EXPECT_TRUE(services.messages.empty());
+}
+
+TEST_F(FolderRunTest, AnExistingResultAsksAndTheFourAnswersDoWhatTheySay)
+{
+    for (const char* name : {"a.png", "b.png", "c.png", "d.png"})
+        test::WriteGradientFile(photos.File(name), 24, 16);
+    Open(photos.File("a.png"));
+    Get<QLineEdit>(kFocalEdit)->setText("4");
+    const auto suffixEmpty = [](CBatchOptionsDlg& options) {
+        Control<QAbstractButton>(options, kOptionsSuffixMode)->click();
+        Control<QLineEdit>(options, kOptionsSuffix)->clear();
+    };
+    const std::vector<std::uint8_t> before = test::ReadFileBytes(photos.File("c.png"));
+    {
+        // Every result replaces its source: Overwrite, Skip, then Overwrite All.
+        RunAnswerer answerer;
+        answerer.options = suffixEmpty;
+        answerer.answers = {kOverwriteOnce, kOverwriteSkip, kOverwriteAll};
+        Click(kUndistortDir);
+        EXPECT_EQ(answerer.asked, 3);
+    }
+    EXPECT_NE(services.messages.back().text.find("saved image files: 3"), std::string::npos);
+    EXPECT_NE(test::ReadFileBytes(photos.File("a.png")), test::ReadFileBytes(photos.File("b.png")));
+    {
+        // Cancel at the question ends the run: no summary.
+        services.messages.clear();
+        RunAnswerer answerer;
+        answerer.options = suffixEmpty;
+        answerer.answers = {kIdCancel};
+        Click(kUndistortDir);
+        EXPECT_EQ(answerer.asked, 1);
+        EXPECT_TRUE(services.messages.empty());
+    }
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_NE(before, test::ReadFileBytes(photos.File("c.png")));
+}
+
+// While a run goes on, the window takes no input; closing it cancels the
+// run and the window closes once the run has stopped.
+TEST_F(FolderRunTest, ClosingTheWindowMidRunCancelsTheRunFirst)
+{
+    for (const char* name : {"a.png", "b.png", "c.png"})
+        test::WriteGradientFile(photos.File(name), 1200, 800);
+    Open(photos.File("a.png"));
+    Get<QLineEdit>(kFocalEdit)->setText("4");
+    RunAnswerer answerer;
+    QTimer closer;
+    bool closed = false;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        // Once the progress dialog is up, the window is blocked; close it anyway.
+        if (closed || !dynamic_cast<CBatchProgressDlg*>(QApplication::activeModalWidget()))
+            return;
+        closed = true;
+        dialog.close();
+        EXPECT_TRUE(dialog.isVisible());  // not yet: the run stops first
+    });
+    closer.start(1);
+    Click(kUndistortDir);
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_TRUE(services.messages.empty());  // cancelled: no summary
+    EXPECT_FALSE(IsFile(photos.File("undistorted/c.png")));
+}
+
+}  // namespace
+}  // namespace fovella
