@@ -17,6 +17,8 @@
 #include <QStyleOptionFrame>
 #include <QValidator>
 
+#include <algorithm>
+
 namespace fovella {
 
 namespace {
@@ -165,6 +167,19 @@ QWidget* MakeControl(QWidget& dialog, const ControlTemplate& control, PlatformSe
     return nullptr;
 }
 
+bool GrowsToItsText(ControlKind kind)
+{
+    switch (kind) {
+    case ControlKind::Label:
+    case ControlKind::CheckBox:
+    case ControlKind::RadioGroupStart:
+    case ControlKind::Radio:
+        return true;
+    default:
+        return false;
+    }
+}
+
 }  // namespace
 
 QRect DialogUnitsToPixels(int x, int y, int width, int height)
@@ -193,7 +208,13 @@ void CreateControls(QWidget& dialog, const std::vector<ControlTemplate>& control
         // The id is the control's object name, so that any Qt tool finds it.
         if (control.id != kNoControlId)
             widget->setObjectName(QString::number(control.id));
-        widget->setGeometry(DialogUnitsToPixels(control.x, control.y, control.width, control.height));
+        QRect box = DialogUnitsToPixels(control.x, control.y, control.width, control.height);
+        // The templates were measured in a narrower font: a left-aligned
+        // text that does not fit its box grows to the right rather than lose
+        // its last letters.
+        if (GrowsToItsText(control.kind))
+            box.setWidth(std::max(box.width(), widget->sizeHint().width()));
+        widget->setGeometry(box);
     }
 }
 

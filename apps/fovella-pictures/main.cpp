@@ -3,6 +3,9 @@
 // eye, and draws the desktop icon.
 //   fovella-pictures OUTPUT_FOLDER SAMPLE_IMAGE FOCAL_MM
 //   fovella-pictures --icon FILE.png
+#include "batch/dialogs/CBatchOptionsDlg.h"
+#include "batch/dialogs/CBatchProgressDlg.h"
+#include "batch/dialogs/COverwriteDlg.h"
 #include "framework/Artwork.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CCorrectorDlg.h"
@@ -40,6 +43,35 @@ void Click(CCorrectorDlg& window, int id)
     QApplication::processEvents();
 }
 
+// The folder run's three dialogs as a run shows them.
+bool RenderBatchDialogs(PlatformServices& services, const std::string& folder)
+{
+    CBatchOptionsDlg options(services);
+    options.m_strFolder = "/home/ana/Pictures/2026-06 Lisbon/undistorted";
+    options.Initialise();
+    options.show();
+    bool written = Write(options.grab(), folder + "/batch-options.png");
+
+    CBatchProgressDlg progress(services);
+    progress.Start();
+    progress.SetLabel(kBatchFolderLabel, "Undistorting directory /home/ana/Pictures/2026-06 Lisbon");
+    progress.SetLabel(kBatchImageLabel, "Undistorting image IMG_0412.JPG");
+    progress.SetLabel(kBatchFocalLabel, "Using EXIF focal length value: 5.800");
+    progress.SetBar(kBatchImageBar, 42);
+    progress.SetLabel(kBatchImagePercent, "42%");
+    progress.SetBar(kBatchFolderBar, 17);
+    progress.SetLabel(kBatchFolderPercent, "17%");
+    QApplication::processEvents();
+    written = Write(progress.grab(), folder + "/batch-progress.png") && written;
+    progress.hide();
+
+    COverwriteDlg overwrite(services);
+    overwrite.m_strMessage = "File \"/home/ana/Pictures/undistorted/IMG_0412.JPG";
+    overwrite.Initialise();
+    overwrite.show();
+    return Write(overwrite.grab(), folder + "/batch-overwrite.png") && written;
+}
+
 int RenderWindow(const std::string& folder, const std::string& samplePath, const char* focalMm)
 {
     QtPlatformServices services;
@@ -61,6 +93,15 @@ int RenderWindow(const std::string& folder, const std::string& samplePath, const
     written = Write(window.grab(), folder + "/window-200.png") && written;
     Click(window, kShowOriginal);
     written = Write(window.grab(), folder + "/window-original.png") && written;
+
+    // The window at its smallest and grown; then back.
+    window.resize(1, 1);
+    QApplication::processEvents();
+    written = Write(window.grab(), folder + "/window-minimum.png") && written;
+    window.resize(1400, 860);
+    QApplication::processEvents();
+    written = Write(window.grab(), folder + "/window-grown.png") && written;
+    written = RenderBatchDialogs(services, folder) && written;
 
     CAboutDlg about(services);
     about.Initialise();
