@@ -10,7 +10,7 @@ namespace fovella::bmp {
 // File header, 14 bytes at offset 0.
 inline constexpr std::size_t kFileHeaderSize = 14;
 inline constexpr std::size_t kSignatureOffset = 0;   // 'B' 'M'
-inline constexpr std::size_t kFileSizeOffset = 2;    // u32, ignored; written 0
+inline constexpr std::size_t kFileSizeOffset = 2;    // u32, ignored on reading; written as the file's size
 inline constexpr std::size_t kDataOffsetOffset = 10; // u32, start of the pixel rows
 
 // Information header, 40 bytes at offset 14; offsets relative to its start.
@@ -21,6 +21,7 @@ inline constexpr std::size_t kHeightOffset = 8;       // s32, negative: top-down
 inline constexpr std::size_t kPlanesOffset = 12;      // u16, ignored; written 1
 inline constexpr std::size_t kBitCountOffset = 14;    // u16: 1, 4, 8 or 24
 inline constexpr std::size_t kCompressionOffset = 16; // u32, 0 = none
+inline constexpr std::size_t kImageSizeOffset = 20;   // u32, bytes of pixel rows; written
 inline constexpr std::size_t kColorsUsedOffset = 32;  // u32, palette entries; 0 = 2^bits
 
 // Pixel rows of a 24-bit file start right after the two headers.

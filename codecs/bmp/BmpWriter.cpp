@@ -13,12 +13,16 @@ namespace {
 
 using namespace bmp;
 
+// A size as the headers' 32 bits hold it; 0 (unknown, which readers allow)
+// for a file of 4 GiB or more.
+std::uint32_t HeaderSize(std::size_t bytes) { return bytes <= 0xFFFFFFFFu ? std::uint32_t(bytes) : 0; }
 
-// `header` holds 54 zero bytes.
-void FillHeaders(std::uint8_t* header, const Image& image)
+// `header` holds 54 zero bytes. Peers check the sizes against the file.
+void FillHeaders(std::uint8_t* header, const Image& image, std::size_t pixelBytes)
 {
     header[kSignatureOffset] = 'B';
     header[kSignatureOffset + 1] = 'M';
+    WriteU32(header + kFileSizeOffset, HeaderSize(kPixelDataOffset + pixelBytes));
     WriteU32(header + kDataOffsetOffset, kPixelDataOffset);
     std::uint8_t* info = header + kFileHeaderSize;
     WriteU32(info + kInfoSizeOffset, kInfoHeaderSize);
@@ -26,6 +30,7 @@ void FillHeaders(std::uint8_t* header, const Image& image)
     WriteU32(info + kHeightOffset, std::uint32_t(image.Height()));
     WriteU16(info + kPlanesOffset, 1);
     WriteU16(info + kBitCountOffset, 24);
+    WriteU32(info + kImageSizeOffset, HeaderSize(pixelBytes));
 }
 
 // The file's rows bottom row first, blue-green-red, padding bytes zero.
@@ -69,7 +74,7 @@ bool SaveBmp(const std::string& path, const Image& image, std::string* error)
     } catch (const std::bad_alloc&) {
         return FailWith(error, path, "not enough memory to save the picture");
     }
-    FillHeaders(file.data(), image);
+    FillHeaders(file.data(), image, pixelBytes);
     FillPixels(file.data() + kPixelDataOffset, stride, image);
 
     FileReplacement out(path);

@@ -310,12 +310,14 @@ TEST_F(BmpCodec, SavedFileHasTheExactLayout)
     std::vector<std::uint8_t> expected(54, 0);
     expected[0] = 'B';
     expected[1] = 'M';
+    expected[2] = 62;  // the file's size, which peers check
     expected[10] = 54;
     expected[14] = 40;
     expected[18] = 1;
     expected[22] = 2;
     expected[26] = 1;
     expected[28] = 24;
+    expected[34] = 8;  // bytes of pixel rows
     expected.insert(expected.end(), {3, 2, 1, 0, 6, 5, 4, 0});
     EXPECT_EQ(test::ReadFileBytes(dir.File("out.bmp")), expected);
 }
