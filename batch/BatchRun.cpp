@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <future>
@@ -41,6 +42,8 @@ std::string WithSeparator(const std::string& folder)
 
 // One file on its way through the run.
 struct Work {
+    // Stopped: the remap returned early, by the user's cancel or because it
+    // refused the picture; the run's cancel flag tells which.
     enum class State { Loaded, LoadFailed, NoFocal, Corrected, Stopped };
     State state = State::Loaded;
     std::string path;
@@ -178,8 +181,12 @@ private:
                 continue;
             Correct(work, &Runner::Progress, this);
             m_result.times.remap += work.remapSeconds;
-            if (work.state == Work::State::Stopped)
-                return false;
+            if (work.state == Work::State::Stopped) {
+                if (m_cancelled)
+                    return false;
+                ReportRefusal(work, "not enough memory for the corrected picture");
+                continue;
+            }
             if (!Finish(work))
                 return false;
         }
@@ -201,7 +208,8 @@ private:
             Load(*work, file);
             if (work->state == Work::State::Loaded)
                 ChooseFocal(*work, m_focal);
-            if (work->state == Work::State::Loaded && work->scale > 0 && !m_options.dryRun)
+            if (work->state == Work::State::Loaded && work->scale > 0 && std::isfinite(work->scale) &&
+                !m_options.dryRun)
                 Correct(*work, [](double, void* flag) { return !static_cast<std::atomic<bool>*>(flag)->load(); },
                         &stop);
             return work;
@@ -234,6 +242,10 @@ private:
             m_result.times.remap += work->remapSeconds;
             if (!ReportLoad(*work) || !ReportFocal(*work))
                 continue;
+            if (work->state == Work::State::Stopped && !stop) {
+                ReportRefusal(*work, "not enough memory for the corrected picture");
+                continue;
+            }
             ReportProgress(100);
             if (work->state == Work::State::Stopped || !Finish(*work)) {
                 stop = true;
@@ -253,6 +265,13 @@ private:
         return true;
     }
 
+    // A picture the remap cannot take is that file's failure; the run goes on.
+    void ReportRefusal(const Work& work, const std::string& reason)
+    {
+        m_frontEnd.ShowMessage("Failed to undistort " + work.path, "Undistort", MessageIcon::Error,
+                               "'" + work.path + "': " + reason);
+    }
+
     bool ReportFocal(Work& work)
     {
         if (work.state == Work::State::NoFocal)
@@ -261,6 +280,10 @@ private:
         if (!(work.scale > 0)) {
             m_frontEnd.ShowMessage("Focal length should be positive.\n" + work.path, "Undistort",
                                    MessageIcon::Warning);
+            return false;
+        }
+        if (!std::isfinite(work.scale)) {
+            ReportRefusal(work, "the focal length and fine tune give a scale too large to compute with");
             return false;
         }
         if (m_options.dryRun) {
@@ -314,8 +337,10 @@ private:
     static bool Progress(double percent, void* context)
     {
         auto* self = static_cast<Runner*>(context);
-        if (self->m_frontEnd.PollCancelled())
+        if (self->m_frontEnd.PollCancelled()) {
+            self->m_cancelled = true;
             return false;
+        }
         self->ReportProgress(int(percent));
         return true;
     }
@@ -334,6 +359,7 @@ private:
     BatchResult m_result;
     int m_index = 0;
     bool m_overwriteAll = false;
+    bool m_cancelled = false;  // the user's cancel stopped a remap
 };
 
 }  // namespace

@@ -2,6 +2,9 @@
 
 #include "codecs/ImageFormats.h"
 
+#include <filesystem>
+#include <system_error>
+
 namespace fovella {
 
 ImageFileFormat ImageFile::ClassifyExtension(const std::string& path) const
@@ -18,6 +21,19 @@ bool ImageFile::Load(const std::string& path, Image& image, ImageFileFormat form
     const ImageFormatInfo* codec = FindImageFormat(format);
     if (!codec || !codec->read) {
         m_error = "'" + path + "': not a file format that can be read";
+        return false;
+    }
+    // A FIFO, device or socket would block the reader or never end: only
+    // regular files are opened (stat itself never blocks).
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (error) {
+        m_error = "'" + path + "': " + error.message();
+        return false;
+    }
+    if (status.type() != std::filesystem::file_type::regular) {
+        m_error = "'" + path + "': " +
+                  (status.type() == std::filesystem::file_type::directory ? "a folder" : "not a regular file");
         return false;
     }
     const bool keepExif = format == Jpeg && (options & KeepExif);

@@ -13,7 +13,16 @@ namespace {
 
 volatile std::sig_atomic_t g_interrupted = 0;
 
-void OnInterrupt(int) { g_interrupted = 1; }
+// The first signal asks the run to stop at its next report, so that no file
+// is left half-written; a second one ends the program at once.
+void OnInterrupt(int signal)
+{
+    if (g_interrupted) {
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+    }
+    g_interrupted = 1;
+}
 
 // The codecs' reasons begin with the quoted path, which the message names.
 std::string WithoutPath(const std::string& reason)
@@ -39,7 +48,14 @@ ConsoleFrontEnd::ConsoleFrontEnd(OverwriteChoice overwrite, int images, std::ist
 {
 }
 
-void ConsoleFrontEnd::CatchInterrupt() { std::signal(SIGINT, OnInterrupt); }
+void ConsoleFrontEnd::CatchInterrupt()
+{
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
+#ifdef SIGHUP
+    std::signal(SIGHUP, OnInterrupt);
+#endif
+}
 
 void ConsoleFrontEnd::ShowMessage(const std::string& text, const std::string&, MessageIcon icon,
                                   const std::string& reason)

@@ -32,8 +32,9 @@ public:
 
     int Described() const { return m_described; }
 
-    // Makes Ctrl-C set the flag that PollCancelled reads, instead of ending
-    // the program in the middle of a save.
+    // Makes Ctrl-C, SIGTERM and SIGHUP set the flag that PollCancelled
+    // reads, instead of ending the program in the middle of a save; a second
+    // one ends it at once.
     static void CatchInterrupt();
 
 private:

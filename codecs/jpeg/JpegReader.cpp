@@ -62,7 +62,7 @@ bool LoadJpeg(const std::string& path, Image& image, std::vector<std::uint8_t>* 
     jpeg_decompress_struct decoder;
     jpeg::ErrorManager errors;
     ScanLimit scanLimit{};
-    decoder.err = jpeg::Install(errors);
+    decoder.err = jpeg::Install(errors, path);
     if (setjmp(errors.recovery)) {
         jpeg_destroy_decompress(&decoder);
         std::fclose(file);

@@ -20,7 +20,7 @@ bool SaveJpeg(const std::string& path, const Image& image, int quality,
     }
     jpeg_compress_struct encoder;
     jpeg::ErrorManager errors;
-    encoder.err = jpeg::Install(errors);
+    encoder.err = jpeg::Install(errors, path);
     if (setjmp(errors.recovery)) {
         jpeg_destroy_compress(&encoder);
         out.Discard();

@@ -4,11 +4,13 @@
 
 #include <png.h>
 
+#include <cstdio>
 #include <string>
 
 namespace fovella::png {
 
 struct ErrorState {
+    std::string path;  // the file read or written, for warnings
     std::string message;
 };
 
@@ -17,6 +19,13 @@ inline void OnError(png_structp png, png_const_charp message)
     if (auto* state = static_cast<ErrorState*>(png_get_error_ptr(png)))
         state->message = message;
     png_longjmp(png, 1);
+}
+
+// Warnings do not stop the library; they go to standard error, naming the file.
+inline void OnWarning(png_structp png, png_const_charp message)
+{
+    const auto* state = static_cast<ErrorState*>(png_get_error_ptr(png));
+    std::fprintf(stderr, "'%s': libpng warning: %s\n", state ? state->path.c_str() : "?", message);
 }
 
 }  // namespace fovella::png

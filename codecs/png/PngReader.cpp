@@ -85,8 +85,8 @@ bool LoadPng(const std::string& path, Image& image, std::string* error)
                                          " x " + std::to_string(header.height) + " pixels");
     }
 
-    png::ErrorState errors;
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &errors, png::OnError, nullptr);
+    png::ErrorState errors{path, {}};
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &errors, png::OnError, png::OnWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
         png_destroy_read_struct(&png, nullptr, nullptr);

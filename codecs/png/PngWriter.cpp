@@ -37,8 +37,8 @@ bool SavePng(const std::string& path, const Image& image, std::string* error)
             *error = out.Error();
         return false;
     }
-    png::ErrorState errors;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &errors, png::OnError, nullptr);
+    png::ErrorState errors{path, {}};
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &errors, png::OnError, png::OnWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
         png_destroy_write_struct(&png, nullptr);

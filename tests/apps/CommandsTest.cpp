@@ -12,6 +12,8 @@
 
 #include <sstream>
 
+#include <sys/stat.h>
+
 namespace fovella::cli {
 namespace {
 
@@ -213,6 +215,48 @@ TEST_F(CommandsTest, NegativeFocalLengthsAndTheReadersDiagnosticsAreReported)
     testing::internal::CaptureStderr();
     Correct();
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Nonfatal Error : Invalid Exif alignment marker.\n");
+}
+
+// Only the user's cancel ends a run: a picture the remap refuses (here a
+// scale too large to compute with, from the fine tune or from an infinite
+// EXIF focal length) is that file's failure, named, and the run goes on.
+TEST_F(CommandsTest, ARefusedPictureFailsAloneAndTheRunGoesOn)
+{
+    options.inputs = {dir.Path()};
+    options.fineTune = 1e308;
+    EXPECT_EQ(Correct(), 1);
+    EXPECT_NE(errors.str().find("Failed to undistort " + dir.File("in.bmp") + " ("), std::string::npos)
+        << errors.str();
+    EXPECT_NE(errors.str().find("Failed to undistort " + dir.File("two.png")), std::string::npos);
+    EXPECT_NE(out.str().find("processed and saved image files: 0"), std::string::npos) << out.str();
+
+    std::vector<std::uint8_t> infinite = test::ExifWithFocal(1, 1);
+    infinite[18] = 11;  // FLOAT, held in the entry itself: +Inf
+    const std::uint8_t inf[] = {0x00, 0x00, 0x80, 0x7F};
+    std::copy(inf, inf + 4, infinite.begin() + 24);
+    test::WriteGradientFile(dir.File("inf.jpg"), 20, 10, infinite);
+    options.fineTune = 1;
+    options.outDir = dir.File("out");
+    errors.str("");
+    EXPECT_EQ(Correct(), 1);
+    EXPECT_NE(errors.str().find("Failed to undistort " + dir.File("inf.jpg")), std::string::npos) << errors.str();
+    EXPECT_TRUE(IsFile(dir.File("out/in.bmp")));
+    EXPECT_TRUE(IsFile(dir.File("out/two.png")));
+}
+
+// A FIFO, a folder or a device under an image's name is refused before it is
+// opened, so that nothing blocks.
+TEST_F(CommandsTest, WhatIsNotARegularFileIsRefusedWithoutBlocking)
+{
+    ASSERT_EQ(::mkfifo(dir.File("pipe.jpg").c_str(), 0600), 0);
+    test::ScratchDir other;
+    ASSERT_EQ(::mkfifo(other.File("named.png").c_str(), 0600), 0);
+    options.inputs = {dir.Path(), other.File("named.png")};
+    EXPECT_EQ(Correct(), 1);
+    for (const std::string& pipe : {dir.File("pipe.jpg"), other.File("named.png")})
+        EXPECT_NE(errors.str().find("Failed to open " + pipe + " (not a regular file)"), std::string::npos)
+            << errors.str();
+    EXPECT_TRUE(IsFile(dir.File("undistorted/in.bmp")));
 }
 
 TEST_F(CameraFileTest, InfoDescribesEachFile)

@@ -53,6 +53,21 @@ TEST(ImageFormats, ImageFilesAreJpegBmpAndPngAndEachCanBeWritten)
     EXPECT_EQ(FindImageFormat(Ppm), nullptr);
 }
 
+// libjpeg fills the rows after the end of a cut file with grey and only
+// warns; a grey-filled picture is no photograph, so the load fails.
+TEST(ImageFile, AJpegCutShortIsRefusedWithTheReason)
+{
+    test::ScratchDir dir;
+    test::WriteGradientFile(dir.File("whole.jpg"), 200, 150);
+    std::vector<std::uint8_t> bytes = test::ReadFileBytes(dir.File("whole.jpg"));
+    bytes.resize(bytes.size() * 6 / 10);
+    test::WriteFileBytes(dir.File("cut.jpg"), bytes);
+    DibImage image;
+    ImageFile file;
+    EXPECT_FALSE(file.Load(dir.File("cut.jpg"), image, Unknown, 0));
+    EXPECT_EQ(file.Error(), "'" + dir.File("cut.jpg") + "': the data ends before the last row");
+}
+
 class ImageFileIo : public testing::Test {
 protected:
     void SetUp() override
