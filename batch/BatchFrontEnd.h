@@ -33,8 +33,8 @@ public:
     // log or a terminal; the window's message is `text` alone.
     virtual void ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
                              const std::string& reason = std::string()) = 0;
-    // `text` is "File \"" and the path; the second line reads "already exists.".
-    virtual OverwriteAnswer AskOverwrite(const std::string& text) = 0;
+    // The result file `output` exists already: what to do with it.
+    virtual OverwriteAnswer AskOverwrite(const std::string& output) = 0;
 
     // The run over `folder` (what it names: a folder, or the inputs) begins,
     // before the first file; it ends after the summary or at a cancel.

@@ -298,8 +298,15 @@ private:
     bool Finish(Work& work)
     {
         const std::string output = OutputFor(work.path);
+        // Two sources of one run with one result name (a.tif and a.png, or
+        // two input folders into one): the first result stays.
+        if (m_outputs.count(output)) {
+            m_frontEnd.ShowMessage("Failed to save " + output, "Save", MessageIcon::Error,
+                                   "'" + output + "': the result of another file of this run has this name");
+            return true;
+        }
         if (IsFile(output) && !m_overwriteAll) {
-            switch (m_frontEnd.AskOverwrite("File \"" + output)) {
+            switch (m_frontEnd.AskOverwrite(output)) {
             case OverwriteAnswer::Overwrite: break;
             case OverwriteAnswer::OverwriteAll: m_overwriteAll = true; break;
             case OverwriteAnswer::Skip: return true;
@@ -320,6 +327,7 @@ private:
             return true;
         }
         ++m_result.counts.savedFiles;
+        m_outputs.insert(output);
         m_frontEnd.ResultSaved(work.path, output);
         return true;
     }
@@ -360,6 +368,7 @@ private:
     int m_index = 0;
     bool m_overwriteAll = false;
     bool m_cancelled = false;  // the user's cancel stopped a remap
+    std::set<std::string> m_outputs;  // results written by this run
 };
 
 }  // namespace

@@ -63,18 +63,21 @@ bool DirectoryScanner::Scan(const std::string& mask, const std::string& folder, 
     } else {
         m_root = folder;
     }
-    ScanFolder(m_root, depth);
-    return true;
+    return ScanFolder(m_root, depth);
 }
 
-void DirectoryScanner::ScanFolder(const std::string& folder, int depth)
+bool DirectoryScanner::ScanFolder(const std::string& folder, int depth)
 {
     if (depth <= 0)
-        return;
+        return true;
     std::vector<std::string> files, folders;
     std::error_code error;
-    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
-         it.increment(error)) {
+    std::filesystem::directory_iterator it(folder, error);
+    if (error) {
+        m_error = error.message();
+        return false;
+    }
+    for (const std::filesystem::directory_iterator end; !error && it != end; it.increment(error)) {
         const std::string name = it->path().filename().string();
         std::error_code statusError;
         // An entry whose kind cannot be told is taken for a folder.
@@ -93,6 +96,7 @@ void DirectoryScanner::ScanFolder(const std::string& folder, int depth)
         m_subfolders.push_back(path);
         ScanFolder(path, depth - 1);
     }
+    return true;
 }
 
 }  // namespace fovella

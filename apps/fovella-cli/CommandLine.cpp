@@ -86,10 +86,35 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, Options& option
                       std::string& error)
 {
     bool overwriteGiven = false;
+    bool optionsEnded = false;
     for (std::size_t k = 0; k < arguments.size(); ++k) {
-        const std::string& argument = arguments[k];
+        std::string argument = arguments[k];
+        // After "--" every argument is an input, even one that starts with "-".
+        if (optionsEnded || argument == "--") {
+            if (optionsEnded)
+                options.inputs.push_back(argument);
+            optionsEnded = true;
+            continue;
+        }
+        // A value may be attached: "-j2", "--jobs=2".
+        std::string attached;
+        bool hasAttached = false;
+        if (argument.size() > 2 && argument[0] == '-' && argument[1] != '-' &&
+            std::string("fqoj").find(argument[1]) != std::string::npos) {
+            attached = argument.substr(2);
+            argument.resize(2);
+            hasAttached = true;
+        } else if (argument.rfind("--", 0) == 0 && argument.find('=') != std::string::npos) {
+            attached = argument.substr(argument.find('=') + 1);
+            argument.resize(argument.find('='));
+            hasAttached = true;
+        }
         std::string text;
         auto value = [&]() {
+            if (hasAttached) {
+                text = attached;
+                return true;
+            }
             if (k + 1 >= arguments.size()) {
                 error = "option " + argument + " needs a value";
                 return false;

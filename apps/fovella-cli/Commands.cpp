@@ -10,6 +10,8 @@
 #include "image/MemoryImage.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 #include <set>
 #include <ostream>
 #include <thread>
@@ -44,22 +46,36 @@ int CorrectFiles(const Options& options, Console& console)
     // are taken as the window's batch run takes them.
     std::vector<std::string> files;
     std::set<std::string> named;
+    bool inputFailed = false;
     for (const std::string& input : options.inputs) {
-        if (IsDirectory(input)) {
+        std::error_code error;
+        const auto type = std::filesystem::status(input, error).type();
+        if (type == std::filesystem::file_type::not_found || (!input.empty() && input.back() == '/' &&
+                                                              type != std::filesystem::file_type::directory)) {
+            console.errors << "fovella-cli: '" << Printable(input) << "': no such file or folder\n";
+            inputFailed = true;
+        } else if (type == std::filesystem::file_type::directory) {
             DirectoryScanner scanner;
-            scanner.Scan("*", input, 1);
+            if (!scanner.Scan("*", input, 1)) {
+                console.errors << "fovella-cli: cannot list the folder '" << Printable(input)
+                               << "': " << scanner.Error() << "\n";
+                inputFailed = true;
+                continue;
+            }
             files.insert(files.end(), scanner.Files().begin(), scanner.Files().end());
         } else {
             files.push_back(input);
             named.insert(input);
         }
     }
+    if (inputFailed && files.empty())
+        return 1;
     if (!options.output.empty() && (files.size() != 1 || IsDirectory(options.inputs[0]))) {
         console.errors << "fovella-cli: -o names the result of a single input file\n";
         return 2;
     }
     if (!options.output.empty() && !IsImageFile(options.output)) {
-        console.errors << "fovella-cli: '" << options.output
+        console.errors << "fovella-cli: '" << Printable(options.output)
                        << "': the output must end in .jpg, .jpeg, .bmp or .png\n";
         return 2;
     }
@@ -93,7 +109,7 @@ int CorrectFiles(const Options& options, Console& console)
     case BatchOutcome::Completed: break;
     }
     const int done = options.dryRun ? frontEnd.Described() : result.counts.savedFiles;
-    return done == result.counts.imageFiles ? 0 : 1;
+    return done == result.counts.imageFiles && !inputFailed ? 0 : 1;
 }
 
 int DescribeFiles(const Options& options, Console& console)
@@ -103,7 +119,7 @@ int DescribeFiles(const Options& options, Console& console)
         ImageFile file;
         MemoryImage image;  // holds any format a reader gives, RGBA and 16-bit included
         if (!file.Load(path, image, Unknown, KeepExif)) {
-            console.errors << "fovella-cli: cannot read " << file.Error() << "\n";
+            console.errors << "fovella-cli: cannot read " << Printable(file.Error()) << "\n";
             status = 1;
             continue;
         }
@@ -117,7 +133,7 @@ int DescribeFiles(const Options& options, Console& console)
             std::snprintf(focalText, sizeof focalText, "EXIF focal length: %.3f mm", double(focal));
         else
             std::snprintf(focalText, sizeof focalText, "EXIF focal length: none");
-        console.out << path << ": " << image.Width() << " x " << image.Height() << ", "
+        console.out << Printable(path) << ": " << image.Width() << " x " << image.Height() << ", "
                     << FormatName(file.ClassifyExtension(path)) << ", " << focalText << "\n";
     }
     return status;

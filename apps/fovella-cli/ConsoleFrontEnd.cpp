@@ -40,6 +40,22 @@ std::string OneLine(std::string text)
 
 }  // namespace
 
+std::string Printable(const std::string& text)
+{
+    std::string printable;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            printable += escaped;
+        } else {
+            printable += c;  // UTF-8 sequences stay as they are
+        }
+    }
+    return printable;
+}
+
 ConsoleFrontEnd::ConsoleFrontEnd(OverwriteChoice overwrite, int images, std::istream& in,
                                  std::ostream& out, std::ostream& errors, bool interactive,
                                  bool showProgress)
@@ -65,36 +81,43 @@ void ConsoleFrontEnd::ShowMessage(const std::string& text, const std::string&, M
         m_out << text << "\n";
         return;
     }
-    m_errors << "fovella-cli: " << OneLine(text);
+    m_errors << "fovella-cli: " << Printable(OneLine(text));
     if (!reason.empty())
-        m_errors << " (" << WithoutPath(reason) << ")";
+        m_errors << " (" << Printable(WithoutPath(reason)) << ")";
     m_errors << "\n";
 }
 
-OverwriteAnswer ConsoleFrontEnd::AskOverwrite(const std::string& text)
+OverwriteAnswer ConsoleFrontEnd::AskOverwrite(const std::string& output)
 {
     switch (m_overwrite) {
     case OverwriteChoice::All: return OverwriteAnswer::OverwriteAll;
-    case OverwriteChoice::Skip: return OverwriteAnswer::Skip;
+    case OverwriteChoice::Skip: return Skipped(output, "--overwrite skip");
     case OverwriteChoice::Cancel: return OverwriteAnswer::Cancel;
     case OverwriteChoice::Ask: break;
     }
     if (!m_interactive)
-        return OverwriteAnswer::Skip;
+        return Skipped(output, "no terminal to ask; --overwrite chooses");
     ClearProgressLine();
     for (;;) {
-        m_errors << text << "\" already exists. [o]verwrite, overwrite [a]ll, [s]kip, [c]ancel? "
-                 << std::flush;
+        m_errors << "File \"" << Printable(output)
+                 << "\" already exists. [o]verwrite, overwrite [a]ll, [s]kip, [c]ancel? " << std::flush;
         std::string answer;
         if (!std::getline(m_in, answer))
             return OverwriteAnswer::Cancel;
         switch (answer.empty() ? '\0' : answer[0]) {
         case 'o': case 'O': return OverwriteAnswer::Overwrite;
         case 'a': case 'A': return OverwriteAnswer::OverwriteAll;
-        case 's': case 'S': return OverwriteAnswer::Skip;
+        case 's': case 'S': return Skipped(output, "answered skip");
         case 'c': case 'C': return OverwriteAnswer::Cancel;
         }
     }
+}
+
+OverwriteAnswer ConsoleFrontEnd::Skipped(const std::string& output, const char* why)
+{
+    ClearProgressLine();
+    m_errors << "fovella-cli: skipped " << Printable(output) << ": it exists (" << why << ")\n";
+    return OverwriteAnswer::Skip;
 }
 
 void ConsoleFrontEnd::RunEnded() { ClearProgressLine(); }
@@ -102,7 +125,7 @@ void ConsoleFrontEnd::RunEnded() { ClearProgressLine(); }
 void ConsoleFrontEnd::FileStarted(const std::string& path)
 {
     ++m_started;
-    m_current = GetFileName(path);
+    m_current = Printable(GetFileName(path));
 }
 
 void ConsoleFrontEnd::Progress(int filePercent, int)
@@ -123,7 +146,7 @@ void ConsoleFrontEnd::DescribeDryRun(const DryRunLine& line)
     char numbers[128];
     std::snprintf(numbers, sizeof numbers, "focal length %.3f mm (%s), scale %.2f px",
                   double(line.focalMm), line.focalFromExif ? "EXIF" : "manual", line.scale);
-    m_out << line.source << " -> " << line.output << ": " << numbers << "\n";
+    m_out << Printable(line.source) << " -> " << Printable(line.output) << ": " << numbers << "\n";
     ++m_described;
 }
 

@@ -11,6 +11,10 @@
 
 namespace fovella::cli {
 
+// `text` with control characters shown as \xNN, so that a file name cannot
+// drive the terminal.
+std::string Printable(const std::string& text);
+
 class ConsoleFrontEnd : public BatchFrontEnd {
 public:
     // `images`: how many image files the run will meet, for "file n of N".
@@ -20,7 +24,7 @@ public:
     bool ChooseOptions(BatchOptions&) override { return true; }
     void ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
                      const std::string& reason) override;
-    OverwriteAnswer AskOverwrite(const std::string& text) override;
+    OverwriteAnswer AskOverwrite(const std::string& output) override;
     void RunStarted(const std::string&) override {}
     void RunEnded() override;
     void FileStarted(const std::string& path) override;
@@ -39,6 +43,8 @@ public:
 
 private:
     void ClearProgressLine();
+    // Says on the error stream that `output` was not written, and why.
+    OverwriteAnswer Skipped(const std::string& output, const char* why);
 
     OverwriteChoice m_overwrite;
     int m_images;

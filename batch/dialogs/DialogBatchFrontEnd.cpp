@@ -57,10 +57,11 @@ void DialogBatchFrontEnd::ShowMessage(const std::string& text, const std::string
     m_services.ShowMessage(text, title, icon, MessageButtons::Ok);
 }
 
-OverwriteAnswer DialogBatchFrontEnd::AskOverwrite(const std::string& text)
+OverwriteAnswer DialogBatchFrontEnd::AskOverwrite(const std::string& output)
 {
     COverwriteDlg dialog(m_services, m_progress ? static_cast<QWidget*>(m_progress.get()) : m_owner);
-    dialog.m_strMessage = text;
+    // No closing quote: the second line reads "already exists.".
+    dialog.m_strMessage = "File \"" + output;
     dialog.DoModal();
     switch (dialog.m_nResult) {
     case kOverwriteOnce: return OverwriteAnswer::Overwrite;

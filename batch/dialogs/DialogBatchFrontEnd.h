@@ -23,7 +23,7 @@ public:
     bool ChooseOptions(BatchOptions& options) override;
     void ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
                      const std::string& reason) override;
-    OverwriteAnswer AskOverwrite(const std::string& text) override;
+    OverwriteAnswer AskOverwrite(const std::string& output) override;
     void RunStarted(const std::string& folder) override;
     void RunEnded() override;
     void FileStarted(const std::string& path) override;

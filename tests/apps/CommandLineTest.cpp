@@ -29,6 +29,22 @@ TEST(CommandLine, ReadsFocalLengthFineTuneInputAndOutput)
     EXPECT_EQ(defaults.focalMm, 24.0f);
 }
 
+TEST(CommandLine, AttachedValuesAndTheEndOfOptions)
+{
+    Options options;
+    std::string error;
+    ASSERT_TRUE(Parse({"-j1", "-q80", "-f5", "--fine-tune=2", "--", "-odd.jpg", "--info"}, options, error)) << error;
+    EXPECT_EQ(options.jobs, 1);
+    EXPECT_EQ(options.quality, 80);
+    EXPECT_EQ(options.focalMm, 5.0f);
+    EXPECT_EQ(options.fineTune, 2.0);
+    EXPECT_FALSE(options.info);
+    EXPECT_EQ(options.inputs, (std::vector<std::string>{"-odd.jpg", "--info"}));
+    Options spaced;
+    ASSERT_TRUE(Parse({"-j", "1", "--jobs", "2", "a.jpg"}, spaced, error)) << error;
+    EXPECT_EQ(spaced.jobs, 2);
+}
+
 TEST(CommandLine, QualityFocalSourceAndInfo)
 {
     Options options;

@@ -86,6 +86,8 @@ TEST_F(CommandsTest, OverwriteAnswersFromTheChoiceOrTheTerminal)
     options.focalMm = 2.0f;
     EXPECT_EQ(Correct(), 1);
     EXPECT_EQ(test::ReadFileBytes(dir.File("in_u.bmp")), first);
+    EXPECT_EQ(errors.str(), "fovella-cli: skipped " + dir.File("in_u.bmp") +
+                                ": it exists (no terminal to ask; --overwrite chooses)\n");
     // At a terminal, the answer is read.
     in.str("x\no\n");
     EXPECT_EQ(Correct(true), 0);
@@ -220,6 +222,37 @@ TEST_F(CommandsTest, NegativeFocalLengthsAndTheReadersDiagnosticsAreReported)
 // Only the user's cancel ends a run: a picture the remap refuses (here a
 // scale too large to compute with, from the fine tune or from an infinite
 // EXIF focal length) is that file's failure, named, and the run goes on.
+// Every file not saved gets a line; names cannot drive the terminal.
+TEST_F(CommandsTest, NothingIsSilentAndNamesArePrintedSafely)
+{
+    // Two inputs whose results share a name: the first stays, the second is refused.
+    test::ScratchDir other;
+    test::WriteGradientFile(other.File("in.bmp"), 10, 8);
+    options.inputs = {dir.Path(), other.Path()};
+    options.outDir = dir.File("all");
+    EXPECT_EQ(Correct(), 1);
+    EXPECT_NE(errors.str().find("Failed to save " + dir.File("all/in.bmp") +
+                                " (the result of another file of this run has this name)"),
+              std::string::npos)
+        << errors.str();
+    DibImage kept;
+    ImageFile file;
+    ASSERT_TRUE(file.Load(dir.File("all/in.bmp"), kept, Unknown, 0));
+    EXPECT_EQ(kept.Width(), 31);
+
+    // A missing input folder is named; so is a file whose name holds escapes.
+    errors.str("");
+    test::WriteFileBytes(dir.File("bad\x1b[31m.jpg"), {'x'});
+    options.inputs = {dir.File("nowhere/"), dir.File("bad\x1b[31m.jpg")};
+    options.outDir.clear();
+    EXPECT_EQ(Correct(), 1);
+    EXPECT_NE(errors.str().find("'" + dir.File("nowhere/") + "': no such file or folder\n"), std::string::npos)
+        << errors.str();
+    EXPECT_NE(errors.str().find("bad\\x1B[31m.jpg"), std::string::npos) << errors.str();
+    EXPECT_EQ(errors.str().find('\x1b'), std::string::npos);
+    EXPECT_EQ(errors.str().find("cannot be created"), std::string::npos);
+}
+
 TEST_F(CommandsTest, ARefusedPictureFailsAloneAndTheRunGoesOn)
 {
     options.inputs = {dir.Path()};

@@ -41,14 +41,15 @@ TEST(DirectoryScanner, ListsFilesInNameOrderIgnoringCaseHiddenIncluded)
     EXPECT_EQ(Names(deep.Files()), (std::vector<std::string>{".hidden.jpg", "A.JPG", "B.jpg", "inner.jpg"}));
 }
 
-TEST(DirectoryScanner, DepthZeroMissingAndEmptyFoldersListNothing)
+TEST(DirectoryScanner, DepthZeroMissingAndEmptyFoldersListNothingAndAMissingOneSaysSo)
 {
     test::ScratchDir dir;
     test::WriteFileBytes(dir.File("a.jpg"), {1});
     DirectoryScanner zero, missing, empty;
     EXPECT_TRUE(zero.Scan("*", dir.Path(), 0));
     EXPECT_TRUE(zero.Files().empty());
-    EXPECT_TRUE(missing.Scan("*", dir.File("nowhere"), 1));
+    EXPECT_FALSE(missing.Scan("*", dir.File("nowhere"), 1));
+    EXPECT_EQ(missing.Error(), "No such file or directory");
     EXPECT_TRUE(missing.Files().empty());
     ASSERT_EQ(::mkdir(dir.File("empty").c_str(), 0700), 0);
     EXPECT_TRUE(empty.Scan("*", dir.File("empty"), 1));
