@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -49,6 +50,28 @@ bool FileReplacement::Open()
     const bool exists = ::stat(m_target.c_str(), &existing) == 0;
     if (exists && !S_ISREG(existing.st_mode))
         return Fail("'" + m_target + "' exists and is not a regular file");
+#ifdef O_TMPFILE
+    // An unnamed file in the target's folder: a run killed before Commit,
+    // even by SIGKILL, leaves nothing behind. File systems without it get
+    // a named temporary instead.
+    const std::string folder = GetDirectory(m_target);
+    const int unnamed = ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (unnamed >= 0) {
+        m_file = ::fdopen(unnamed, "wb");
+        if (!m_file) {
+            ::close(unnamed);
+            return Fail("cannot write in the folder of '" + m_target + "': " + SystemError(errno));
+        }
+        m_unnamed = true;
+        // The umask applies as to any new file; a replaced one keeps its bits.
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        const mode_t mode = exists ? (existing.st_mode & 07777) : (0666 & ~mask);
+        if (::fchmod(unnamed, mode) != 0)
+            return Fail("cannot set the permissions of '" + m_target + "': " + SystemError(errno));
+        return true;
+    }
+#endif
     for (int attempt = 0; attempt < 100 && !m_file; ++attempt) {
         m_temporary = TemporaryName(m_target, attempt);
         // "x": never open a file that is already there.
@@ -81,6 +104,12 @@ bool FileReplacement::Commit()
         Fail("cannot write '" + m_target + "': " + SystemError(errno));
     if (!m_failed && std::ferror(m_file))
         Fail("cannot write '" + m_target + "'");
+    // On the disk before it takes the target's name: after a power cut the
+    // target is the old file or the new one, never an empty one.
+    if (!m_failed && ::fsync(::fileno(m_file)) != 0)
+        Fail("cannot write '" + m_target + "' to the disk: " + SystemError(errno));
+    if (!m_failed && m_unnamed)
+        Name();
     const int closed = std::fclose(m_file);
     m_file = nullptr;
     if (!m_failed && closed != 0)
@@ -93,8 +122,42 @@ bool FileReplacement::Commit()
         else
             m_temporary.clear();
     }
+    if (!m_failed)
+        SyncFolder();
     Discard();
     return !m_failed;
+}
+
+void FileReplacement::Name()
+{
+    // The complete file gets a name of its own, then takes the target's by
+    // rename, which replaces in one step (a link cannot replace).
+    const std::string self = "/proc/self/fd/" + std::to_string(::fileno(m_file));
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = TemporaryName(m_target, attempt);
+        // Without /proc, the descriptor itself (which needs privileges).
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ||
+            (errno == ENOENT && ::linkat(::fileno(m_file), "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0)) {
+            m_temporary = name;
+            return;
+        }
+        if (errno != EEXIST) {
+            Fail("cannot name the new '" + m_target + "': " + SystemError(errno));
+            return;
+        }
+    }
+    Fail("cannot find a free temporary name beside '" + m_target + "'");
+}
+
+// The rename is on the disk too once the folder is.
+void FileReplacement::SyncFolder()
+{
+    const std::string folder = GetDirectory(m_target);
+    const int descriptor = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
+        return;
+    ::fsync(descriptor);
+    ::close(descriptor);
 }
 
 void FileReplacement::Discard()

@@ -1,9 +1,10 @@
 // Writes a file so that its target changes only when every byte arrived.
 //
-// The bytes go to a new temporary file in the target's folder; Commit()
-// flushes and closes it and renames it over the target. Until then, and
-// whenever anything fails, the target is as it was, and the temporary is
-// removed on failure and on destruction. An existing target that is not a
+// The bytes go to a new temporary file in the target's folder (unnamed
+// where the system allows, so that even a killed program leaves nothing);
+// Commit() flushes it to the disk and renames it over the target, then
+// flushes the folder. Until then, and whenever anything fails, the target
+// is as it was, and the temporary is removed on failure and on destruction. An existing target that is not a
 // regular file (a folder, a device, a FIFO) is refused untouched. A replaced
 // file keeps its permission bits; a new one gets the usual 0666 & ~umask.
 #pragma once
@@ -38,10 +39,14 @@ public:
 
 private:
     bool Fail(const std::string& reason);
+    // Links the unnamed temporary under a temporary name.
+    void Name();
+    void SyncFolder();
 
     std::string m_target;
     std::string m_temporary;
     std::FILE* m_file = nullptr;
+    bool m_unnamed = false;  // m_file has no name yet
     bool m_failed = false;
     std::string m_error;
 };

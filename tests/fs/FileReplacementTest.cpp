@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdio>
+
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fovella {
@@ -30,6 +34,41 @@ TEST(FileReplacement, ReplacesTheTargetAndKeepsItsPermissions)
     ASSERT_EQ(::stat(target.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0640u);
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"photo.bmp"});
+}
+
+// A program killed in the middle of a save (SIGKILL: no handler runs)
+// leaves the old file and nothing else.
+TEST(FileReplacement, AKillMidWriteLeavesNoTemporary)
+{
+    test::ScratchDir dir;
+    const std::string target = dir.File("photo.bmp");
+    test::WriteFileBytes(target, kOld);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        FileReplacement file(target);
+        if (file.Open() && file.Write(kNew.data(), kNew.size()))
+            std::fflush(file.Stream());
+        ::kill(::getpid(), SIGKILL);
+        ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"photo.bmp"});
+    EXPECT_EQ(test::ReadFileBytes(target), kOld);
+}
+
+TEST(FileReplacement, ANewFileGetsTheUsualPermissions)
+{
+    test::ScratchDir dir;
+    const mode_t previous = ::umask(027);
+    const bool written = WriteAll(dir.File("new.png"), kNew);
+    ::umask(previous);
+    ASSERT_TRUE(written);
+    struct stat status {};
+    ASSERT_EQ(::stat(dir.File("new.png").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0640u);
 }
 
 TEST(FileReplacement, DiscardedWriteLeavesTheTargetAsItWas)
