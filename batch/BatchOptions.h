@@ -1,6 +1,7 @@
 // The choices of one batch run.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -36,6 +37,10 @@ struct BatchOptions {
     std::function<bool(const std::string&)> isImage;
     // Files prepared at once; the results are the same for any number.
     int jobs = 1;
+    // Bytes the pictures of the files in work may take together (source
+    // and result, counted from the headers); 0: DefaultMemoryLimit(). A
+    // picture larger than it fails alone.
+    std::uint64_t memoryLimit = 0;
     // Describe each file instead of correcting and saving it.
     bool dryRun = false;
 };

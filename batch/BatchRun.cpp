@@ -2,6 +2,7 @@
 
 #include "codecs/ImageFile.h"
 #include "codecs/ImageFormats.h"
+#include "codecs/PictureSize.h"
 #include "exif/ExifReader.h"
 #include "fs/DirectoryScanner.h"
 #include "fs/PathString.h"
@@ -22,6 +23,8 @@
 
 #include <filesystem>
 #include <system_error>
+
+#include <unistd.h>
 
 namespace fovella {
 
@@ -54,7 +57,25 @@ struct Work {
     bool fromExif = false;
     double scale = 0;
     double loadSeconds = 0, remapSeconds = 0;
+    std::uint64_t memory = 0;  // what its pictures take, from the header
 };
+
+// What correcting the picture in `path` holds in memory, from its header:
+// the source and the result. 0 when the header tells nothing (a format
+// without a size reader, or not a regular file, which the reader refuses).
+std::uint64_t PictureMemory(const std::string& path)
+{
+    std::error_code error;
+    if (std::filesystem::status(path, error).type() != std::filesystem::file_type::regular)
+        return 0;
+    int width = 0, height = 0;
+    if (!ReadPictureSize(path, Unknown, width, height))
+        return 0;
+    const std::uint64_t row = (std::uint64_t(width) * 3 + 3) / 4 * 4;
+    return 2 * row * std::uint64_t(height);
+}
+
+std::string Mebibytes(std::uint64_t bytes) { return std::to_string((bytes + (1u << 20) - 1) >> 20) + " MiB"; }
 
 struct FocalChoice {
     FocalUsage usage;
@@ -172,7 +193,10 @@ private:
             if (!IsImage(work.path))
                 continue;
             ++m_result.counts.imageFiles;
-            Load(work, m_file);
+            if (TooLarge(work))
+                work.state = Work::State::LoadFailed;
+            else
+                Load(work, m_file);
             m_result.times.load += work.loadSeconds;
             if (!ReportLoad(work))
                 continue;
@@ -205,7 +229,8 @@ private:
         std::atomic<bool> stop{false};
         const auto prepare = [this, &stop](std::unique_ptr<Work> work) {
             ImageFile file;
-            Load(*work, file);
+            if (work->state != Work::State::LoadFailed)
+                Load(*work, file);
             if (work->state == Work::State::Loaded)
                 ChooseFocal(*work, m_focal);
             if (work->state == Work::State::Loaded && work->scale > 0 && std::isfinite(work->scale) &&
@@ -215,29 +240,47 @@ private:
             return work;
         };
         std::vector<std::future<std::unique_ptr<Work>>> pending(images.size());
-        auto launch = [&](std::size_t k) {
-            auto work = std::make_unique<Work>();
-            work->path = m_files[images[k]];
-            pending[k] = std::async(std::launch::async, prepare, std::move(work));
-        };
+        // Up to `jobs` files ahead, as long as their pictures fit the memory
+        // limit together; one alone always starts (or fails as too large).
+        std::vector<std::uint64_t> memory(images.size());
+        std::uint64_t inFlight = 0;
+        std::size_t next = 0;
         const std::size_t ahead = std::size_t(m_options.jobs);
-        for (std::size_t k = 0; k < images.size() && k < ahead; ++k)
-            launch(k);
+        const auto launchWhileRoom = [&](std::size_t consumed) {
+            for (; next < images.size() && next < consumed + ahead; ++next) {
+                auto work = std::make_unique<Work>();
+                work->path = m_files[images[next]];
+                const bool tooLarge = TooLarge(*work);
+                const std::uint64_t needed = tooLarge ? 0 : work->memory;
+                if (inFlight > 0 && inFlight + needed > m_memoryLimit)
+                    break;
+                if (tooLarge)
+                    work->state = Work::State::LoadFailed;
+                memory[next] = needed;
+                inFlight += needed;
+                pending[next] = std::async(std::launch::async, prepare, std::move(work));
+            }
+        };
         // Returning early leaves the futures to wait, in their destructors,
         // for the files still on their way; those stop at their next report.
         for (std::size_t k = 0; k < images.size(); ++k) {
+            launchWhileRoom(k);
             m_index = images[k];
             ++m_result.counts.imageFiles;
             while (pending[k].wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
                 if (m_frontEnd.PollCancelled())
                     stop = true;
             std::unique_ptr<Work> work = pending[k].get();
+            // Counted out when this file is done with, whichever way.
+            struct Release {
+                std::uint64_t& inFlight;
+                std::uint64_t bytes;
+                ~Release() { inFlight -= bytes; }
+            } release{inFlight, memory[k]};
             if (stop || m_frontEnd.PollCancelled()) {
                 stop = true;
                 return false;
             }
-            if (k + ahead < images.size())
-                launch(k + ahead);
             m_result.times.load += work->loadSeconds;
             m_result.times.remap += work->remapSeconds;
             if (!ReportLoad(*work) || !ReportFocal(*work))
@@ -262,6 +305,18 @@ private:
             return false;
         }
         m_frontEnd.FileStarted(work.path);
+        return true;
+    }
+
+    // A picture larger than the memory limit is that file's failure, known
+    // from its header before anything is allocated. Sets work.memory.
+    bool TooLarge(Work& work) const
+    {
+        work.memory = PictureMemory(work.path);
+        if (work.memory <= m_memoryLimit)
+            return false;
+        work.error = "'" + work.path + "': the picture needs " + Mebibytes(work.memory) +
+                     ", more than the memory limit of " + Mebibytes(m_memoryLimit);
         return true;
     }
 
@@ -369,6 +424,8 @@ private:
     bool m_overwriteAll = false;
     bool m_cancelled = false;  // the user's cancel stopped a remap
     std::set<std::string> m_outputs;  // results written by this run
+    const std::uint64_t m_memoryLimit =
+        m_options.memoryLimit > 0 ? m_options.memoryLimit : DefaultMemoryLimit();
 };
 
 }  // namespace
@@ -418,6 +475,14 @@ BatchResult BatchRun::RunFolder(const BatchSource& source)
     scanner.Scan("*", folder, 1);
     std::vector<std::string> files(scanner.Files().begin(), scanner.Files().end());
     return RunFiles(files, options, ReadFocalText(source.focalText), source.fineTune, folder);
+}
+
+std::uint64_t DefaultMemoryLimit()
+{
+    const long pages = ::sysconf(_SC_PHYS_PAGES), pageSize = ::sysconf(_SC_PAGE_SIZE);
+    if (pages <= 0 || pageSize <= 0)
+        return std::uint64_t(4) << 30;
+    return std::uint64_t(pages) * std::uint64_t(pageSize) / 2;
 }
 
 }  // namespace fovella

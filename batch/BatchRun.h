@@ -6,6 +6,7 @@
 #include "batch/BatchFrontEnd.h"
 #include "batch/BatchOptions.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,9 @@ private:
     BatchFrontEnd& m_frontEnd;
 };
 
+// Half of the machine's memory: what a run's pictures may take together
+// unless the options say otherwise.
+std::uint64_t DefaultMemoryLimit();
 // Where a source's result goes under `options` (empty folder in save mode
 // 0: "undistorted" beside the source).
 std::string BatchOutputPath(const std::string& source, const BatchOptions& options);

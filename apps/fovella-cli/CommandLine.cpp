@@ -31,6 +31,27 @@ bool ParseWhole(const std::string& text, int low, int high, int& value)
     return true;
 }
 
+// A size in bytes: a positive number followed by K, M or G (powers of 1024),
+// or by nothing, meaning M.
+bool ParseBytes(const std::string& text, std::uint64_t& bytes)
+{
+    if (text.empty())
+        return false;
+    double scale = double(1 << 20);
+    std::string number = text;
+    switch (text.back()) {
+    case 'K': case 'k': scale = 1024; number.pop_back(); break;
+    case 'M': case 'm': number.pop_back(); break;
+    case 'G': case 'g': scale = double(1u << 30); number.pop_back(); break;
+    default: break;
+    }
+    double value = 0;
+    if (!ParseNumber(number, value) || !(value > 0) || value * scale >= 1e19)
+        return false;
+    bytes = std::uint64_t(value * scale);
+    return bytes > 0;
+}
+
 // The text must name one of the choices.
 template <class T>
 bool ParseChoice(const std::string& text, std::initializer_list<std::pair<const char*, T>> choices, T& value)
@@ -63,6 +84,9 @@ std::string UsageText()
            "      --fine-tune F        factor on the correction's scale (default 1;\n"
            "                           0.2 to 5 on the window's slider)\n"
            "  -q, --quality N          JPEG quality, 0 to 100 (default 95)\n"
+           "  --memory-limit SIZE      what the pictures in work may take together, such as\n"
+           "                           800M or 6G (default: half of the machine's memory);\n"
+           "                           a picture larger than it fails alone\n"
            "      --out-dir DIR        put the results into DIR, under their own names\n"
            "      --suffix S           put the results beside the sources, S added to\n"
            "                           their names (\"\" replaces the sources)\n"
@@ -189,6 +213,13 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, Options& option
                 return false;
             if (!ParseWhole(text, 1, 256, options.jobs)) {
                 error = "number of jobs '" + text + "' is not a whole number from 1 to 256";
+                return false;
+            }
+        } else if (argument == "--memory-limit") {
+            if (!value())
+                return false;
+            if (!ParseBytes(text, options.memoryLimit)) {
+                error = "memory limit '" + text + "' is not a size such as 800M or 6G";
                 return false;
             }
         } else if (argument == "--dry-run") {

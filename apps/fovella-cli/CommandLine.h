@@ -1,6 +1,7 @@
 // The command line of fovella-cli, parsed without side effects.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,7 @@ struct Options {
     // says otherwise.
     OverwriteChoice overwrite = OverwriteChoice::Ask;
     int jobs = 0;            // -j/--jobs; 0: one per core
+    std::uint64_t memoryLimit = 0;  // --memory-limit, bytes; 0: half of the machine's memory
 };
 
 // Fills `options` from the arguments after the program name. False, with a

@@ -94,6 +94,7 @@ int CorrectFiles(const Options& options, Console& console)
     batch.useFineTune = true;
     batch.jobs = options.jobs > 0 ? options.jobs : int(std::max(1u, std::thread::hardware_concurrency()));
     batch.dryRun = options.dryRun;
+    batch.memoryLimit = options.memoryLimit;
     batch.isImage = isImage;
 
     ConsoleFrontEnd frontEnd(options.overwrite, images, console.in, console.out, console.errors,

@@ -40,6 +40,12 @@ TEST(CommandLine, AttachedValuesAndTheEndOfOptions)
     EXPECT_EQ(options.fineTune, 2.0);
     EXPECT_FALSE(options.info);
     EXPECT_EQ(options.inputs, (std::vector<std::string>{"-odd.jpg", "--info"}));
+    Options limited;
+    ASSERT_TRUE(Parse({"--memory-limit", "1.5G", "a.jpg"}, limited, error)) << error;
+    EXPECT_EQ(limited.memoryLimit, 3u << 29);
+    ASSERT_TRUE(Parse({"--memory-limit=800", "a.jpg"}, limited, error)) << error;
+    EXPECT_EQ(limited.memoryLimit, 800u << 20);
+    EXPECT_FALSE(Parse({"--memory-limit", "0", "a.jpg"}, limited, error));
     Options spaced;
     ASSERT_TRUE(Parse({"-j", "1", "--jobs", "2", "a.jpg"}, spaced, error)) << error;
     EXPECT_EQ(spaced.jobs, 2);

@@ -396,6 +396,31 @@ TEST_F(BatchRunTest, AnyNumberOfJobsWritesTheSameBytes)
     }
 }
 
+// Pictures are counted from their headers: jobs wait for memory rather than
+// exceed the limit, and a picture over it fails alone, before it is read.
+TEST_F(BatchRunTest, TheMemoryLimitHoldsJobsBackAndRefusesWhatIsLarger)
+{
+    for (const char* name : {"a.jpg", "b.png", "c.bmp"})
+        Write(name);
+    // 40 x 30 pixels: two rows of 120 bytes times 30, source and result.
+    const std::uint64_t onePicture = 2 * 120 * 30;
+    BatchOptions options = IntoFolder("out", FocalUsage::ManualOnly);
+    options.jobs = 3;
+    options.memoryLimit = onePicture;
+    EXPECT_EQ(Run(options).counts.savedFiles, 3);
+
+    ScriptedFrontEnd tight;
+    options.folder = dir.File("none");
+    options.memoryLimit = onePicture - 1;
+    for (int jobs : {1, 3}) {
+        tight.messages.clear();
+        options.jobs = jobs;
+        EXPECT_EQ(BatchRun(tight).RunFiles(List(), options, 4.0f, 1.0, dir.Path()).counts.savedFiles, 0);
+        ASSERT_EQ(tight.MessagesWithIcon(MessageIcon::Error).size(), 3u) << jobs;
+        EXPECT_EQ(tight.messages[0].text, "Failed to open " + dir.File("a.jpg"));
+    }
+}
+
 TEST_F(BatchRunTest, CancelWithSeveralJobsStopsCleanly)
 {
     for (int k = 0; k < 6; ++k)
