@@ -1,5 +1,7 @@
 #include "ui/CAboutDlg.h"
 
+#include "apps/Version.h"
+
 #include "framework/Artwork.h"
 #include "framework/CLinkStatic.h"
 #include "ui/MakerAddress.h"
@@ -13,7 +15,7 @@ std::vector<ControlTemplate> AboutTemplate()
     return {
         {kNoControlId, ControlKind::GroupBox, "", 7, 0, 249, 66},
         {1028, ControlKind::SunkenBitmap, "136", 10, 7, 80, 52},
-        {kNoControlId, ControlKind::Label, "Fovella Version 1.05", 94, 7, 160, 8},
+        {kNoControlId, ControlKind::Label, "Fovella Version " FOVELLA_VERSION, 94, 7, 160, 8},
         {kNoControlId, ControlKind::Label, "Straightens the lines a wide lens bends.", 94, 28, 160, 8},
         {kNoControlId, ControlKind::Label, "Copyright (C) 2026 Brennick.", 94, 40, 160, 8},
         {kAboutLink, ControlKind::Link, kMakerWebText, 94, 52, 84, 8},

@@ -28,7 +28,7 @@ void LowerPriority()
 
 }  // namespace
 
-bool CCorrectorApp::InitInstance()
+bool CCorrectorApp::InitInstance(const std::string& file)
 {
     LowerPriority();
     CCorrectorDlg dialog(m_services);
@@ -38,6 +38,8 @@ bool CCorrectorApp::InitInstance()
     QEventLoop loop;
     QObject::connect(&dialog, &QDialog::finished, &loop, &QEventLoop::quit);
     dialog.show();
+    if (!file.empty())
+        dialog.OpenFromOutside(file);
     loop.exec();
     return false;
 }

@@ -21,6 +21,10 @@
 
 #include <QAbstractButton>
 #include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QResizeEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -30,6 +34,7 @@
 #include <QWheelEvent>
 
 #include <cmath>
+#include <filesystem>
 #include <cstdio>
 #include <iostream>
 
@@ -102,6 +107,7 @@ CCorrectorDlg::CCorrectorDlg(PlatformServices& services, QWidget* parent)
 {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    setAcceptDrops(true);
 }
 
 CCorrectorDlg::~CCorrectorDlg() = default;
@@ -488,6 +494,36 @@ void CCorrectorDlg::OnOpen()
     std::string path;
     if (!Services().AskOpenFileName(request, path))
         return;
+    OpenAndSetArrows(path);
+}
+
+void CCorrectorDlg::OpenFromOutside(const std::string& path)
+{
+    // The listing names files by absolute paths; so must the current one.
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    OpenAndSetArrows(error ? path : absolute.lexically_normal().string());
+}
+
+void CCorrectorDlg::dragEnterEvent(QDragEnterEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() == 1 && urls.front().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void CCorrectorDlg::dropEvent(QDropEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() != 1 || !urls.front().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    if (ConfirmDiscard())
+        OpenFromOutside(urls.front().toLocalFile().toStdString());
+}
+
+void CCorrectorDlg::OpenAndSetArrows(const std::string& path)
+{
     OpenImageFile(path);
     // For whatever is current now, opened or kept.
     const std::vector<PathString> images = FolderImages();

@@ -54,6 +54,10 @@ public:
     // message and the zoom as it was, when the view cannot show it so large.
     bool SetZoom(double zoom, bool force);
 
+    // Opens `path` as "&Open" does once a name is chosen: the file, then the
+    // arrows from its folder. For a name given on the command line or dropped.
+    void OpenFromOutside(const std::string& path);
+
     void OnSysCommand(int command);
     void OnOpen();
     void OnPrevious();
@@ -83,6 +87,8 @@ protected:
     void OnCancel() override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 #ifdef _WIN32
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
@@ -96,6 +102,8 @@ private:
     void OnReset();
     void OnUseExif();
     void OnMouseWheel(int delta);
+    // Opens `path` and sets the arrows from the listing of what is current then.
+    void OpenAndSetArrows(const std::string& path);
     // Moves and stretches the controls for a client area of cx x cy.
     void OnSize(int cx, int cy);
     bool FitDiffers();
