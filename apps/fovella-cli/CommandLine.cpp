@@ -100,9 +100,15 @@ std::string UsageText()
            "      --info               print size, format and EXIF focal length of each\n"
            "                           FILE; write nothing\n"
            "  -h, --help               this text\n"
-           "      --version            the program's version\n"
+           "      --files-from LIST    also correct the files named in LIST, one per line\n"
+           "                           ('-': standard input); the results do not depend on\n"
+           "                           how a long list is split between runs or machines\n"
+           "  -0, --null               names in LIST end with a NUL byte, not a line break\n"
+           "      --quiet              print errors only: no progress line, no summary\n"
+           "      --version            the program's version and the libraries it was built with\n"
            "\n"
-           "Exit status: 0 when every image file was saved, 1 when some were not,\n"
+           "Exit status: 0 when every image file was saved (or, with --overwrite skip,\n"
+           "its result was there already), 1 when some were not,\n"
            "2 for wrong usage, 130 when cancelled (Ctrl-C).\n";
 }
 
@@ -222,6 +228,14 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, Options& option
                 error = "memory limit '" + text + "' is not a size such as 800M or 6G";
                 return false;
             }
+        } else if (argument == "--files-from") {
+            if (!value())
+                return false;
+            options.filesFrom = text;
+        } else if (argument == "-0" || argument == "--null") {
+            options.nulSeparated = true;
+        } else if (argument == "--quiet") {
+            options.quiet = true;
         } else if (argument == "--dry-run") {
             options.dryRun = true;
         } else if (argument.size() > 1 && argument[0] == '-') {
@@ -233,7 +247,7 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, Options& option
     }
     if (options.help || options.version)
         return true;
-    if (options.inputs.empty()) {
+    if (options.inputs.empty() && options.filesFrom.empty()) {
         error = options.info ? "no file to describe" : "no input file";
         return false;
     }

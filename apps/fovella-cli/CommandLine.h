@@ -22,6 +22,9 @@ struct Options {
     bool version = false;
     bool info = false;       // --info: describe the inputs, write nothing
     bool dryRun = false;     // --dry-run: say what would be done, write nothing
+    bool quiet = false;      // --quiet: errors only
+    std::string filesFrom;   // --files-from LIST: more input files, one per line; "-": standard input
+    bool nulSeparated = false;  // -0: the list's names end with NUL, not a line break
     float focalMm = 0;       // -f/--focal, rounded to single precision
     bool focalGiven = false;
     FocalSource focalSource = FocalSource::Auto;

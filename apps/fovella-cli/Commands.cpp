@@ -10,6 +10,7 @@
 #include "image/MemoryImage.h"
 
 #include <cstdio>
+#include <fstream>
 #include <filesystem>
 #include <system_error>
 #include <set>
@@ -37,6 +38,28 @@ FocalUsage UsageOf(FocalSource source)
 
 }  // namespace
 
+namespace {
+
+// The names in a --files-from list, empty entries dropped.
+bool ReadFileList(const Options& options, Console& console, std::vector<std::string>& names)
+{
+    std::ifstream file;
+    if (options.filesFrom != "-") {
+        file.open(options.filesFrom, std::ios::binary);
+        if (!file) {
+            console.errors << "fovella-cli: cannot read the list '" << Printable(options.filesFrom) << "'\n";
+            return false;
+        }
+    }
+    std::istream& list = options.filesFrom == "-" ? console.in : file;
+    for (std::string name; std::getline(list, name, options.nulSeparated ? '\0' : '\n');)
+        if (!name.empty())
+            names.push_back(name);
+    return true;
+}
+
+}  // namespace
+
 int CorrectFiles(const Options& options, Console& console)
 {
     // A folder stands for the files directly inside it, as the batch run of
@@ -47,7 +70,10 @@ int CorrectFiles(const Options& options, Console& console)
     std::vector<std::string> files;
     std::set<std::string> named;
     bool inputFailed = false;
-    for (const std::string& input : options.inputs) {
+    std::vector<std::string> inputs = options.inputs;
+    if (!options.filesFrom.empty() && !ReadFileList(options, console, inputs))
+        return 1;
+    for (const std::string& input : inputs) {
         std::error_code error;
         const auto type = std::filesystem::status(input, error).type();
         if (type == std::filesystem::file_type::not_found || (!input.empty() && input.back() == '/' &&
@@ -70,7 +96,7 @@ int CorrectFiles(const Options& options, Console& console)
     }
     if (inputFailed && files.empty())
         return 1;
-    if (!options.output.empty() && (files.size() != 1 || IsDirectory(options.inputs[0]))) {
+    if (!options.output.empty() && (files.size() != 1 || (inputs.empty() || IsDirectory(inputs[0])))) {
         console.errors << "fovella-cli: -o names the result of a single input file\n";
         return 2;
     }
@@ -99,7 +125,7 @@ int CorrectFiles(const Options& options, Console& console)
 
     ConsoleFrontEnd frontEnd(options.overwrite, images, console.in, console.out, console.errors,
                              console.interactive, console.showProgress);
-    const std::string label = options.inputs.size() == 1 ? options.inputs[0] : "of the inputs";
+    const std::string label = inputs.size() == 1 ? inputs[0] : "of the inputs";
     const BatchResult result = BatchRun(frontEnd).RunFiles(
         files, batch, options.focalGiven ? options.focalMm : 0.0f, options.fineTune, label);
     switch (result.outcome) {
@@ -109,7 +135,7 @@ int CorrectFiles(const Options& options, Console& console)
         return 130;
     case BatchOutcome::Completed: break;
     }
-    const int done = options.dryRun ? frontEnd.Described() : result.counts.savedFiles;
+    const int done = options.dryRun ? frontEnd.Described() : result.counts.savedFiles + frontEnd.Kept();
     return done == result.counts.imageFiles && !inputFailed ? 0 : 1;
 }
 

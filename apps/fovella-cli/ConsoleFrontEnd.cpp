@@ -91,7 +91,10 @@ OverwriteAnswer ConsoleFrontEnd::AskOverwrite(const std::string& output)
 {
     switch (m_overwrite) {
     case OverwriteChoice::All: return OverwriteAnswer::OverwriteAll;
-    case OverwriteChoice::Skip: return Skipped(output, "--overwrite skip");
+    case OverwriteChoice::Skip:
+        // Asked for: the result is there, as a rerun after an interrupted job wants.
+        ++m_kept;
+        return Skipped(output, "--overwrite skip");
     case OverwriteChoice::Cancel: return OverwriteAnswer::Cancel;
     case OverwriteChoice::Ask: break;
     }

@@ -35,6 +35,8 @@ public:
     void DescribeDryRun(const DryRunLine& line) override;
 
     int Described() const { return m_described; }
+    // Results left as they were because --overwrite skip said so.
+    int Kept() const { return m_kept; }
 
     // Makes Ctrl-C, SIGTERM and SIGHUP set the flag that PollCancelled
     // reads, instead of ending the program in the middle of a save; a second
@@ -56,6 +58,7 @@ private:
     bool m_progressShown = false;
     int m_started = 0;
     int m_described = 0;
+    int m_kept = 0;
     std::string m_current;
 };
 

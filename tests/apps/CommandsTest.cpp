@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <sstream>
 
 #include <sys/stat.h>
@@ -251,6 +253,57 @@ TEST_F(CommandsTest, NothingIsSilentAndNamesArePrintedSafely)
     EXPECT_NE(errors.str().find("bad\\x1B[31m.jpg"), std::string::npos) << errors.str();
     EXPECT_EQ(errors.str().find('\x1b'), std::string::npos);
     EXPECT_EQ(errors.str().find("cannot be created"), std::string::npos);
+}
+
+std::vector<std::string> NamesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A long list can be split over runs or machines: each file's result is
+// the same however the list was split, and a rerun with --overwrite skip
+// finishes only what is missing.
+TEST_F(CommandsTest, FilesFromAListAndASplitListGiveTheSameResults)
+{
+    test::ScratchDir photos;
+    std::string all, first, second;
+    for (int k = 0; k < 4; ++k) {
+        const std::string name = photos.File("p" + std::to_string(k) + (k % 2 ? ".png" : ".jpg"));
+        test::WriteGradientFile(name, 30 + k, 20, {}, k);
+        all += name + "\n";
+        (k < 2 ? first : second) += name + '\0';
+    }
+    options.inputs.clear();
+    options.filesFrom = "-";
+    options.outDir = dir.File("whole");
+    in.str(all);
+    EXPECT_EQ(Correct(), 0) << errors.str();
+
+    options.outDir = dir.File("split");
+    options.nulSeparated = true;
+    for (const std::string& part : {first, second}) {
+        in.clear();
+        in.str(part);
+        EXPECT_EQ(Correct(), 0) << errors.str();
+    }
+    for (const std::string& name : NamesIn(dir.File("whole")))
+        EXPECT_EQ(test::ReadFileBytes(dir.File("whole/" + name)), test::ReadFileBytes(dir.File("split/" + name)))
+            << name;
+    EXPECT_EQ(NamesIn(dir.File("whole")).size(), 4u);
+
+    // A rerun keeps what is there and says so; every file is done: status 0.
+    std::filesystem::remove(dir.File("split/p3.png"));
+    options.overwrite = OverwriteChoice::Skip;
+    in.clear();
+    in.str(first + second);
+    errors.str("");
+    EXPECT_EQ(Correct(), 0) << errors.str();
+    EXPECT_TRUE(IsFile(dir.File("split/p3.png")));
+    EXPECT_NE(errors.str().find("skipped " + dir.File("split/p0.jpg")), std::string::npos);
 }
 
 TEST_F(CommandsTest, ARefusedPictureFailsAloneAndTheRunGoesOn)
