@@ -5,7 +5,7 @@ JOBS       ?= $(shell nproc)
 SAMPLE     := samples/grid.bmp
 SAMPLE_MM  := 3
 
-.PHONY: all build run window pictures install test test-release test-sanitize fuzz bench clean
+.PHONY: all build run window pictures install deb test test-release test-sanitize fuzz bench clean
 
 all: build
 
@@ -13,11 +13,15 @@ build:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Corrects the bundled sample: a grid photographed through a barrel lens.
+# The window with the bundled sample open (a grid photographed through a
+# barrel lens); without a display, the sample corrected by fovella-cli.
 run: build
-	mkdir -p out
-	$(BUILD)/apps/fovella-cli -f $(SAMPLE_MM) $(SAMPLE) -o out/grid-corrected.bmp
-	@echo "corrected $(SAMPLE) into out/grid-corrected.bmp"
+	@if [ -n "$${DISPLAY}$${WAYLAND_DISPLAY}" ]; then \
+	  $(BUILD)/apps/fovella $(SAMPLE); \
+	else \
+	  echo "no display: correcting $(SAMPLE) with fovella-cli into out/grid-corrected.bmp instead"; \
+	  mkdir -p out && $(BUILD)/apps/fovella-cli --quiet -f $(SAMPLE_MM) $(SAMPLE) -o out/grid-corrected.bmp; \
+	fi
 
 # The window.
 window: build
@@ -30,6 +34,10 @@ pictures: build
 PREFIX ?= /usr/local
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# fovella_<version>_<arch>.deb in the build folder.
+deb: build
+	cd $(BUILD) && cpack -G DEB
 
 FUZZ_SECONDS ?= 20
 

@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev  # fuzz/ (libFuzzer)
   libbenchmark-dev        # bench/
   qt6-base-dev fonts-dejavu-core  # ui/: the window, and a font for offscreen pictures
+  dpkg-dev                # make deb: the package's dependencies, from the binaries
 )
 
 missing=()

@@ -2,7 +2,7 @@
 // offscreen into PNG files, for the README and for checking the layout by
 // eye, and draws the desktop icon.
 //   fovella-pictures OUTPUT_FOLDER SAMPLE_IMAGE FOCAL_MM
-//   fovella-pictures --icon FILE.png
+//   fovella-pictures --icon FILE.png [SIZE]
 #include "batch/dialogs/CBatchOptionsDlg.h"
 #include "batch/dialogs/CBatchProgressDlg.h"
 #include "batch/dialogs/COverwriteDlg.h"
@@ -20,6 +20,7 @@
 
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -121,11 +122,13 @@ int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
-    if (argc == 3 && std::string(argv[1]) == "--icon")
-        return Write(QPixmap::fromImage(ApplicationIconImage(256)), argv[2]) ? 0 : 1;
+    if ((argc == 3 || argc == 4) && std::string(argv[1]) == "--icon") {
+        const int size = argc == 4 ? std::atoi(argv[3]) : 256;
+        return size > 0 && Write(QPixmap::fromImage(ApplicationIconImage(size)), argv[2]) ? 0 : 1;
+    }
     if (argc == 4)
         return RenderWindow(argv[1], argv[2], argv[3]);
     std::fprintf(stderr, "usage: fovella-pictures OUTPUT_FOLDER SAMPLE_IMAGE FOCAL_MM\n"
-                         "       fovella-pictures --icon FILE.png\n");
+                         "       fovella-pictures --icon FILE.png [SIZE]\n");
     return 2;
 }
