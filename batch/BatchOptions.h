@@ -37,6 +37,9 @@ struct BatchOptions {
     std::function<bool(const std::string&)> isImage;
     // Files prepared at once; the results are the same for any number.
     int jobs = 1;
+    // Threads that share one picture's remap when jobs is 1; with several
+    // jobs each file has one, so that the cores are not oversubscribed.
+    int remapThreads = 1;
     // Bytes the pictures of the files in work may take together (source
     // and result, counted from the headers); 0: DefaultMemoryLimit(). A
     // picture larger than it fails alone.

@@ -118,10 +118,10 @@ void ChooseFocal(Work& work, const FocalChoice& choice)
     work.scale = PixelScale(work.focal, work.source.Width(), work.source.Height(), choice.fineTune);
 }
 
-void Correct(Work& work, ProgressCallback callback, void* context)
+void Correct(Work& work, ProgressCallback callback, void* context, int threads = 1)
 {
     const Clock::time_point start = Clock::now();
-    const bool done = LensModel().Undistort(work.source, work.result, work.scale, callback, context);
+    const bool done = LensModel(threads).Undistort(work.source, work.result, work.scale, callback, context);
     work.remapSeconds = SecondsSince(start);
     work.state = done ? Work::State::Corrected : Work::State::Stopped;
 }
@@ -203,7 +203,7 @@ private:
             ChooseFocal(work, m_focal);
             if (!ReportFocal(work))
                 continue;
-            Correct(work, &Runner::Progress, this);
+            Correct(work, &Runner::Progress, this, m_options.remapThreads);
             m_result.times.remap += work.remapSeconds;
             if (work.state == Work::State::Stopped) {
                 if (m_cancelled)

@@ -53,6 +53,19 @@ void Undistort(benchmark::State& state)
 BENCHMARK(Undistort)->Args({6000, 4000})->Args({3000, 2000})->Args({320, 240})
     ->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// One 24-megapixel picture on `range(0)` threads.
+void UndistortThreads(benchmark::State& state)
+{
+    const DibImage source = MakePicture(6000, 4000);
+    const double m = PixelScale(kFocalMm, 6000, 4000, 1.0);
+    DibImage destination;
+    for (auto _ : state) {
+        LensModel(int(state.range(0))).Undistort(source, destination, m);
+        benchmark::DoNotOptimize(destination.Rows()[0][0]);
+    }
+}
+BENCHMARK(UndistortThreads)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // A 24-megapixel picture reduced to fit a 320 x 240 preview, by whole pixels.
 void ScaleToPreview(benchmark::State& state)
 {

@@ -49,6 +49,7 @@
 
 #include "lens/LensModel.h"
 
+#include "lens/BandWorkers.h"
 #include "lens/RemapBand.h"
 
 #include <cmath>
@@ -58,6 +59,10 @@ namespace fovella {
 namespace remap {
 
 namespace {
+
+// Below this many columns of the left half per thread, threads cost more
+// than they save (a preview is remapped on one).
+constexpr int kMinColumnsPerThread = 64;
 
 bool CanRemap(const Image& source, double m)
 {
@@ -78,7 +83,7 @@ BandFunction FastestBand(int channels)
 }  // namespace
 
 bool Undistort(const Image& source, Image& destination, double m, ProgressCallback callback,
-               void* context, BandFunction (*bandFor)(int channels))
+               void* context, BandFunction (*bandFor)(int channels), int threads)
 {
     if (!CanRemap(source, m) || &source == &destination)
         return false;
@@ -90,21 +95,51 @@ bool Undistort(const Image& source, Image& destination, double m, ProgressCallba
                             source.Height(), source.Width() / 2, source.Height() / 2, m};
     const BandFunction band = bandFor(source.BytesPerPixel());
     const int cx = geometry.cx;
-    for (int j0 = 0; j0 <= cx; j0 += kBandColumns) {
-        int j1 = j0 + kBandColumns <= cx + 1 ? j0 + kBandColumns : cx + 1;
-        bool stopped = false;
-        for (int j = j0; j < j1 && callback; ++j) {
+    // The reports of a band's columns, in order, before its pixels; false,
+    // with `j1` cut to the refused column, when one is refused.
+    const auto report = [&](int j0, int& j1) {
+        for (int j = j0; j < j1 && callback; ++j)
             if (!callback(cx == 0 ? 100 : j * 100 / cx, context)) {
                 j1 = j;
-                stopped = true;
+                return false;
             }
+        return true;
+    };
+    if (threads <= 1 || cx < kMinColumnsPerThread * threads) {
+        for (int j0 = 0; j0 <= cx; j0 += kBandColumns) {
+            int j1 = j0 + kBandColumns <= cx + 1 ? j0 + kBandColumns : cx + 1;
+            const bool reported = report(j0, j1);
+            if (j1 > j0)
+                band(geometry, j0, j1);
+            if (!reported)
+                return false;
         }
-        if (j1 > j0)
-            band(geometry, j0, j1);
-        if (stopped)
-            return false;
+        return true;
     }
-    return true;
+    // Bands of the left half side by side on `threads` threads. Only the
+    // last two columns, cx - 1 and cx, write pixels of each other (an even
+    // width mirrors them onto each other): they form the last band, run
+    // when every other is done, so that cx writes last as in the definition.
+    const int shared = cx - 1;  // columns 0 .. cx - 2 go to the threads
+    const int rounds = (shared + kBandColumns * threads - 1) / (kBandColumns * threads);
+    const int width = (shared + rounds * threads - 1) / (rounds * threads);
+    bool reported = true;
+    {
+        BandWorkers workers(threads, band, geometry);
+        for (int j0 = 0; j0 < shared && reported; j0 += width) {
+            int j1 = j0 + width < shared ? j0 + width : shared;
+            reported = report(j0, j1);
+            if (j1 > j0)
+                workers.Run(j0, j1);
+        }
+    }
+    if (!reported)
+        return false;
+    int j1 = cx + 1;
+    reported = report(shared, j1);
+    if (j1 > shared)
+        band(geometry, shared, j1);
+    return reported;
 }
 
 }  // namespace remap
@@ -112,7 +147,7 @@ bool Undistort(const Image& source, Image& destination, double m, ProgressCallba
 bool LensModel::Undistort(const Image& source, Image& destination, double m,
                           ProgressCallback callback, void* context) const
 {
-    return remap::Undistort(source, destination, m, callback, context, &remap::FastestBand);
+    return remap::Undistort(source, destination, m, callback, context, &remap::FastestBand, m_threads);
 }
 
 }  // namespace fovella

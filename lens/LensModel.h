@@ -11,6 +11,9 @@ using ProgressCallback = bool (*)(double percent, void* context);
 
 class LensModel {
 public:
+    // `threads` share the bands of one picture; the bytes are the same for
+    // any number.
+    explicit LensModel(int threads = 1) : m_threads(threads) {}
     virtual ~LensModel() = default;
 
     // Writes into `destination` (recreated with the source's geometry and
@@ -29,8 +32,14 @@ public:
     // it returns false the run stops with the result false: the columns
     // reported before stay written, the others keep what they held.
     // Thread-safe: runs on several threads at once need nothing shared.
+    // With several threads the reports still come in order on the caller's
+    // thread, each before the pixels of its column are written, and a
+    // refused report leaves what it leaves with one.
     bool Undistort(const Image& source, Image& destination, double m,
                    ProgressCallback callback = nullptr, void* context = nullptr) const;
+
+private:
+    int m_threads;
 };
 
 }  // namespace fovella

@@ -35,8 +35,8 @@ BandFunction PortableBand(int channels);
 BandFunction Avx2Band(int channels);
 
 // Undistort with the band function chosen by the caller (tests run every
-// kernel through this).
+// kernel through this), on `threads` threads.
 bool Undistort(const Image& source, Image& destination, double m, ProgressCallback callback,
-               void* context, BandFunction (*bandFor)(int channels));
+               void* context, BandFunction (*bandFor)(int channels), int threads = 1);
 
 }  // namespace fovella::remap

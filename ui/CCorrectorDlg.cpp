@@ -37,6 +37,7 @@
 #include <filesystem>
 #include <cstdio>
 #include <iostream>
+#include <thread>
 
 #ifdef _WIN32
 #define NOMINMAX
@@ -580,7 +581,9 @@ void CCorrectorDlg::OnUndistort()
         CProgressDlg progress(Services(), this);
         m_pProgressDlg = &progress;
         progress.Start(m_strPath);
-        done = LensModel().Undistort(*m_source, *corrected, scale, &UndistortProgressCallback, this);
+        // Every core: the user waits for this one picture.
+        const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
+        done = LensModel(cores).Undistort(*m_source, *corrected, scale, &UndistortProgressCallback, this);
         m_pProgressDlg = nullptr;
     }
     if (!done) {

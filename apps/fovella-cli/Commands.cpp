@@ -118,7 +118,10 @@ int CorrectFiles(const Options& options, Console& console)
     batch.quality = options.quality;
     batch.focalUsage = UsageOf(options.focalSource);
     batch.useFineTune = true;
-    batch.jobs = options.jobs > 0 ? options.jobs : int(std::max(1u, std::thread::hardware_concurrency()));
+    const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
+    // One file, or one job: every core on each picture; else a core per file.
+    batch.jobs = images == 1 ? 1 : options.jobs > 0 ? options.jobs : cores;
+    batch.remapThreads = batch.jobs == 1 ? cores : 1;
     batch.dryRun = options.dryRun;
     batch.memoryLimit = options.memoryLimit;
     batch.isImage = isImage;

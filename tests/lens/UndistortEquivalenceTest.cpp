@@ -42,13 +42,17 @@ std::string FirstDifference(const Image& a, const Image& b)
 struct Kernel {
     const char* name;
     remap::BandFunction (*bandFor)(int channels);
+    int threads;
 };
 
-// The kernel LensModel chooses, and each kernel on its own.
+// The kernel LensModel chooses, and each kernel on its own, on one thread
+// and on several (pictures from 64 columns of the left half per thread on
+// are shared out).
 remap::BandFunction Chosen(int) { return nullptr; }
-const Kernel kKernels[] = {{"Chosen", &Chosen},
-                           {"Portable", &remap::PortableBand},
-                           {"Avx2", &remap::Avx2Band}};
+const Kernel kKernels[] = {{"Chosen", &Chosen, 1},           {"Portable", &remap::PortableBand, 1},
+                           {"Avx2", &remap::Avx2Band, 1},     {"ChosenTwoThreads", &Chosen, 2},
+                           {"PortableThreeThreads", &remap::PortableBand, 3},
+                           {"Avx2TwoThreads", &remap::Avx2Band, 2}};
 
 class UndistortEquivalence : public testing::TestWithParam<Kernel> {
 protected:
@@ -62,8 +66,9 @@ protected:
              ProgressCallback callback = nullptr, void* context = nullptr) const
     {
         if (GetParam().bandFor == &Chosen)
-            return LensModel().Undistort(source, destination, m, callback, context);
-        return remap::Undistort(source, destination, m, callback, context, GetParam().bandFor);
+            return LensModel(GetParam().threads).Undistort(source, destination, m, callback, context);
+        return remap::Undistort(source, destination, m, callback, context, GetParam().bandFor,
+                                GetParam().threads);
     }
 
     template <class ImageClass>
@@ -94,8 +99,9 @@ TEST_P(UndistortEquivalence, EverySizeUpTo40By40)
 
 TEST_P(UndistortEquivalence, LargerOddAndEvenSizes)
 {
-    const std::pair<int, int> sizes[] = {{999, 1000}, {1000, 999}, {1001, 1001}, {640, 480},
-                                         {37, 1000}, {1000, 2},   {129, 130},   {257, 64}};
+    const std::pair<int, int> sizes[] = {{999, 1000}, {1000, 999}, {1001, 1001}, {640, 480}, {37, 1000},
+                                         {1000, 2},   {129, 130},  {257, 64},    {258, 65},  {385, 3},
+                                         {386, 386},  {2050, 7}};
     for (const auto& [width, height] : sizes)
         ExpectSameAsReference<DibImage>(width, height, Rgb, BottomUp, 0.4 * (width + height));
 }
@@ -132,12 +138,13 @@ struct Log {
 
 TEST_P(UndistortEquivalence, ReportsAndCancelledResultsMatch)
 {
-    for (const auto& [width, height] : {std::pair{300, 41}, std::pair{301, 40}, std::pair{8, 8}}) {
+    for (const auto& [width, height] :
+         {std::pair{300, 41}, std::pair{301, 40}, std::pair{8, 8}, std::pair{800, 30}}) {
         DibImage source;
         ASSERT_TRUE(source.Create(width, height, Bgr, SampleU8, BottomUp));
         FillNoise(source, 5);
         const int cx = width / 2;
-        for (int refuseAt : {-1, 0, 1, 63, 64, 65, 100, cx - 1, cx}) {
+        for (int refuseAt : {-1, 0, 1, 63, 64, 65, 100, 131, 263, cx - 2, cx - 1, cx}) {
             DibImage fast, plain;
             ASSERT_TRUE(fast.Create(width, height, Bgr, SampleU8, BottomUp));
             ASSERT_TRUE(plain.Create(width, height, Bgr, SampleU8, BottomUp));
