@@ -1,6 +1,8 @@
 #include "framework/CTemplateDialog.h"
 
 #include <QAbstractButton>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QPushButton>
 #include <QKeyEvent>
 
@@ -41,6 +43,12 @@ void CTemplateDialog::UpdateData(bool pull)
 {
     DataExchange exchange(*this, pull);
     DoDataExchange(exchange);
+}
+
+void CTemplateDialog::CentreOnScreen()
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 }
 
 void CTemplateDialog::OnOK()

@@ -28,6 +28,8 @@ public:
 
     // Pull (controls into members) or push (members into controls).
     void UpdateData(bool pull);
+    // Moves the dialog to the middle of the primary screen.
+    void CentreOnScreen();
 
 protected:
     virtual void DoDataExchange(DataExchange&) {}

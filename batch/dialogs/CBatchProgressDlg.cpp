@@ -1,10 +1,8 @@
 #include "batch/dialogs/CBatchProgressDlg.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
-#include <QScreen>
 
 namespace fovella {
 
@@ -40,8 +38,7 @@ CBatchProgressDlg::CBatchProgressDlg(PlatformServices& services, QWidget* parent
 void CBatchProgressDlg::Start()
 {
     Initialise();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen();
     show();
 }
 

@@ -2,10 +2,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
-#include <QScreen>
 #include <QWindow>
 
 namespace fovella {
@@ -41,8 +39,7 @@ void CProgressDlg::Start(const std::string& path)
 {
     Initialise();
     Control<QLabel>(*this, kProgressFileLabel)->setText(QString::fromStdString(path));
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen();
     show();
     // The window system maps a new window asynchronously: wait a moment for
     // it, taking no user input, so that the repaints during the remap show.
