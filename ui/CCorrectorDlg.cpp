@@ -573,6 +573,13 @@ void CCorrectorDlg::OnUndistort()
                                MessageButtons::Ok);
         return;
     }
+    // An infinite focal length (typed "inf", or an EXIF +Inf) the remap
+    // cannot compute with.
+    if (!std::isfinite(scale)) {
+        Services().ShowMessage("Focal length should be a finite number.", "Undistort", MessageIcon::Warning,
+                               MessageButtons::Ok);
+        return;
+    }
     // Into a new image, so that a remap that cannot be done leaves the
     // correction before it in place.
     auto corrected = std::make_shared<DibImage>();
@@ -587,9 +594,8 @@ void CCorrectorDlg::OnUndistort()
         m_pProgressDlg = nullptr;
     }
     if (!done) {
-        Services().ShowMessage(std::isfinite(scale) ? "Not enough memory to undistort the image."
-                                                    : "Focal length should be a finite number.",
-                               "Undistort", MessageIcon::Error, MessageButtons::Ok);
+        Services().ShowMessage("Not enough memory to undistort the image.", "Undistort", MessageIcon::Error,
+                               MessageButtons::Ok);
         return;
     }
     m_corrected = std::move(corrected);

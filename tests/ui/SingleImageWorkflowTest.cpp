@@ -214,6 +214,15 @@ TEST_F(WorkflowTest, UndistortShowsTheCorrectionAndShowOriginalSwapsWithoutResam
     EXPECT_EQ(services.messages[0].caption, "Undistort");
     EXPECT_EQ(services.messages[0].icon, MessageIcon::Warning);
     EXPECT_TRUE(SamePixels(dialog.View().Picture(), expected));
+
+    // Infinite, which atof reads from "inf": the same refusal, with its reason.
+    const DibImage before = dialog.Preview().Picture();
+    Get<QLineEdit>(kFocalEdit)->setText("inf");
+    Click(kUndistort);
+    ASSERT_EQ(services.messages.size(), 2u);
+    EXPECT_EQ(services.messages[1].text, "Focal length should be a finite number.");
+    EXPECT_TRUE(SamePixels(dialog.View().Picture(), expected));
+    EXPECT_TRUE(SamePixels(dialog.Preview().Picture(), before));  // uncorrected, as for "abc"
 }
 
 TEST(ProgressDlg, NamesTheFileAndPaintsEachNewPercentage)
