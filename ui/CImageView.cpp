@@ -100,8 +100,14 @@ void CImageView::LayOut(bool reset)
                         m_state, m_newZoom, m_oldZoom, reset, BarSize());
     m_state = layout.state;
     m_origin = QPoint(layout.originX, layout.originY);
+    // Each bar shown or taken away resizes the viewport at once; between the
+    // two the viewport matches neither layout, and laying out again there
+    // would decide the bars anew, endlessly. The layout has counted them.
+    m_applyingBars = true;
     SetBar(*this, Qt::Horizontal, !m_state.fitsX, m_zoomed.width(), layout.areaWidth, m_state.scrollX);
     SetBar(*this, Qt::Vertical, !m_state.fitsY, m_zoomed.height(), layout.areaHeight, m_state.scrollY);
+    m_applyingBars = false;
+    m_clientRect = viewport()->rect();
     viewport()->update();
 }
 
@@ -135,9 +141,8 @@ void CImageView::Scroll(Qt::Orientation orientation, int action)
 
 void CImageView::resizeEvent(QResizeEvent*)
 {
-    // Showing or taking away a bar resizes the viewport too; the layout
-    // that did it has already counted it.
-    if (viewport()->rect() == m_clientRect)
+    // Bars being shown or taken away by a layout: it has counted them.
+    if (m_applyingBars || viewport()->rect() == m_clientRect)
         return;
     m_newZoom = m_oldZoom = 1.0;
     LayOut(false);

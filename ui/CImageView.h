@@ -55,7 +55,8 @@ private:
     QSize m_zoomed{1, 1};
     DibImage m_canvas;  // the part on screen, made anew at every paint
     double m_newZoom = 1.0, m_oldZoom = 1.0;
-    QRect m_clientRect;
+    QRect m_clientRect;      // the viewport as the last layout left it
+    bool m_applyingBars = false;
     ImageViewState m_state;
     QPoint m_origin;
 };

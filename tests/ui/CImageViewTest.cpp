@@ -193,6 +193,22 @@ TEST_F(ImageViewTest, EnlargingTheViewKeepsTheScrollOrCentresOnceItFits)
     EXPECT_EQ(view->DrawOrigin().x(), (view->viewport()->width() - 600) / 2);
 }
 
+// From a scrolled picture to one that exactly fills the room without bars
+// (what Fit makes): the bars go, and taking them away one after the other
+// must not make the view lay itself out again and again.
+TEST_F(ImageViewTest, APictureThatExactlyFillsTheRoomTakesTheBarsAway)
+{
+    Show(800, 600);
+    ASSERT_TRUE(HorizontalBar() && VerticalBar());
+    view->horizontalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    const QRect full = view->GetFullClientRect();
+    Show(full.width(), full.height(), 1.0, 1.0, false);
+    EXPECT_FALSE(HorizontalBar());
+    EXPECT_FALSE(VerticalBar());
+    EXPECT_EQ(view->DrawOrigin(), QPoint(0, 0));
+    EXPECT_EQ(view->viewport()->size(), full.size());
+}
+
 // The view draws only what is on screen, straight from the picture: at
 // every zoom and scroll position that is exactly what the whole copy made
 // with ScaleBy shows there, with white around it.
