@@ -242,23 +242,26 @@ private:
         std::vector<std::future<std::unique_ptr<Work>>> pending(images.size());
         // Up to `jobs` files ahead, as long as their pictures fit the memory
         // limit together; one alone always starts (or fails as too large).
+        // A file that must wait for memory keeps its header's count.
         std::vector<std::uint64_t> memory(images.size());
         std::uint64_t inFlight = 0;
         std::size_t next = 0;
+        std::unique_ptr<Work> waiting;
         const std::size_t ahead = std::size_t(m_options.jobs);
         const auto launchWhileRoom = [&](std::size_t consumed) {
             for (; next < images.size() && next < consumed + ahead; ++next) {
-                auto work = std::make_unique<Work>();
-                work->path = m_files[images[next]];
-                const bool tooLarge = TooLarge(*work);
-                const std::uint64_t needed = tooLarge ? 0 : work->memory;
+                if (!waiting) {
+                    waiting = std::make_unique<Work>();
+                    waiting->path = m_files[images[next]];
+                    if (TooLarge(*waiting))
+                        waiting->state = Work::State::LoadFailed;
+                }
+                const std::uint64_t needed = waiting->state == Work::State::LoadFailed ? 0 : waiting->memory;
                 if (inFlight > 0 && inFlight + needed > m_memoryLimit)
                     break;
-                if (tooLarge)
-                    work->state = Work::State::LoadFailed;
                 memory[next] = needed;
                 inFlight += needed;
-                pending[next] = std::async(std::launch::async, prepare, std::move(work));
+                pending[next] = std::async(std::launch::async, prepare, std::move(waiting));
             }
         };
         // Returning early leaves the futures to wait, in their destructors,
@@ -290,7 +293,7 @@ private:
                 continue;
             }
             ReportProgress(100);
-            if (work->state == Work::State::Stopped || !Finish(*work)) {
+            if (!Finish(*work)) {
                 stop = true;
                 return false;
             }
