@@ -35,8 +35,6 @@ public:
     // As the progress dialog's Cancel: the run stops at its next report,
     // even when asked before the progress dialog is up.
     void Cancel() { m_cancelRequested = true; }
-    // True while the progress dialog is shown.
-    bool Running() const { return m_progress != nullptr; }
     // A corrected copy of the window's own image was written.
     bool SavedCurrentImage() const { return m_savedCurrent; }
 
