@@ -35,9 +35,10 @@
 // outside and the columns inside, so each step touches a few short runs of
 // consecutive bytes. That order gives every pixel the same last writer as
 // the definition, except where two writes to one pixel differ in both column
-// and row: only the middle 2 x 2 pixels of an even-by-even image, all
-// written from rows cy - 1 and cy. Those two rows are therefore done in the
-// definition's own order after the rest of the band. All progress reports of
+// and row: only the middle 2 x 2 pixels of an even-by-even image, written
+// only from the positions of columns cx - 1 and cx in rows cy - 1 and cy.
+// Those four positions are therefore done in the definition's own order
+// after the rest of the band. All progress reports of
 // a band come before its pixels; a refused report ends the band before its
 // column, so a cancelled run leaves exactly what the definition leaves.
 //
@@ -76,8 +77,11 @@ bool CanRemap(const Image& source, double m)
 
 BandFunction FastestBand(int channels)
 {
-    const BandFunction avx2 = Avx2Band(channels);
-    return avx2 ? avx2 : PortableBand(channels);
+    if (const BandFunction avx512 = Avx512Band(channels))
+        return avx512;
+    if (const BandFunction avx2 = Avx2Band(channels))
+        return avx2;
+    return PortableBand(channels);
 }
 
 }  // namespace

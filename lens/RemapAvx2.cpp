@@ -72,6 +72,11 @@ FOVELLA_REMAP_INLINE void StorePixel(std::uint8_t* out, std::uint32_t word)
 }
 
 struct Avx2Kernel {
+    // Bytes read from a sample pixel's first byte on.
+    static constexpr int kLoadBytes = 4;
+    // Positions of a row done in one step: four, one per lane.
+    static constexpr int kPositionsAtOnce = 4;
+
     static FOVELLA_REMAP_INLINE void ScaleFactors(const Geometry& g, int j0, int n,
                                                  std::int64_t dy, double* u)
     {

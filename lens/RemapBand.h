@@ -29,10 +29,11 @@ constexpr int kBandColumns = 512;
 // Remaps the columns j0 .. j1 - 1 of the left half, all rows.
 using BandFunction = void (*)(const Geometry& g, int j0, int j1);
 
-// Band functions of each kernel for 1, 3 or 4 channels; the AVX2 one is
-// null where the processor lacks AVX2.
+// Band functions of each kernel for 1, 3 or 4 channels; the AVX2 and
+// AVX-512 ones are null where the processor lacks those instructions.
 BandFunction PortableBand(int channels);
 BandFunction Avx2Band(int channels);
+BandFunction Avx512Band(int channels);
 
 // Undistort with the band function chosen by the caller (tests run every
 // kernel through this), on `threads` threads.

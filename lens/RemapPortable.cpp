@@ -6,6 +6,11 @@ namespace fovella::remap {
 namespace {
 
 struct PortableKernel {
+    // Bytes read from a sample pixel's first byte on: one at a time.
+    static constexpr int kLoadBytes = 1;
+    // Positions of a row done in one step: one.
+    static constexpr int kPositionsAtOnce = 1;
+
     static void ScaleFactors(const Geometry& g, int j0, int n, std::int64_t dy, double* u)
     {
         for (int k = 0; k < n; ++k)
