@@ -34,6 +34,7 @@
 #endif
 
 #include "lens/RemapTraversal.h"
+#include "lens/Avx512Log.h"
 
 namespace fovella::remap {
 
@@ -59,29 +60,46 @@ struct Avx512Kernel {
     // Positions of a row done in one step: eight, one per lane.
     static constexpr int kPositionsAtOnce = 8;
 
+    // In three passes, so that the long chain of each logarithm overlaps
+    // with its neighbours' instead of waiting behind an unforeseeable
+    // branch: the logarithms and which of them are settled, then std::log
+    // for the others, then the quotients.
     static FOVELLA_REMAP_INLINE void ScaleFactors(const Geometry& g, int j0, int n,
                                                  std::int64_t dy, double* u)
     {
+        alignas(64) double radii[kBandColumns], arguments[kBandColumns];
+        // Room for a whole vector of indices past the last one kept.
+        std::int32_t unsettled[kBandColumns + 8];
+        int unsettledCount = 0;
         const __m512d m = _mm512_set1_pd(g.m);
         const __m512d one = _mm512_set1_pd(1.0);
         const __m512i dySquared = _mm512_set1_epi64(dy * dy);
         __m512i dx = _mm512_add_epi64(_mm512_set1_epi64(std::int64_t(j0) - g.cx),
                                       _mm512_set_epi64(7, 6, 5, 4, 3, 2, 1, 0));
-        int k = 0;
-        for (; k + 8 <= n; k += 8, dx = _mm512_add_epi64(dx, _mm512_set1_epi64(8))) {
+        const int whole = n / 8 * 8;
+        for (int k = 0; k < whole; k += 8, dx = _mm512_add_epi64(dx, _mm512_set1_epi64(8))) {
             // Below 2^53, so the conversion is exact, as the scalar one.
             const __m512i squares = _mm512_add_epi64(_mm512_mullo_epi64(dx, dx), dySquared);
             const __m512d r = _mm512_sqrt_pd(_mm512_cvtepi64_pd(squares));
             const __m512d o = _mm512_div_pd(r, m);
             const __m512d argument =
                 _mm512_add_pd(o, _mm512_sqrt_pd(_mm512_add_pd(_mm512_mul_pd(o, o), one)));
-            alignas(64) double t[8];
-            _mm512_store_pd(t, argument);
-            for (double& lane : t)
-                lane = std::log(lane);
-            _mm512_storeu_pd(u + k, _mm512_div_pd(_mm512_mul_pd(_mm512_load_pd(t), m), r));
+            __mmask8 settled;
+            _mm512_storeu_pd(u + k, Logarithms(argument, settled));
+            _mm512_store_pd(radii + k, r);
+            _mm512_store_pd(arguments + k, argument);
+            const __m256i indices = _mm256_add_epi32(_mm256_set1_epi32(k),
+                                                     _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(unsettled + unsettledCount),
+                                _mm256_maskz_compress_epi32(__mmask8(~settled), indices));
+            unsettledCount += __builtin_popcount(std::uint8_t(~settled));
         }
-        for (; k < n; ++k)
+        for (int c = 0; c < unsettledCount; ++c)
+            u[unsettled[c]] = std::log(arguments[unsettled[c]]);
+        for (int k = 0; k < whole; k += 8)
+            _mm512_storeu_pd(u + k, _mm512_div_pd(_mm512_mul_pd(_mm512_loadu_pd(u + k), m),
+                                                  _mm512_load_pd(radii + k)));
+        for (int k = whole; k < n; ++k)
             u[k] = ScaleFactor(std::int64_t(j0 + k) - g.cx, dy, g.m);
     }
 
