@@ -27,6 +27,7 @@
 #pragma once
 
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <immintrin.h>
 
@@ -124,6 +125,33 @@ FOVELLA_REMAP_INLINE __m512d Logarithms(__m512d a, __mmask8& settled)
                              _mm512_cmp_pd_mask(a, one, _CMP_GE_OQ);
     settled = _mm512_mask_cmp_pd_mask(inRange, _mm512_add_pd(result, enlarged), result, _CMP_EQ_OQ);
     return result;
+}
+
+// logarithms[k] = std::log(arguments[k]) for k < n, n a multiple of 8. In
+// two passes, so that the long chain of each logarithm overlaps with its
+// neighbours' instead of waiting behind an unforeseeable branch: the
+// logarithms, keeping note of the unsettled, then std::log for those.
+FOVELLA_REMAP_INLINE void ExactLogarithms(const double* arguments, double* logarithms,
+                                          std::size_t n)
+{
+    constexpr std::size_t kPart = 512;
+    // Room for a whole vector of indices past the last one kept.
+    std::int32_t unsettled[kPart + 8];
+    for (std::size_t start = 0; start < n; start += kPart) {
+        const std::size_t end = n - start < kPart ? n : start + kPart;
+        int count = 0;
+        for (std::size_t k = start; k < end; k += 8) {
+            __mmask8 settled;
+            _mm512_storeu_pd(logarithms + k, Logarithms(_mm512_loadu_pd(arguments + k), settled));
+            const __m256i indices = _mm256_add_epi32(_mm256_set1_epi32(std::int32_t(k)),
+                                                     _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(unsettled + count),
+                                _mm256_maskz_compress_epi32(__mmask8(~settled), indices));
+            count += __builtin_popcount(std::uint8_t(~settled));
+        }
+        for (int c = 0; c < count; ++c)
+            logarithms[unsettled[c]] = std::log(arguments[unsettled[c]]);
+    }
 }
 
 }  // namespace

@@ -60,17 +60,10 @@ struct Avx512Kernel {
     // Positions of a row done in one step: eight, one per lane.
     static constexpr int kPositionsAtOnce = 8;
 
-    // In three passes, so that the long chain of each logarithm overlaps
-    // with its neighbours' instead of waiting behind an unforeseeable
-    // branch: the logarithms and which of them are settled, then std::log
-    // for the others, then the quotients.
     static FOVELLA_REMAP_INLINE void ScaleFactors(const Geometry& g, int j0, int n,
                                                  std::int64_t dy, double* u)
     {
         alignas(64) double radii[kBandColumns], arguments[kBandColumns];
-        // Room for a whole vector of indices past the last one kept.
-        std::int32_t unsettled[kBandColumns + 8];
-        int unsettledCount = 0;
         const __m512d m = _mm512_set1_pd(g.m);
         const __m512d one = _mm512_set1_pd(1.0);
         const __m512i dySquared = _mm512_set1_epi64(dy * dy);
@@ -82,20 +75,11 @@ struct Avx512Kernel {
             const __m512i squares = _mm512_add_epi64(_mm512_mullo_epi64(dx, dx), dySquared);
             const __m512d r = _mm512_sqrt_pd(_mm512_cvtepi64_pd(squares));
             const __m512d o = _mm512_div_pd(r, m);
-            const __m512d argument =
-                _mm512_add_pd(o, _mm512_sqrt_pd(_mm512_add_pd(_mm512_mul_pd(o, o), one)));
-            __mmask8 settled;
-            _mm512_storeu_pd(u + k, Logarithms(argument, settled));
             _mm512_store_pd(radii + k, r);
-            _mm512_store_pd(arguments + k, argument);
-            const __m256i indices = _mm256_add_epi32(_mm256_set1_epi32(k),
-                                                     _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(unsettled + unsettledCount),
-                                _mm256_maskz_compress_epi32(__mmask8(~settled), indices));
-            unsettledCount += __builtin_popcount(std::uint8_t(~settled));
+            _mm512_store_pd(arguments + k, _mm512_add_pd(
+                o, _mm512_sqrt_pd(_mm512_add_pd(_mm512_mul_pd(o, o), one))));
         }
-        for (int c = 0; c < unsettledCount; ++c)
-            u[unsettled[c]] = std::log(arguments[unsettled[c]]);
+        ExactLogarithms(arguments, u, whole);
         for (int k = 0; k < whole; k += 8)
             _mm512_storeu_pd(u + k, _mm512_div_pd(_mm512_mul_pd(_mm512_loadu_pd(u + k), m),
                                                   _mm512_load_pd(radii + k)));
@@ -285,6 +269,19 @@ void Avx512BandOf(const Geometry& g, int j0, int j1)
     Band<Avx512Kernel, C>(g, j0, j1);
 }
 
+void Avx512LogarithmsOf(const double* arguments, double* logarithms, std::size_t n)
+{
+    const std::size_t whole = n / 8 * 8;
+    ExactLogarithms(arguments, logarithms, whole);
+    if (whole == n)
+        return;
+    // The rest padded to a whole vector with ones.
+    alignas(64) double padded[8] = {1, 1, 1, 1, 1, 1, 1, 1}, results[8];
+    std::memcpy(padded, arguments + whole, (n - whole) * sizeof(double));
+    ExactLogarithms(padded, results, 8);
+    std::memcpy(logarithms + whole, results, (n - whole) * sizeof(double));
+}
+
 }  // namespace
 
 }  // namespace fovella::remap
@@ -298,13 +295,30 @@ void Avx512BandOf(const Geometry& g, int j0, int j1)
 
 namespace fovella::remap {
 
+namespace {
+
+bool HasAvx512()
+{
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+           __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl") &&
+           __builtin_cpu_supports("avx512vbmi");
+}
+
+}  // namespace
+
 BandFunction Avx512Band(int channels)
 {
-    if (!__builtin_cpu_supports("avx512f") || !__builtin_cpu_supports("avx512bw") ||
-        !__builtin_cpu_supports("avx512dq") || !__builtin_cpu_supports("avx512vl") ||
-        !__builtin_cpu_supports("avx512vbmi"))
+    if (!HasAvx512())
         return nullptr;
     return channels == 1 ? &Avx512BandOf<1> : channels == 3 ? &Avx512BandOf<3> : &Avx512BandOf<4>;
+}
+
+bool Avx512Logarithms(const double* arguments, double* logarithms, std::size_t n)
+{
+    if (!HasAvx512())
+        return false;
+    Avx512LogarithmsOf(arguments, logarithms, n);
+    return true;
 }
 
 }  // namespace fovella::remap
@@ -313,6 +327,7 @@ BandFunction Avx512Band(int channels)
 
 namespace fovella::remap {
 BandFunction Avx512Band(int) { return nullptr; }
+bool Avx512Logarithms(const double*, double*, std::size_t) { return false; }
 }  // namespace fovella::remap
 
 #endif

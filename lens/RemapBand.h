@@ -5,6 +5,7 @@
 #include "image/Image.h"
 #include "lens/LensModel.h"
 
+#include <cstddef>
 #include <cstdint>
 
 namespace fovella::remap {
@@ -34,6 +35,10 @@ using BandFunction = void (*)(const Geometry& g, int j0, int j1);
 BandFunction PortableBand(int channels);
 BandFunction Avx2Band(int channels);
 BandFunction Avx512Band(int channels);
+
+// std::log of each argument, as the AVX-512 kernel finds it; false where
+// the processor lacks AVX-512 (for tests).
+bool Avx512Logarithms(const double* arguments, double* logarithms, std::size_t n);
 
 // Undistort with the band function chosen by the caller (tests run every
 // kernel through this), on `threads` threads.
