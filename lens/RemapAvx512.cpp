@@ -206,9 +206,10 @@ struct Avx512Kernel {
         _mm512_store_si512(column, columns);
         const std::int64_t rowBytes = std::int64_t(g.width) * C;
         for (int l = 0; l < 8; ++l) {
+            // A masked load leaves the bytes past the row unread.
             const std::int64_t room = rowBytes - column[l];
-            words[l] = 0;
-            std::memcpy(&words[l], at[l], std::size_t(room < 8 ? room : 8));
+            const __mmask16 inRow = __mmask16(room < 8 ? (1u << room) - 1 : 0xFF);
+            words[l] = std::uint64_t(_mm_cvtsi128_si64(_mm_maskz_loadu_epi8(inRow, at[l])));
         }
         return Vector(words);
     }
