@@ -54,6 +54,7 @@
 #include "lens/RemapBand.h"
 
 #include <cmath>
+#include <cstdint>
 
 namespace fovella {
 
@@ -73,6 +74,20 @@ bool CanRemap(const Image& source, double m)
     if (channels != 1 && channels != 3 && channels != 4)
         return false;
     return std::isfinite(m) && m > 0;
+}
+
+// The distance in bytes from each row to the next when it is the same for
+// all (and not 0), else 0.
+std::ptrdiff_t EvenRowSpacing(const Image& image)
+{
+    if (image.Height() < 2)
+        return 0;
+    const auto address = [&](int y) { return reinterpret_cast<std::intptr_t>(image.Rows()[y]); };
+    const std::intptr_t stride = address(1) - address(0);
+    for (int y = 2; y < image.Height(); ++y)
+        if (address(y) - address(y - 1) != stride)
+            return 0;
+    return stride;
 }
 
 BandFunction FastestBand(int channels)
@@ -95,8 +110,9 @@ bool Undistort(const Image& source, Image& destination, double m, ProgressCallba
                             source.GetSampleType(), source.GetRowOrder()))
         return false;
 
-    const Geometry geometry{source.Rows(),   destination.Rows(),   source.Width(),
-                            source.Height(), source.Width() / 2, source.Height() / 2, m};
+    const Geometry geometry{source.Rows(),      destination.Rows(),   source.Width(),
+                            source.Height(),    source.Width() / 2, source.Height() / 2,
+                            m,                  EvenRowSpacing(source)};
     const BandFunction band = bandFor(source.BytesPerPixel());
     const int cx = geometry.cx;
     // The reports of a band's columns, in order, before its pixels; false,

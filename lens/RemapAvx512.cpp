@@ -123,20 +123,41 @@ struct Avx512Kernel {
                                     _mm512_xor_pd(dy, negative)};
         const __m512d centres[4] = {cx, cx, cy, cy};
         const __m512d lasts[4] = {lastX, lastX, lastY, lastY};
-        __m512d f[4], g1[4];
-        __m512i columns[2], lowRows[2], highRows[2];
+        __m512d f[4], g1[4], lower[4], s[4];
         for (int side = 0; side < 4; ++side) {
-            __m512d s = _mm512_add_pd(_mm512_mul_pd(offsets[side], uv), centres[side]);
+            s[side] = _mm512_add_pd(_mm512_mul_pd(offsets[side], uv), centres[side]);
             // max and min pick s unless it is below 0 or not below the last index.
-            s = _mm512_min_pd(_mm512_max_pd(s, zero), lasts[side]);
-            const __m512d lower = _mm512_roundscale_pd(s, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
-            f[side] = _mm512_sub_pd(s, lower);
+            s[side] = _mm512_min_pd(_mm512_max_pd(s[side], zero), lasts[side]);
+            lower[side] = _mm512_roundscale_pd(s[side], _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
+            f[side] = _mm512_sub_pd(s[side], lower[side]);
             g1[side] = _mm512_sub_pd(one, f[side]);
-            if (side < 2) {
-                columns[side] = ByteOffsets<C>(_mm512_cvttpd_epi64(lower));
-            } else {
-                const __m512d upper = _mm512_roundscale_pd(s, _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC);
-                lowRows[side - 2] = RowAddresses(g, lower);
+        }
+        const __m512i columns[2] = {ByteOffsets<C>(_mm512_cvttpd_epi64(lower[0])),
+                                    ByteOffsets<C>(_mm512_cvttpd_epi64(lower[1]))};
+        // The lower source row y0 and the upper one, y1 = y0 or y0 + 1.
+        // Where the rows are evenly spaced and no lane's y0 is the last row,
+        // every lane reads row y0 + 1 in place of y1, a fixed distance
+        // below: where y1 = y0 its weights, (1 - fx) fy and fx fy with
+        // fy = 0, are +0 as for x0 + 1. Otherwise both come from the table.
+        const __m512i topRows = _mm512_cvttpd_epi64(lower[2]);
+        const __m512i bottomRows = _mm512_cvttpd_epi64(lower[3]);
+        const __m512i lastRow = _mm512_set1_epi64(g.height - 1);
+        std::ptrdiff_t below = 0;
+        if (!kNearRightEdge && g.sourceStride != 0 &&
+            (_mm512_cmplt_epi64_mask(topRows, lastRow) &
+             _mm512_cmplt_epi64_mask(bottomRows, lastRow)) == 0xFF)
+            below = g.sourceStride;
+        __m512i lowRows[2], highRows[2];
+        if (below != 0) {
+            const __m512i first = _mm512_set1_epi64(reinterpret_cast<std::int64_t>(g.source[0]));
+            const __m512i stride = _mm512_set1_epi64(below);
+            lowRows[0] = highRows[0] = _mm512_add_epi64(first, _mm512_mullo_epi64(topRows, stride));
+            lowRows[1] = highRows[1] = _mm512_add_epi64(first, _mm512_mullo_epi64(bottomRows, stride));
+        } else {
+            for (int side = 2; side < 4; ++side) {
+                const __m512d upper =
+                    _mm512_roundscale_pd(s[side], _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC);
+                lowRows[side - 2] = RowAddresses(g, lower[side]);
                 highRows[side - 2] = RowAddresses(g, upper);
             }
         }
@@ -146,13 +167,13 @@ struct Avx512Kernel {
         const int mirrored = width - 1 - j;
         // q1 .. q4: (j, i), (W-1-j, i), (W-1-j, H-1-i), (j, H-1-i).
         Quadrant<C, kNearRightEdge, false>(g, upperRow + std::size_t(j) * C, n, columns[0],
-                                           lowRows[0], highRows[0], f[0], g1[0], f[2], g1[2]);
+                                           lowRows[0], highRows[0], below, f[0], g1[0], f[2], g1[2]);
         Quadrant<C, kNearRightEdge, true>(g, upperRow + std::size_t(mirrored) * C, n, columns[1],
-                                          lowRows[0], highRows[0], f[1], g1[1], f[2], g1[2]);
+                                          lowRows[0], highRows[0], below, f[1], g1[1], f[2], g1[2]);
         Quadrant<C, kNearRightEdge, true>(g, lowerRow + std::size_t(mirrored) * C, n, columns[1],
-                                          lowRows[1], highRows[1], f[1], g1[1], f[3], g1[3]);
+                                          lowRows[1], highRows[1], below, f[1], g1[1], f[3], g1[3]);
         Quadrant<C, kNearRightEdge, false>(g, lowerRow + std::size_t(j) * C, n, columns[0],
-                                           lowRows[1], highRows[1], f[0], g1[0], f[3], g1[3]);
+                                           lowRows[1], highRows[1], below, f[0], g1[0], f[3], g1[3]);
     }
 
     // The source rows of whole row indices. Loads one by one: this
@@ -214,6 +235,23 @@ struct Avx512Kernel {
         return Vector(words);
     }
 
+    // Eight bytes from each lane's address in `rows` + `columns`, and from
+    // `below` bytes further on.
+    static FOVELLA_REMAP_INLINE void LoadSampleRows(__m512i rows, __m512i columns,
+                                                   std::ptrdiff_t below, __m512i& top,
+                                                   __m512i& bottom)
+    {
+        alignas(64) const std::uint8_t* at[8];
+        _mm512_store_si512(at, _mm512_add_epi64(rows, columns));
+        std::uint64_t upper[8], lower[8];
+        for (int l = 0; l < 8; ++l) {
+            std::memcpy(&upper[l], at[l], 8);
+            std::memcpy(&lower[l], at[l] + below, 8);
+        }
+        top = Vector(upper);
+        bottom = Vector(lower);
+    }
+
     // Byte `byte` of every lane's eight, as a double.
     // (The byte shuffle works within 16-byte lanes: the upper word of each
     // picks from byte 8 on; indices with the top bit set give 0.)
@@ -231,12 +269,18 @@ struct Avx512Kernel {
     template <int C, bool kNearRightEdge, bool kLeftward>
     static FOVELLA_REMAP_INLINE void Quadrant(const Geometry& g, std::uint8_t* out, int n,
                                              __m512i columns, __m512i lowRows, __m512i highRows,
-                                             __m512d fx, __m512d gx, __m512d fy, __m512d gy)
+                                             std::ptrdiff_t below, __m512d fx, __m512d gx,
+                                             __m512d fy, __m512d gy)
     {
         const __m512d w00 = _mm512_mul_pd(gx, gy), w01 = _mm512_mul_pd(gx, fy);
         const __m512d w10 = _mm512_mul_pd(fx, gy), w11 = _mm512_mul_pd(fx, fy);
-        const __m512i top = LoadSamples<C, kNearRightEdge>(g, lowRows, columns);
-        const __m512i bottom = LoadSamples<C, kNearRightEdge>(g, highRows, columns);
+        __m512i top, bottom;
+        if (!kNearRightEdge && below != 0) {
+            LoadSampleRows(lowRows, columns, below, top, bottom);
+        } else {
+            top = LoadSamples<C, kNearRightEdge>(g, lowRows, columns);
+            bottom = LoadSamples<C, kNearRightEdge>(g, highRows, columns);
+        }
         __m128i levels[4] = {};
         for (int c = 0; c < C; ++c) {
             __m512d v = _mm512_mul_pd(Sample(top, c), w00);

@@ -18,6 +18,9 @@ struct Geometry {
     int cx;
     int cy;
     double m;
+    // Where the source rows lie evenly spaced in memory (as one block's
+    // rows do), row y starts at source[0] + y * sourceStride; otherwise 0.
+    std::ptrdiff_t sourceStride;
 };
 
 // Columns of the left half per band. Each step of a band touches runs of
