@@ -24,7 +24,7 @@ BandWorkers::~BandWorkers()
 void BandWorkers::Run(int j0, int j1)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    m_changed.wait(lock, [this] { return int(m_waiting.size()) + m_running < m_threads; });
+    m_changed.wait(lock, [this] { return int(m_waiting.size()) + m_running <= m_threads; });
     m_waiting.emplace_back(j0, j1);
     lock.unlock();
     m_changed.notify_all();
@@ -47,6 +47,8 @@ void BandWorkers::Work()
         m_waiting.pop_front();
         ++m_running;
         lock.unlock();
+        // The caller may hand over the next band now, while this one runs.
+        m_changed.notify_all();
         m_band(m_geometry, j0, j1);
         lock.lock();
         --m_running;

@@ -23,8 +23,11 @@ public:
     BandWorkers(const BandWorkers&) = delete;
     BandWorkers& operator=(const BandWorkers&) = delete;
 
-    // Hands over columns j0 .. j1 - 1 once a thread is free for them, so
-    // that no band waits long after its progress was reported.
+    // Hands over columns j0 .. j1 - 1 once no more than one band waits
+    // for a thread: a thread that finishes finds its next band at once,
+    // instead of waking the caller to hand one over (which can take
+    // milliseconds where the processors idle in a virtual machine), and no
+    // band waits long after its progress was reported.
     void Run(int j0, int j1);
     // Returns when every band handed over is done.
     void Wait();
