@@ -166,13 +166,13 @@ struct Avx512Kernel {
         std::uint8_t* const lowerRow = g.destination[height - 1 - i];
         const int mirrored = width - 1 - j;
         // q1 .. q4: (j, i), (W-1-j, i), (W-1-j, H-1-i), (j, H-1-i).
-        Quadrant<C, kNearRightEdge, false>(g, upperRow + std::size_t(j) * C, n, columns[0],
+        Quadrant<C, kNearRightEdge, false, false>(g, upperRow + std::size_t(j) * C, n, columns[0],
                                            lowRows[0], highRows[0], below, f[0], g1[0], f[2], g1[2]);
-        Quadrant<C, kNearRightEdge, true>(g, upperRow + std::size_t(mirrored) * C, n, columns[1],
+        Quadrant<C, kNearRightEdge, true, false>(g, upperRow + std::size_t(mirrored) * C, n, columns[1],
                                           lowRows[0], highRows[0], below, f[1], g1[1], f[2], g1[2]);
-        Quadrant<C, kNearRightEdge, true>(g, lowerRow + std::size_t(mirrored) * C, n, columns[1],
+        Quadrant<C, kNearRightEdge, true, true>(g, lowerRow + std::size_t(mirrored) * C, n, columns[1],
                                           lowRows[1], highRows[1], below, f[1], g1[1], f[3], g1[3]);
-        Quadrant<C, kNearRightEdge, false>(g, lowerRow + std::size_t(j) * C, n, columns[0],
+        Quadrant<C, kNearRightEdge, false, true>(g, lowerRow + std::size_t(j) * C, n, columns[0],
                                            lowRows[1], highRows[1], below, f[0], g1[0], f[3], g1[3]);
     }
 
@@ -238,8 +238,8 @@ struct Avx512Kernel {
     // Eight bytes from each lane's address in `rows` + `columns`, and from
     // `below` bytes further on.
     static FOVELLA_REMAP_INLINE void LoadSampleRows(__m512i rows, __m512i columns,
-                                                   std::ptrdiff_t below, __m512i& top,
-                                                   __m512i& bottom)
+                                                   std::ptrdiff_t below, std::ptrdiff_t ahead,
+                                                   __m512i& top, __m512i& bottom)
     {
         alignas(64) const std::uint8_t* at[8];
         _mm512_store_si512(at, _mm512_add_epi64(rows, columns));
@@ -248,6 +248,8 @@ struct Avx512Kernel {
             std::memcpy(&upper[l], at[l], 8);
             std::memcpy(&lower[l], at[l] + below, 8);
         }
+        _mm_prefetch(reinterpret_cast<const char*>(at[0] + ahead), _MM_HINT_T0);
+        _mm_prefetch(reinterpret_cast<const char*>(at[7] + ahead), _MM_HINT_T0);
         top = Vector(upper);
         bottom = Vector(lower);
     }
@@ -266,7 +268,7 @@ struct Avx512Kernel {
     // One quadrant's n pixels, from `out` to the right (or, `kLeftward`,
     // to the left): the four neighbours of each weighted and added in the
     // definition's order, truncated, and stored in one go.
-    template <int C, bool kNearRightEdge, bool kLeftward>
+    template <int C, bool kNearRightEdge, bool kLeftward, bool kLowerHalf>
     static FOVELLA_REMAP_INLINE void Quadrant(const Geometry& g, std::uint8_t* out, int n,
                                              __m512i columns, __m512i lowRows, __m512i highRows,
                                              std::ptrdiff_t below, __m512d fx, __m512d gx,
@@ -276,7 +278,7 @@ struct Avx512Kernel {
         const __m512d w10 = _mm512_mul_pd(fx, gy), w11 = _mm512_mul_pd(fx, fy);
         __m512i top, bottom;
         if (!kNearRightEdge && below != 0) {
-            LoadSampleRows(lowRows, columns, below, top, bottom);
+            LoadSampleRows(lowRows, columns, below, kLowerHalf ? -below : 2 * below, top, bottom);
         } else {
             top = LoadSamples<C, kNearRightEdge>(g, lowRows, columns);
             bottom = LoadSamples<C, kNearRightEdge>(g, highRows, columns);
