@@ -58,6 +58,22 @@ struct Work {
     double scale = 0;
     double loadSeconds = 0, remapSeconds = 0;
     std::uint64_t memory = 0;  // what its pictures take, from the header
+
+    // Ready for the file at `next`, everything as new except the pictures'
+    // storage, which the next picture of the same size takes over instead of
+    // asking the system for fresh pages (that costs more than the remap).
+    void StartOver(const std::string& next)
+    {
+        state = State::Loaded;
+        path = next;
+        error.clear();
+        exif.clear();
+        focal = 0;
+        fromExif = false;
+        scale = 0;
+        loadSeconds = remapSeconds = 0;
+        memory = 0;
+    }
 };
 
 // What correcting the picture in `path` holds in memory, from its header:
@@ -248,11 +264,15 @@ private:
         std::size_t next = 0;
         std::unique_ptr<Work> waiting;
         const std::size_t ahead = std::size_t(m_options.jobs);
+        // The last file done with, whose pictures' storage the next one
+        // reuses (one at most, so that no idle storage piles up beside the
+        // memory limit's count).
+        std::unique_ptr<Work> spare;
         const auto launchWhileRoom = [&](std::size_t consumed) {
             for (; next < images.size() && next < consumed + ahead; ++next) {
                 if (!waiting) {
-                    waiting = std::make_unique<Work>();
-                    waiting->path = m_files[images[next]];
+                    waiting = spare ? std::move(spare) : std::make_unique<Work>();
+                    waiting->StartOver(m_files[images[next]]);
                     if (TooLarge(*waiting))
                         waiting->state = Work::State::LoadFailed;
                 }
@@ -297,6 +317,7 @@ private:
                 stop = true;
                 return false;
             }
+            spare = std::move(work);
         }
         return true;
     }
