@@ -1,6 +1,8 @@
 // How every codec reports a failure: false, with "'path': reason".
 #pragma once
 
+#include "fs/FileReplacement.h"
+
 #include <string>
 
 namespace fovella {
@@ -9,6 +11,17 @@ inline bool FailWith(std::string* error, const std::string& path, const std::str
 {
     if (error)
         *error = "'" + path + "': " + reason;
+    return false;
+}
+
+// Puts a written replacement in place; false, with its reason, when that
+// fails (the target then stays as it was).
+inline bool CommitOrFail(FileReplacement& out, std::string* error)
+{
+    if (out.Commit())
+        return true;
+    if (error)
+        *error = out.Error();
     return false;
 }
 

@@ -1,5 +1,6 @@
 #include "codecs/ImageFile.h"
 
+#include "codecs/CodecError.h"
 #include "codecs/ImageFormats.h"
 
 #include <filesystem>
@@ -49,6 +50,13 @@ bool ImageFile::Load(const std::string& path, Image& image, ImageFileFormat form
 bool ImageFile::Save(const std::string& path, const Image& image, ImageFileFormat format,
                      int quality, unsigned writeExif)
 {
+    FileReplacement out(path);
+    return Write(out, path, image, format, quality, writeExif) && CommitOrFail(out, &m_error);
+}
+
+bool ImageFile::Write(FileReplacement& out, const std::string& path, const Image& image,
+                      ImageFileFormat format, int quality, unsigned writeExif)
+{
     if (format == Unknown)
         format = ClassifyExtension(path);
     m_error.clear();
@@ -57,7 +65,7 @@ bool ImageFile::Save(const std::string& path, const Image& image, ImageFileForma
         m_error = "'" + path + "': not a file format that can be written";
         return false;
     }
-    return codec->write(path, image, quality, (writeExif & 1) ? &m_exif : nullptr, &m_error);
+    return codec->write(out, path, image, quality, (writeExif & 1) ? &m_exif : nullptr, &m_error);
 }
 
 }  // namespace fovella

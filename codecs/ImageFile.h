@@ -12,6 +12,8 @@
 
 namespace fovella {
 
+class FileReplacement;
+
 enum ImageFileFormat : int {
     Bmp = 0,
     Ico = 1,
@@ -77,6 +79,11 @@ public:
     // writer (no file is created) or a failed write; the reason in Error().
     bool Save(const std::string& path, const Image& image, ImageFileFormat format, int quality,
               unsigned writeExif) override;
+    // The same written into `out`, a replacement of `path` not yet opened,
+    // which the caller commits (or discards) afterwards: so that the slow
+    // part, the coding, can run on another thread than the commit.
+    bool Write(FileReplacement& out, const std::string& path, const Image& image,
+               ImageFileFormat format, int quality, unsigned writeExif);
 
     void GetExifBlock(std::vector<std::uint8_t>& destination) const { destination = m_exif; }
     void SetExifBlock(const std::vector<std::uint8_t>& source) { m_exif = source; }

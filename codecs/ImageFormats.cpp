@@ -20,11 +20,11 @@ bool WithoutExif(const std::string& path, Image& image, std::vector<std::uint8_t
     return Load(path, image, error);
 }
 
-template <bool (*Save)(const std::string&, const Image&, std::string*)>
-bool WithoutQuality(const std::string& path, const Image& image, int, const std::vector<std::uint8_t>*,
-                    std::string* error)
+template <bool (*Write)(FileReplacement&, const std::string&, const Image&, std::string*)>
+bool WithoutQuality(FileReplacement& out, const std::string& path, const Image& image, int,
+                    const std::vector<std::uint8_t>*, std::string* error)
 {
-    return Save(path, image, error);
+    return Write(out, path, image, error);
 }
 
 }  // namespace
@@ -32,9 +32,9 @@ bool WithoutQuality(const std::string& path, const Image& image, int, const std:
 const std::vector<ImageFormatInfo>& ImageFormats()
 {
     static const std::vector<ImageFormatInfo> formats = {
-        {Jpeg, "JPEG", {"jpg", "jpeg"}, &LoadJpeg, &SaveJpeg, true},
-        {Bmp, "BMP", {"bmp"}, &WithoutExif<LoadBmp>, &WithoutQuality<SaveBmp>, true},
-        {Png, "PNG", {"png"}, &WithoutExif<LoadPng>, &WithoutQuality<SavePng>, true},
+        {Jpeg, "JPEG", {"jpg", "jpeg"}, &LoadJpeg, &WriteJpeg, true},
+        {Bmp, "BMP", {"bmp"}, &WithoutExif<LoadBmp>, &WithoutQuality<WriteBmp>, true},
+        {Png, "PNG", {"png"}, &WithoutExif<LoadPng>, &WithoutQuality<WritePng>, true},
         {Tiff, "TIFF", {"tif", "tiff"}, &WithoutExif<LoadTiff>, nullptr, false},
         {Pcx, "PCX", {"pcx"}, &WithoutExif<LoadPcx>, nullptr, false},
         {Tga, "TGA", {"tga"}, &WithoutExif<LoadTga>, nullptr, false},

@@ -13,10 +13,14 @@
 
 namespace fovella {
 
+class FileReplacement;
+
 using FormatReader = bool (*)(const std::string& path, Image& image, std::vector<std::uint8_t>* exif,
                               std::string* error);
-using FormatWriter = bool (*)(const std::string& path, const Image& image, int quality,
-                              const std::vector<std::uint8_t>* exif, std::string* error);
+// Writes into `out`, a replacement of `path` not yet opened; the caller
+// commits it.
+using FormatWriter = bool (*)(FileReplacement& out, const std::string& path, const Image& image,
+                              int quality, const std::vector<std::uint8_t>* exif, std::string* error);
 
 struct ImageFormatInfo {
     ImageFileFormat format;

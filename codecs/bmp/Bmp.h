@@ -8,6 +8,8 @@
 
 namespace fovella {
 
+class FileReplacement;
+
 // Fills `image` with the file's picture as Rgb, 8-bit, BottomUp. False, with
 // the reason in `error` when given, for a file that cannot be opened, is not
 // such a bitmap or is cut short; `image` may then hold a partial picture.
@@ -17,5 +19,9 @@ bool LoadBmp(const std::string& path, Image& image, std::string* error = nullptr
 // other format is refused before the file is touched; a failed write leaves
 // an existing file as it was and no new one.
 bool SaveBmp(const std::string& path, const Image& image, std::string* error = nullptr);
+// The same written into `out`, a replacement of `path` not yet opened, which
+// the caller commits (or discards) afterwards.
+bool WriteBmp(FileReplacement& out, const std::string& path, const Image& image,
+              std::string* error = nullptr);
 
 }  // namespace fovella

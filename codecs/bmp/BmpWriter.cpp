@@ -60,6 +60,12 @@ void FillPixels(std::uint8_t* pixels, std::size_t stride, const Image& image)
 
 bool SaveBmp(const std::string& path, const Image& image, std::string* error)
 {
+    FileReplacement out(path);
+    return WriteBmp(out, path, image, error) && CommitOrFail(out, error);
+}
+
+bool WriteBmp(FileReplacement& out, const std::string& path, const Image& image, std::string* error)
+{
     if (!image.IsValid())
         return FailWith(error, path, "no picture to save");
     if ((image.GetPixelType() != Rgb && image.GetPixelType() != Bgr) ||
@@ -77,8 +83,7 @@ bool SaveBmp(const std::string& path, const Image& image, std::string* error)
     FillHeaders(file.data(), image, pixelBytes);
     FillPixels(file.data() + kPixelDataOffset, stride, image);
 
-    FileReplacement out(path);
-    if (out.Open() && out.Write(file.data(), file.size()) && out.Commit())
+    if (out.Open() && out.Write(file.data(), file.size()))
         return true;
     if (error)
         *error = out.Error();

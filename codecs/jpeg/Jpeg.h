@@ -9,6 +9,8 @@
 
 namespace fovella {
 
+class FileReplacement;
+
 // Decodes the file into an Rgb, 8-bit, BottomUp image (grey files come out
 // with three equal channels). When `exif` is given it receives the payload
 // of the file's first APP1 marker, or is emptied when there is none. False,
@@ -25,5 +27,9 @@ bool LoadJpeg(const std::string& path, Image& image, std::vector<std::uint8_t>* 
 // file as it was and no new one.
 bool SaveJpeg(const std::string& path, const Image& image, int quality,
               const std::vector<std::uint8_t>* exif, std::string* error = nullptr);
+// The same written into `out`, a replacement of `path` not yet opened, which
+// the caller commits (or discards) afterwards.
+bool WriteJpeg(FileReplacement& out, const std::string& path, const Image& image, int quality,
+               const std::vector<std::uint8_t>* exif, std::string* error = nullptr);
 
 }  // namespace fovella

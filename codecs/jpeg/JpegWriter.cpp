@@ -8,11 +8,17 @@ namespace fovella {
 bool SaveJpeg(const std::string& path, const Image& image, int quality,
               const std::vector<std::uint8_t>* exif, std::string* error)
 {
+    FileReplacement out(path);
+    return WriteJpeg(out, path, image, quality, exif, error) && CommitOrFail(out, error);
+}
+
+bool WriteJpeg(FileReplacement& out, const std::string& path, const Image& image, int quality,
+               const std::vector<std::uint8_t>* exif, std::string* error)
+{
     quality = quality < 0 ? 0 : quality > 100 ? 100 : quality;
     if (!image.IsValid() || image.GetPixelType() != Rgb || image.GetSampleType() != SampleU8)
         return FailWith(error, path, "only 8-bit RGB pictures can be saved as JPEG");
 
-    FileReplacement out(path);
     if (!out.Open()) {
         if (error)
             *error = out.Error();
@@ -47,11 +53,7 @@ bool SaveJpeg(const std::string& path, const Image& image, int quality,
     }
     jpeg_finish_compress(&encoder);
     jpeg_destroy_compress(&encoder);
-    if (out.Commit())
-        return true;
-    if (error)
-        *error = out.Error();
-    return false;
+    return true;
 }
 
 }  // namespace fovella

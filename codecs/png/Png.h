@@ -7,6 +7,8 @@
 
 namespace fovella {
 
+class FileReplacement;
+
 // Reads grey, RGB and RGBA files of 8 or 16 bits per sample into an image
 // of the matching pixel and sample type (16-bit samples in the host's byte
 // order), BottomUp. Palette, grey-with-alpha and 1, 2 or 4-bit files are
@@ -19,5 +21,9 @@ bool LoadPng(const std::string& path, Image& image, std::string* error = nullptr
 // at maximum compression. Other formats are refused before anything is
 // written; a failed save leaves an existing file as it was and no new one.
 bool SavePng(const std::string& path, const Image& image, std::string* error = nullptr);
+// The same written into `out`, a replacement of `path` not yet opened, which
+// the caller commits (or discards) afterwards.
+bool WritePng(FileReplacement& out, const std::string& path, const Image& image,
+              std::string* error = nullptr);
 
 }  // namespace fovella

@@ -10,6 +10,12 @@ namespace fovella {
 
 bool SavePng(const std::string& path, const Image& image, std::string* error)
 {
+    FileReplacement out(path);
+    return WritePng(out, path, image, error) && CommitOrFail(out, error);
+}
+
+bool WritePng(FileReplacement& out, const std::string& path, const Image& image, std::string* error)
+{
     int colourType;
     switch (image.GetPixelType()) {
     case Gray: colourType = PNG_COLOR_TYPE_GRAY; break;
@@ -31,7 +37,6 @@ bool SavePng(const std::string& path, const Image& image, std::string* error)
     for (int k = 0, height = image.Height(); k < height; ++k)
         rows[k] = const_cast<png_bytep>(image.Rows()[image.GetRowOrder() == TopDown ? k : height - 1 - k]);
 
-    FileReplacement out(path);
     if (!out.Open()) {
         if (error)
             *error = out.Error();
@@ -63,11 +68,7 @@ bool SavePng(const std::string& path, const Image& image, std::string* error)
     png_set_rows(png, info, rows.data());
     png_write_png(png, info, PNG_TRANSFORM_SWAP_ENDIAN, nullptr);
     png_destroy_write_struct(&png, &info);
-    if (out.Commit())
-        return true;
-    if (error)
-        *error = out.Error();
-    return false;
+    return true;
 }
 
 }  // namespace fovella
