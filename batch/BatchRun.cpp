@@ -1,10 +1,12 @@
 #include "batch/BatchRun.h"
 
+#include "codecs/CodecError.h"
 #include "codecs/ImageFile.h"
 #include "codecs/ImageFormats.h"
 #include "codecs/PictureSize.h"
 #include "exif/ExifReader.h"
 #include "fs/DirectoryScanner.h"
+#include "fs/FileReplacement.h"
 #include "fs/PathString.h"
 #include "image/DibImage.h"
 #include "lens/LensModel.h"
@@ -56,8 +58,13 @@ struct Work {
     float focal = 0;
     bool fromExif = false;
     double scale = 0;
-    double loadSeconds = 0, remapSeconds = 0;
+    double loadSeconds = 0, remapSeconds = 0, writeSeconds = 0;
     std::uint64_t memory = 0;  // what its pictures take, from the header
+    // The result written beside its target but not yet in place (the run
+    // puts it there in list order, after any question), or why it could not
+    // be written.
+    std::unique_ptr<FileReplacement> written;
+    std::string writeError;
 
     // Ready for the file at `next`, everything as new except the pictures'
     // storage, which the next picture of the same size takes over instead of
@@ -71,8 +78,10 @@ struct Work {
         focal = 0;
         fromExif = false;
         scale = 0;
-        loadSeconds = remapSeconds = 0;
+        loadSeconds = remapSeconds = writeSeconds = 0;
         memory = 0;
+        written.reset();
+        writeError.clear();
     }
 };
 
@@ -140,6 +149,25 @@ void Correct(Work& work, ProgressCallback callback, void* context, int threads =
     const bool done = LensModel(threads).Undistort(work.source, work.result, work.scale, callback, context);
     work.remapSeconds = SecondsSince(start);
     work.state = done ? Work::State::Corrected : Work::State::Stopped;
+}
+
+// Codes the result into a replacement of `output`, on the caller's thread;
+// the run commits it later.
+void WriteResult(Work& work, ImageFile& file, const std::string& output, int quality)
+{
+    const Clock::time_point start = Clock::now();
+    const ImageFileFormat format = file.ClassifyExtension(output);
+    file.SetExifBlock(work.exif);
+    work.written = std::make_unique<FileReplacement>(output);
+    const bool written = format == Jpeg ? work.result.ConvertPixelType(Rgb) &&
+                                              file.Write(*work.written, output, work.result, Jpeg, quality, 1)
+                                        : file.Write(*work.written, output, work.result,
+                                                     format == Bmp ? Bmp : Png, 100, 0);
+    if (!written) {
+        work.writeError = file.Error();
+        work.written.reset();
+    }
+    work.writeSeconds = SecondsSince(start);
 }
 
 class Runner {
@@ -227,6 +255,7 @@ private:
                 ReportRefusal(work, "not enough memory for the corrected picture");
                 continue;
             }
+            WriteResult(work, m_file, OutputFor(work.path), m_options.quality);
             if (!Finish(work))
                 return false;
         }
@@ -253,6 +282,10 @@ private:
                 !m_options.dryRun)
                 Correct(*work, [](double, void* flag) { return !static_cast<std::atomic<bool>*>(flag)->load(); },
                         &stop);
+            // The coding too, so that it runs beside the other jobs; only
+            // the commit waits for this file's turn.
+            if (work->state == Work::State::Corrected && !stop)
+                WriteResult(*work, file, OutputFor(work->path), m_options.quality);
             return work;
         };
         std::vector<std::future<std::unique_ptr<Work>>> pending(images.size());
@@ -393,16 +426,12 @@ private:
             }
         }
         const Clock::time_point start = Clock::now();
-        const ImageFileFormat format = m_file.ClassifyExtension(output);
-        bool saved;
-        m_file.SetExifBlock(work.exif);
-        if (format == Jpeg)
-            saved = work.result.ConvertPixelType(Rgb) && m_file.Save(output, work.result, Jpeg, m_options.quality, 1);
-        else
-            saved = m_file.Save(output, work.result, format == Bmp ? Bmp : Png, 100, 0);
-        m_result.times.save += SecondsSince(start);
+        std::string error = work.writeError;
+        const bool saved = work.written && CommitOrFail(*work.written, &error);
+        work.written.reset();
+        m_result.times.save += work.writeSeconds + SecondsSince(start);
         if (!saved) {
-            m_frontEnd.ShowMessage("Failed to save " + output, "Save", MessageIcon::Error, m_file.Error());
+            m_frontEnd.ShowMessage("Failed to save " + output, "Save", MessageIcon::Error, error);
             return true;
         }
         ++m_result.counts.savedFiles;

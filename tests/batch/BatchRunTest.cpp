@@ -396,6 +396,27 @@ TEST_F(BatchRunTest, AnyNumberOfJobsWritesTheSameBytes)
     }
 }
 
+// With several jobs the results are coded ahead, beside their targets; what
+// the answers skip or a cancel leaves behind is only the files as they were.
+TEST_F(BatchRunTest, ResultsCodedAheadAndNotWantedLeaveNothingBehind)
+{
+    for (const char* name : {"a.png", "b.png", "c.png", "d.png"})
+        Write(name);
+    const std::vector<std::uint8_t> before = test::ReadFileBytes(dir.File("b.png"));
+    BatchOptions options;
+    options.folder = dir.Path();
+    options.focalUsage = FocalUsage::ManualOnly;
+    options.jobs = 3;
+    frontEnd.answers = {OverwriteAnswer::Overwrite, OverwriteAnswer::Skip, OverwriteAnswer::Cancel};
+    const BatchResult result = Run(options);
+    EXPECT_EQ(result.outcome, BatchOutcome::Cancelled);
+    EXPECT_EQ(result.counts.savedFiles, 1);
+    EXPECT_EQ(frontEnd.questions.size(), 3u);
+    EXPECT_NE(test::ReadFileBytes(dir.File("a.png")), test::ReadFileBytes(dir.File("b.png")));
+    EXPECT_EQ(test::ReadFileBytes(dir.File("b.png")), before);
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"a.png", "b.png", "c.png", "d.png"}));
+}
+
 // Pictures are counted from their headers: jobs wait for memory rather than
 // exceed the limit, and a picture over it fails alone, before it is read.
 TEST_F(BatchRunTest, TheMemoryLimitHoldsJobsBackAndRefusesWhatIsLarger)
