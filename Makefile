@@ -61,6 +61,7 @@ fuzz:
 bench: build
 	$(BUILD)/bench/fovella-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bench/fovella-window-bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+	BUILD=$(BUILD) bench/folder-speed.sh
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz out

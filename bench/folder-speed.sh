@@ -6,7 +6,7 @@
 # the bound of any JPEG-to-JPEG correction. Prints files per second (median
 # of the rounds), the ratios, and the peak memory of fovella-cli with one job.
 #
-#   bench/folder-speed.sh [FILES [ROUNDS]]    (after make build; default 6 3)
+#   bench/folder-speed.sh [FILES [ROUNDS]]    (after make build; default 8 3)
 #
 # libvips gets its better arrangement of two: one file at a time on all its
 # threads, or two files at a time on one thread each.

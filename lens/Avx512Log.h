@@ -7,7 +7,7 @@
 // remainder. Where the remainder puts the true logarithm within 0.47 ulp of
 // D, every logarithm with an error below 0.52 ulp returns D: the next double
 // is at least 0.53 ulp away. glibc's log is such a logarithm (its error is
-// below 0.52 ulp). The other lanes, about one in ten, and anything outside
+// below 0.52 ulp). The other lanes, about one in twelve, and anything outside
 // [1, 2^1000), are left for the caller to hand to std::log itself.
 //
 // The steps, for a = 2^k z, z in [1, 2):

@@ -38,15 +38,34 @@
 // and row: only the middle 2 x 2 pixels of an even-by-even image, written
 // only from the positions of columns cx - 1 and cx in rows cy - 1 and cy.
 // Those four positions are therefore done in the definition's own order
-// after the rest of the band. All progress reports of
-// a band come before its pixels; a refused report ends the band before its
-// column, so a cancelled run leaves exactly what the definition leaves.
+// after the rest of the band. All progress reports of a band come before
+// its pixels; a refused report ends the band before its column, so a
+// cancelled run leaves exactly what the definition leaves.
 //
 // The four mirrored pixels of a position share two source columns and two
-// source rows, computed once. The kernels (RemapAvx2.cpp, used where the
-// processor has AVX2, and RemapPortable.cpp) do the definition's scalar
-// operations in its order, lane by lane, so every kernel gives the same
-// bytes; the traversal they share is in RemapBand.h.
+// source rows, computed once. Three kernels do the rest, the fastest that
+// the processor can run chosen at start: RemapAvx512.cpp (AVX-512 F, BW, DQ,
+// VL and VBMI), RemapAvx2.cpp, RemapPortable.cpp; their traversal is shared
+// (RemapTraversal.h). Why each gives the definition's bytes:
+//   - Every lane of a vector does the definition's double operations on one
+//     position or pixel, in the definition's order, multiplications and
+//     additions apart (the build forbids fused multiply-add). IEEE
+//     arithmetic rounds a lane exactly as the scalar operation.
+//   - AVX-512 reads each sample pair at x0 and x0 + 1, and rows y0 and
+//     y0 + 1, even where the definition's x1 or y1 equals x0 or y0. That
+//     happens only for a whole coordinate, whose fraction is then 0, so the
+//     weights of the stand-in samples are +0, their products +0, and adding
+//     +0 to the non-negative partial sum leaves its bits as they were.
+//   - AVX-512 takes the logarithms eight at a time (Avx512Log.h): computed
+//     to 2^-60 and kept only where the true value lies within 0.46 ulp of
+//     the double found, so that any logarithm with an error below 0.52 ulp,
+//     glibc's included, returns that same double; the other lanes, about one
+//     in twelve, call std::log. Square roots and quotients are exactly
+//     rounded in vectors as in scalars.
+//   - On several threads, bands of different columns write different pixels
+//     except the last two columns, which run last (BandWorkers.h).
+// The equivalence tests hold every kernel, on one to three threads, to the
+// plain column-by-column remap byte for byte; bench/ measures them.
 
 #include "lens/LensModel.h"
 

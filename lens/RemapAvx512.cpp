@@ -8,7 +8,12 @@
 // x0 + 1, so eight bytes read at x0 hold both. Where x1 = x0 (a whole
 // coordinate) the bytes of x0 + 1 stand in for those of x1; their weights,
 // fx (1 - fy) and fx fy with fx = 0, are +0, so their products are +0 and
-// adding them leaves the sum's bits as they were.
+// adding them leaves the sum's bits as they were. Rows likewise: where the
+// source rows are evenly spaced, row y0 + 1 stands in for y1, one fixed
+// distance below, so one address serves both loads. Each quadrant also asks
+// for the source row that the next row of positions will read: the
+// processor's own prefetching does not foresee the step from row to row.
+// The logarithms come eight at a time too (Avx512Log.h).
 #include "lens/RemapBand.h"
 
 #if defined(__x86_64__)

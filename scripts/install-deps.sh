@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing Fovella need, and
 # only those that are missing. Runs as root, or through sudo.
+#   --bench   also the peers and tools the benchmarks compare with: OpenCV
+#             (cv::remap), libvips-tools (vips mapim), GNU time and bc
 set -euo pipefail
 
 packages=(
@@ -12,6 +14,9 @@ packages=(
   qt6-base-dev fonts-dejavu-core  # ui/: the window, and a font for offscreen pictures
   dpkg-dev                # make deb: the package's dependencies, from the binaries
 )
+if [ "${1:-}" = --bench ]; then
+  packages+=(libopencv-dev libvips-tools time bc)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
