@@ -160,13 +160,16 @@ bool Undistort(const Image& source, Image& destination, double m, ProgressCallba
     // width mirrors them onto each other): they form the last band, run
     // when every other is done, so that cx writes last as in the definition.
     const int shared = cx - 1;  // columns 0 .. cx - 2 go to the threads
-    const int rounds = (shared + kBandColumns * threads - 1) / (kBandColumns * threads);
-    const int width = (shared + rounds * threads - 1) / (rounds * threads);
     bool reported = true;
     {
         BandWorkers workers(threads, band, geometry);
-        for (int j0 = 0; j0 < shared && reported; j0 += width) {
-            int j1 = j0 + width < shared ? j0 + width : shared;
+        for (int j0 = 0, j1; j0 < shared && reported; j0 = j1) {
+            // Narrower toward the end, so that the threads finish together:
+            // a share of what is left, at most a band, at least a few dozen
+            // columns.
+            int width = (shared - j0) / (2 * threads);
+            width = width > kBandColumns ? kBandColumns : width < kMinColumnsPerThread ? kMinColumnsPerThread : width;
+            j1 = j0 + width < shared ? j0 + width : shared;
             reported = report(j0, j1);
             if (j1 > j0)
                 workers.Run(j0, j1);
