@@ -21,6 +21,7 @@ tool=$build/bench/fovella-folder-tool
 for program in "$cli" "$tool"; do
   [ -x "$program" ] || { echo "folder-speed: $program is missing; run make build first" >&2; exit 1; }
 done
+command -v bc >/dev/null || { echo "folder-speed: needs bc (scripts/install-deps.sh --bench)" >&2; exit 1; }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/fovella-folder-speed.XXXXXX")
 trap 'rm -rf "$work"' EXIT
