@@ -152,7 +152,7 @@ void Correct(Work& work, ProgressCallback callback, void* context, int threads =
 }
 
 // Codes the result into a replacement of `output`, on the caller's thread;
-// the run commits it later.
+// Finish commits it.
 void WriteResult(Work& work, ImageFile& file, const std::string& output, int quality)
 {
     const Clock::time_point start = Clock::now();
@@ -233,7 +233,7 @@ private:
     {
         Work work;
         for (m_index = 0; m_index < int(m_files.size()); ++m_index) {
-            work.path = m_files[m_index];
+            work.StartOver(m_files[m_index]);
             if (!IsImage(work.path))
                 continue;
             ++m_result.counts.imageFiles;
@@ -255,7 +255,6 @@ private:
                 ReportRefusal(work, "not enough memory for the corrected picture");
                 continue;
             }
-            WriteResult(work, m_file, OutputFor(work.path), m_options.quality);
             if (!Finish(work))
                 return false;
         }
@@ -425,6 +424,9 @@ private:
             case OverwriteAnswer::Cancel: return false;
             }
         }
+        // Coded here unless a job coded it ahead.
+        if (!work.written && work.writeError.empty())
+            WriteResult(work, m_file, output, m_options.quality);
         const Clock::time_point start = Clock::now();
         std::string error = work.writeError;
         const bool saved = work.written && CommitOrFail(*work.written, &error);

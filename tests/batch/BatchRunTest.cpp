@@ -12,6 +12,7 @@
 #include <csignal>
 #include <functional>
 #include <deque>
+#include <filesystem>
 #include <map>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -285,6 +286,24 @@ TEST_F(BatchRunTest, ExistingFileAsFolderFailsEverySaveAndKeepsTheFile)
     EXPECT_EQ(errors[0].text, "Failed to save " + dir.File("blocker/a.png"));
     EXPECT_EQ(errors[0].title, "Save");
     EXPECT_EQ(test::ReadFileBytes(dir.File("blocker")), std::vector<std::uint8_t>{'x'});
+}
+
+// One save failing does not stand for the next file's, with one job or more.
+TEST_F(BatchRunTest, AFailedSaveIsThatFilesAlone)
+{
+    Write("a.png");
+    Write("b.png");
+    for (int jobs : {1, 2}) {
+        const std::string out = "out" + std::to_string(jobs);
+        std::filesystem::create_directories(dir.File(out + "/a.png"));  // a folder where a.png goes
+        BatchOptions options = IntoFolder(out, FocalUsage::ManualOnly);
+        options.jobs = jobs;
+        ScriptedFrontEnd front;
+        const BatchResult result = BatchRun(front).RunFiles(List(), options, 4.0f, 1.0, dir.Path());
+        EXPECT_EQ(result.counts.savedFiles, 1) << jobs;
+        EXPECT_EQ(front.MessagesWithIcon(MessageIcon::Error).size(), 1u) << jobs;
+        EXPECT_TRUE(std::filesystem::is_regular_file(dir.File(out + "/b.png"))) << jobs;
+    }
 }
 
 TEST_F(BatchRunTest, ExifOnlyOnPngsSkipsSilently)
