@@ -44,11 +44,8 @@ const std::string& PhotoFolder()
             std::filesystem::temp_directory_path() / ("fovella-bench-" + std::to_string(::getpid()));
         std::filesystem::create_directories(path);
         const DibImage photo = bench::SyntheticPhoto(6000, 4000);
-        const std::vector<std::uint8_t> exif = {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0,
-                                                1, 0, 0x0A, 0x92, 5, 0, 1, 0, 0, 0, 26, 0, 0, 0, 0, 0, 0, 0,
-                                                58, 0, 0, 0, 10, 0, 0, 0};
         ImageFile file;
-        file.SetExifBlock(exif);
+        file.SetExifBlock(bench::ExifWithFocal58());
         for (int k = 0; k < kFiles; ++k)
             file.Save((path / ("IMG_" + std::to_string(k) + ".JPG")).string(), photo, Jpeg, 92, 1);
         std::atexit([] { std::filesystem::remove_all(PhotoFolder()); });

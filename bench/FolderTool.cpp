@@ -16,7 +16,6 @@
 #include "lens/PixelScale.h"
 
 #include <atomic>
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -31,17 +30,12 @@ constexpr int kWidth = 6000, kHeight = 4000;
 constexpr float kFocalMm = 5.8f;
 constexpr int kQuality = 95;
 
-// An EXIF block whose only entry is the focal length 58/10 mm.
-const std::vector<std::uint8_t> kExif = {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0,
-                                         1, 0, 0x0A, 0x92, 5, 0, 1, 0, 0, 0, 26, 0, 0, 0, 0, 0, 0, 0,
-                                         58, 0, 0, 0, 10, 0, 0, 0};
-
 int Make(const std::filesystem::path& folder, int count)
 {
     std::filesystem::create_directories(folder);
     const DibImage photo = bench::SyntheticPhoto(kWidth, kHeight);
     ImageFile file;
-    file.SetExifBlock(kExif);
+    file.SetExifBlock(bench::ExifWithFocal58());
     for (int k = 1; k <= count; ++k) {
         char name[32];
         std::snprintf(name, sizeof name, "IMG_%04d.JPG", k);
@@ -59,15 +53,9 @@ int Map(const std::string& path)
     if (!out)
         return 1;
     const double m = PixelScale(kFocalMm, kWidth, kHeight, 1.0);
-    const int cx = kWidth / 2, cy = kHeight / 2;
     std::vector<float> row(2 * std::size_t(kWidth));
     for (int y = 0; y < kHeight; ++y) {
-        for (int x = 0; x < kWidth; ++x) {
-            const double ox = x - cx, oy = y - cy, r = std::hypot(ox, oy);
-            const double u = r > 0 ? m * std::asinh(r / m) / r : 1;
-            row[2 * std::size_t(x)] = float(cx + ox * u);
-            row[2 * std::size_t(x) + 1] = float(cy + oy * u);
-        }
+        bench::CorrectionMapRow(y, kWidth, kHeight, m, row.data());
         std::fwrite(row.data(), sizeof(float), row.size(), out);
     }
     return std::fclose(out) == 0 ? 0 : 1;

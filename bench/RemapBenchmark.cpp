@@ -4,13 +4,13 @@
 // and touched, so that the system's page zeroing is counted for neither.
 //
 //   make bench        (or: build/bench/fovella-bench --benchmark_repetitions=5)
+#include "bench/SyntheticPhoto.h"
 #include "image/DibImage.h"
 #include "lens/LensModel.h"
 #include "lens/PixelScale.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cmath>
 #include <cstdio>
 #include <map>
 #include <random>
@@ -88,13 +88,8 @@ BENCHMARK(ScaleToPreview)->Unit(benchmark::kMillisecond)->UseRealTime();
 cv::Mat BuildMap(int width, int height, double m)
 {
     cv::Mat map(height, width, CV_32FC2);
-    const int cx = width / 2, cy = height / 2;
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const double ox = x - cx, oy = y - cy, r = std::hypot(ox, oy);
-            const double u = r > 0 ? m * std::asinh(r / m) / r : 1;
-            map.at<cv::Vec2f>(y, x) = cv::Vec2f(float(cx + ox * u), float(cy + oy * u));
-        }
+        bench::CorrectionMapRow(y, width, height, m, map.ptr<float>(y));
     return map;
 }
 
