@@ -4,16 +4,21 @@
 // definition in their order (multiplications and additions apart, never
 // fused), so the bytes equal the portable kernel's.
 //
-// Two loads per pixel instead of four: the right neighbour x1 is x0 or
-// x0 + 1, so eight bytes read at x0 hold both. Where x1 = x0 (a whole
-// coordinate) the bytes of x0 + 1 stand in for those of x1; their weights,
-// fx (1 - fy) and fx fy with fx = 0, are +0, so their products are +0 and
-// adding them leaves the sum's bits as they were. Rows likewise: where the
-// source rows are evenly spaced, row y0 + 1 stands in for y1, one fixed
-// distance below, so one address serves both loads. Each quadrant also asks
-// for the source row that the next row of positions will read: the
-// processor's own prefetching does not foresee the step from row to row.
-// The logarithms come eight at a time too (Avx512Log.h).
+// Two samples per load: the right neighbour x1 is x0 or x0 + 1, so eight
+// bytes read at x0 hold both. Where x1 = x0 (a whole coordinate) the bytes
+// of x0 + 1 stand in for those of x1; their weights, fx (1 - fy) and fx fy
+// with fx = 0, are +0, so their products are +0 and adding them leaves the
+// sum's bits as they were. Rows likewise: row y0 + 1 stands in for y1.
+//
+// Windows instead of one load per lane: along a row of positions the source
+// points move by less than a pixel per position, so the eight lanes' samples
+// of a quadrant lie within 64 bytes of two or three consecutive source rows.
+// Three 64-byte loads and two byte permutes fetch all sixteen eight-byte
+// runs; where they do not fit (near the picture's edges, the few positions
+// of a row's end, rows not evenly spaced) each lane loads its own. Each
+// quadrant also asks for the source rows that the next row of positions
+// will read: the processor's own prefetching does not foresee the step from
+// row to row. The logarithms come eight at a time too (Avx512Log.h).
 #include "lens/RemapBand.h"
 
 #if defined(__x86_64__)
@@ -139,46 +144,115 @@ struct Avx512Kernel {
         }
         const __m512i columns[2] = {ByteOffsets<C>(_mm512_cvttpd_epi64(lower[0])),
                                     ByteOffsets<C>(_mm512_cvttpd_epi64(lower[1]))};
-        // The lower source row y0 and the upper one, y1 = y0 or y0 + 1.
-        // Where the rows are evenly spaced and no lane's y0 is the last row,
-        // every lane reads row y0 + 1 in place of y1, a fixed distance
-        // below: where y1 = y0 its weights, (1 - fx) fy and fx fy with
-        // fy = 0, are +0 as for x0 + 1. Otherwise both come from the table.
-        const __m512i topRows = _mm512_cvttpd_epi64(lower[2]);
-        const __m512i bottomRows = _mm512_cvttpd_epi64(lower[3]);
-        const __m512i lastRow = _mm512_set1_epi64(g.height - 1);
-        std::ptrdiff_t below = 0;
-        if (!kNearRightEdge && g.sourceStride != 0 &&
-            (_mm512_cmplt_epi64_mask(topRows, lastRow) &
-             _mm512_cmplt_epi64_mask(bottomRows, lastRow)) == 0xFF)
-            below = g.sourceStride;
-        __m512i lowRows[2], highRows[2];
-        if (below != 0) {
-            const __m512i first = _mm512_set1_epi64(reinterpret_cast<std::int64_t>(g.source[0]));
-            const __m512i stride = _mm512_set1_epi64(below);
-            lowRows[0] = highRows[0] = _mm512_add_epi64(first, _mm512_mullo_epi64(topRows, stride));
-            lowRows[1] = highRows[1] = _mm512_add_epi64(first, _mm512_mullo_epi64(bottomRows, stride));
+        const __m512i rows[2] = {_mm512_cvttpd_epi64(lower[2]), _mm512_cvttpd_epi64(lower[3])};
+        const int width = g.width, height = g.height;
+        std::uint8_t* const upperRow = g.destination[i];
+        std::uint8_t* const lowerRow = g.destination[height - 1 - i];
+        const int mirrored = width - 1 - j;
+        // q1 .. q4: (j, i), (W-1-j, i), (W-1-j, H-1-i), (j, H-1-i), with
+        // their sides (column, row).
+        std::uint8_t* const outs[4] = {upperRow + std::size_t(j) * C, upperRow + std::size_t(mirrored) * C,
+                                       lowerRow + std::size_t(mirrored) * C, lowerRow + std::size_t(j) * C};
+        constexpr int kColumnSide[4] = {0, 1, 1, 0}, kRowSide[4] = {0, 0, 1, 1};
+        __m512i top[4], bottom[4];
+        Spans spans;
+        if (n == 8 && FitWindows<C>(g, columns, rows, spans)) {
+            for (int q = 0; q < 4; ++q)
+                LoadWindows(g, spans, kColumnSide[q], kRowSide[q], top[q], bottom[q]);
         } else {
+            __m512i lowRows[2], highRows[2];
             for (int side = 2; side < 4; ++side) {
                 const __m512d upper =
                     _mm512_roundscale_pd(s[side], _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC);
                 lowRows[side - 2] = RowAddresses(g, lower[side]);
                 highRows[side - 2] = RowAddresses(g, upper);
             }
+            for (int q = 0; q < 4; ++q) {
+                top[q] = LoadSamples<C, kNearRightEdge>(g, lowRows[kRowSide[q]], columns[kColumnSide[q]]);
+                bottom[q] = LoadSamples<C, kNearRightEdge>(g, highRows[kRowSide[q]], columns[kColumnSide[q]]);
+            }
         }
-        const int width = g.width, height = g.height;
-        std::uint8_t* const upperRow = g.destination[i];
-        std::uint8_t* const lowerRow = g.destination[height - 1 - i];
-        const int mirrored = width - 1 - j;
-        // q1 .. q4: (j, i), (W-1-j, i), (W-1-j, H-1-i), (j, H-1-i).
-        Quadrant<C, kNearRightEdge, false, false>(g, upperRow + std::size_t(j) * C, n, columns[0],
-                                           lowRows[0], highRows[0], below, f[0], g1[0], f[2], g1[2]);
-        Quadrant<C, kNearRightEdge, true, false>(g, upperRow + std::size_t(mirrored) * C, n, columns[1],
-                                          lowRows[0], highRows[0], below, f[1], g1[1], f[2], g1[2]);
-        Quadrant<C, kNearRightEdge, true, true>(g, lowerRow + std::size_t(mirrored) * C, n, columns[1],
-                                          lowRows[1], highRows[1], below, f[1], g1[1], f[3], g1[3]);
-        Quadrant<C, kNearRightEdge, false, true>(g, lowerRow + std::size_t(j) * C, n, columns[0],
-                                           lowRows[1], highRows[1], below, f[0], g1[0], f[3], g1[3]);
+        Quadrant<C, false>(outs[0], n, top[0], bottom[0], f[0], g1[0], f[2], g1[2]);
+        Quadrant<C, true>(outs[1], n, top[1], bottom[1], f[1], g1[1], f[2], g1[2]);
+        Quadrant<C, true>(outs[2], n, top[2], bottom[2], f[1], g1[1], f[3], g1[3]);
+        Quadrant<C, false>(outs[3], n, top[3], bottom[3], f[0], g1[0], f[3], g1[3]);
+    }
+
+    // The lowest of a side's eight whole coordinates (column byte offsets
+    // or row indices), and each lane's distance from it.
+    struct Span {
+        std::int64_t first;
+        __m512i offsets;
+    };
+    struct Spans {
+        Span columns[2], rows[2];
+        std::ptrdiff_t stride;
+    };
+
+    static FOVELLA_REMAP_INLINE Span SpanOf(__m512i v)
+    {
+        // The ends of a row of positions hold the extremes (the source
+        // coordinates move monotonically along it); the lanes' distances
+        // are checked all the same, so a guess wrong by rounding only
+        // costs the careful path.
+        const __m512i lowest = _mm512_min_epi64(_mm512_permutexvar_epi64(_mm512_setzero_si512(), v),
+                                                _mm512_permutexvar_epi64(_mm512_set1_epi64(7), v));
+        return {_mm_cvtsi128_si64(_mm512_castsi512_si128(lowest)), _mm512_sub_epi64(v, lowest)};
+    }
+
+    // Whether every quadrant's samples lie in one window of kWindowBytes
+    // bytes in each of three consecutive source rows (its top samples in
+    // the first two, its bottom ones in the last two), all inside the
+    // picture.
+    static constexpr int kWindowBytes = 64;
+    template <int C>
+    static FOVELLA_REMAP_INLINE bool FitWindows(const Geometry& g, const __m512i (&columns)[2],
+                                               const __m512i (&rows)[2], Spans& spans)
+    {
+        if (g.sourceStride == 0)
+            return false;
+        const __m512i lastByte = _mm512_set1_epi64(kWindowBytes - 8), nextRow = _mm512_set1_epi64(1);
+        __mmask8 fit = 0xFF;
+        for (int side = 0; side < 2; ++side) {
+            spans.columns[side] = SpanOf(columns[side]);
+            spans.rows[side] = SpanOf(rows[side]);
+            fit &= _mm512_cmple_epu64_mask(spans.columns[side].offsets, lastByte);
+            fit &= _mm512_cmple_epu64_mask(spans.rows[side].offsets, nextRow);
+        }
+        spans.stride = g.sourceStride;
+        const std::int64_t rowBytes = std::int64_t(g.width) * C;
+        return fit == 0xFF && spans.rows[0].first + 2 < g.height && spans.rows[1].first + 2 < g.height &&
+               spans.columns[0].first + kWindowBytes <= rowBytes &&
+               spans.columns[1].first + kWindowBytes <= rowBytes;
+    }
+
+    // One quadrant's samples from its three windows: byte b of a lane is
+    // byte (its column offset + b) of the window of its row, a byte permute
+    // across two windows.
+    static FOVELLA_REMAP_INLINE void LoadWindows(const Geometry& g, const Spans& spans, int columnSide,
+                                                int rowSide, __m512i& top, __m512i& bottom)
+    {
+        const Span& columns = spans.columns[columnSide];
+        const Span& rows = spans.rows[rowSide];
+        const std::uint8_t* const window = g.source[0] + rows.first * spans.stride + columns.first;
+        // Lane k's first byte: its column offset, plus 64 (the second
+        // window) where its row is the next; then spread over its eight
+        // bytes and counted up.
+        const __m512i start = _mm512_add_epi64(columns.offsets, _mm512_slli_epi64(rows.offsets, 6));
+        const __m512i spread = _mm512_set_epi64(0x0808080808080808, 0, 0x0808080808080808, 0,
+                                                0x0808080808080808, 0, 0x0808080808080808, 0);
+        const __m512i index = _mm512_add_epi64(_mm512_shuffle_epi8(start, spread),
+                                               _mm512_set1_epi64(0x0706050403020100));
+        const __m512i first = _mm512_loadu_si512(window);
+        const __m512i second = _mm512_loadu_si512(window + spans.stride);
+        const __m512i third = _mm512_loadu_si512(window + 2 * spans.stride);
+        // The rows that the next row of positions reads: further down for
+        // the upper quadrants' rows, further up for the lower ones'.
+        const std::ptrdiff_t ahead = rowSide == 0 ? 3 * spans.stride : -spans.stride;
+        _mm_prefetch(reinterpret_cast<const char*>(window + ahead), _MM_HINT_T0);
+        _mm_prefetch(reinterpret_cast<const char*>(window + ahead + kWindowBytes - 1), _MM_HINT_T0);
+        top = _mm512_permutex2var_epi8(first, index, second);
+        bottom = _mm512_permutex2var_epi8(second, index, third);
     }
 
     // The source rows of whole row indices. Loads one by one: this
@@ -240,25 +314,6 @@ struct Avx512Kernel {
         return Vector(words);
     }
 
-    // Eight bytes from each lane's address in `rows` + `columns`, and from
-    // `below` bytes further on.
-    static FOVELLA_REMAP_INLINE void LoadSampleRows(__m512i rows, __m512i columns,
-                                                   std::ptrdiff_t below, std::ptrdiff_t ahead,
-                                                   __m512i& top, __m512i& bottom)
-    {
-        alignas(64) const std::uint8_t* at[8];
-        _mm512_store_si512(at, _mm512_add_epi64(rows, columns));
-        std::uint64_t upper[8], lower[8];
-        for (int l = 0; l < 8; ++l) {
-            std::memcpy(&upper[l], at[l], 8);
-            std::memcpy(&lower[l], at[l] + below, 8);
-        }
-        _mm_prefetch(reinterpret_cast<const char*>(at[0] + ahead), _MM_HINT_T0);
-        _mm_prefetch(reinterpret_cast<const char*>(at[7] + ahead), _MM_HINT_T0);
-        top = Vector(upper);
-        bottom = Vector(lower);
-    }
-
     // Byte `byte` of every lane's eight, as a double.
     // (The byte shuffle works within 16-byte lanes: the upper word of each
     // picks from byte 8 on; indices with the top bit set give 0.)
@@ -271,23 +326,15 @@ struct Avx512Kernel {
     }
 
     // One quadrant's n pixels, from `out` to the right (or, `kLeftward`,
-    // to the left): the four neighbours of each weighted and added in the
-    // definition's order, truncated, and stored in one go.
-    template <int C, bool kNearRightEdge, bool kLeftward, bool kLowerHalf>
-    static FOVELLA_REMAP_INLINE void Quadrant(const Geometry& g, std::uint8_t* out, int n,
-                                             __m512i columns, __m512i lowRows, __m512i highRows,
-                                             std::ptrdiff_t below, __m512d fx, __m512d gx,
-                                             __m512d fy, __m512d gy)
+    // to the left): the four neighbours of each (`top` and `bottom` hold
+    // each lane's two rows from its left column on) weighted and added in
+    // the definition's order, truncated, and stored in one go.
+    template <int C, bool kLeftward>
+    static FOVELLA_REMAP_INLINE void Quadrant(std::uint8_t* out, int n, __m512i top, __m512i bottom,
+                                             __m512d fx, __m512d gx, __m512d fy, __m512d gy)
     {
         const __m512d w00 = _mm512_mul_pd(gx, gy), w01 = _mm512_mul_pd(gx, fy);
         const __m512d w10 = _mm512_mul_pd(fx, gy), w11 = _mm512_mul_pd(fx, fy);
-        __m512i top, bottom;
-        if (!kNearRightEdge && below != 0) {
-            LoadSampleRows(lowRows, columns, below, kLowerHalf ? -below : 2 * below, top, bottom);
-        } else {
-            top = LoadSamples<C, kNearRightEdge>(g, lowRows, columns);
-            bottom = LoadSamples<C, kNearRightEdge>(g, highRows, columns);
-        }
         __m128i levels[4] = {};
         for (int c = 0; c < C; ++c) {
             __m512d v = _mm512_mul_pd(Sample(top, c), w00);
@@ -307,11 +354,29 @@ struct Avx512Kernel {
         static constexpr PixelOrder<C, kLeftward> kOrder{};
         const __m256i pixels = _mm256_permutexvar_epi8(
             _mm256_load_si256(reinterpret_cast<const __m256i*>(kOrder.bytes)), planes);
+        std::uint8_t* const first = kLeftward ? out - 7 * C : out;
+        if (n == 8) {
+            StoreRun<C>(first, pixels);
+            return;
+        }
         const std::uint64_t run = (std::uint64_t(1) << (C * n)) - 1;
-        if (kLeftward)
-            _mm256_mask_storeu_epi8(out - 7 * C, __mmask32(run << (C * (8 - n))), pixels);
-        else
-            _mm256_mask_storeu_epi8(out, __mmask32(run), pixels);
+        _mm256_mask_storeu_epi8(first, __mmask32(kLeftward ? run << (C * (8 - n)) : run), pixels);
+    }
+
+    // The 8 C bytes of eight pixels, with plain stores (a byte-masked store
+    // costs more than two of them).
+    template <int C>
+    static FOVELLA_REMAP_INLINE void StoreRun(std::uint8_t* at, __m256i pixels)
+    {
+        const __m128i low = _mm256_castsi256_si128(pixels);
+        if (C == 1) {
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(at), low);
+        } else if (C == 3) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(at), low);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(at + 16), _mm256_extracti128_si256(pixels, 1));
+        } else {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(at), pixels);
+        }
     }
 };
 
