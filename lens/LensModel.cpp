@@ -63,7 +63,7 @@
 //     in twelve, call std::log. Square roots and quotients are exactly
 //     rounded in vectors as in scalars.
 //   - On several threads, bands of different columns write different pixels
-//     except the last two columns, which run last (BandWorkers.h).
+//     except columns cx - 1 and cx, which always share one band.
 // The equivalence tests hold every kernel, on one to three threads, to the
 // plain column-by-column remap byte for byte; bench/ measures them.
 
@@ -155,32 +155,26 @@ bool Undistort(const Image& source, Image& destination, double m, ProgressCallba
         }
         return true;
     }
-    // Bands of the left half side by side on `threads` threads. Only the
-    // last two columns, cx - 1 and cx, write pixels of each other (an even
-    // width mirrors them onto each other): they form the last band, run
-    // when every other is done, so that cx writes last as in the definition.
-    const int shared = cx - 1;  // columns 0 .. cx - 2 go to the threads
+    // Bands of the left half side by side on `threads` threads. Only
+    // columns cx - 1 and cx write pixels of each other (an even width
+    // mirrors them onto each other): no band boundary falls between them,
+    // so that one band writes both, cx last as in the definition.
+    const int end = cx + 1;
     bool reported = true;
-    {
-        BandWorkers workers(threads, band, geometry);
-        for (int j0 = 0, j1; j0 < shared && reported; j0 = j1) {
-            // Narrower toward the end, so that the threads finish together:
-            // a share of what is left, at most a band, at least a few dozen
-            // columns.
-            int width = (shared - j0) / (2 * threads);
-            width = width > kBandColumns ? kBandColumns : width < kMinColumnsPerThread ? kMinColumnsPerThread : width;
-            j1 = j0 + width < shared ? j0 + width : shared;
-            reported = report(j0, j1);
-            if (j1 > j0)
-                workers.Run(j0, j1);
-        }
+    BandWorkers workers(threads, band, geometry);
+    for (int j0 = 0, j1; j0 < end && reported; j0 = j1) {
+        // Narrower toward the end, so that the threads finish together:
+        // a share of what is left, at most a band, at least a few dozen
+        // columns.
+        int width = (end - j0) / (2 * threads);
+        width = width > kBandColumns ? kBandColumns : width < kMinColumnsPerThread ? kMinColumnsPerThread : width;
+        j1 = j0 + width < end ? j0 + width : end;
+        if (j1 == cx)
+            j1 = end;
+        reported = report(j0, j1);
+        if (j1 > j0)
+            workers.Run(j0, j1);
     }
-    if (!reported)
-        return false;
-    int j1 = cx + 1;
-    reported = report(shared, j1);
-    if (j1 > shared)
-        band(geometry, shared, j1);
     return reported;
 }
 
