@@ -99,24 +99,55 @@ struct Avx512Kernel {
 
     // Eight positions at a time; the last column, cx, on its own after the
     // others: with an even width its writes must come after those of column
-    // cx - 1 to the same pixels.
+    // cx - 1 to the same pixels. Each step's samples are fetched while the
+    // step before is weighed and stored: the fetch is a long chain (source
+    // coordinates, windows, loads, permutes) that would otherwise keep the
+    // arithmetic waiting.
     template <int C, bool kNearRightEdge>
     static FOVELLA_REMAP_INLINE void Positions(const Geometry& g, int j0, int j1, int i,
                                               const double* u)
     {
         const int end = j1 > g.cx ? g.cx : j1;
-        for (int j = j0; j < end; j += 8)
-            EightPositions<C, kNearRightEdge>(g, j, end - j < 8 ? end - j : 8, i, u + (j - j0));
+        if (j0 < end) {
+            Step current = Fetch<C, kNearRightEdge>(g, j0, end - j0 < 8 ? end - j0 : 8, i, u);
+            for (int j = j0 + 8; j < end; j += 8) {
+                const Step next = Fetch<C, kNearRightEdge>(g, j, end - j < 8 ? end - j : 8, i, u + (j - j0));
+                Store<C>(current);
+                current = next;
+            }
+            Store<C>(current);
+        }
         if (j1 > g.cx)
-            EightPositions<C, kNearRightEdge>(g, g.cx, 1, i, u + (g.cx - j0));
+            Store<C>(Fetch<C, kNearRightEdge>(g, g.cx, 1, i, u + (g.cx - j0)));
     }
 
-    // Positions (j + k, i), k < n <= 8. Lanes from n on get u = 0 and so
-    // sample the centre: valid addresses, and never stored.
-    template <int C, bool kNearRightEdge>
-    static FOVELLA_REMAP_INLINE void EightPositions(const Geometry& g, int j, int n, int i,
-                                                   const double* u)
+    // One step's n positions, ready to be weighed: where each quadrant's
+    // pixels go, their samples (each lane's two rows from its left column
+    // on), and the fractions f and 1 - f of the sides L, R, T, B.
+    struct Step {
+        std::uint8_t* out[4];
+        int n;
+        __m512i top[4], bottom[4];
+        __m512d f[4], g1[4];
+    };
+
+    // q1 .. q4 with their sides: (L, T), (R, T), (R, B), (L, B).
+    template <int C>
+    static FOVELLA_REMAP_INLINE void Store(const Step& s)
     {
+        Quadrant<C, false>(s.out[0], s.n, s.top[0], s.bottom[0], s.f[0], s.g1[0], s.f[2], s.g1[2]);
+        Quadrant<C, true>(s.out[1], s.n, s.top[1], s.bottom[1], s.f[1], s.g1[1], s.f[2], s.g1[2]);
+        Quadrant<C, true>(s.out[2], s.n, s.top[2], s.bottom[2], s.f[1], s.g1[1], s.f[3], s.g1[3]);
+        Quadrant<C, false>(s.out[3], s.n, s.top[3], s.bottom[3], s.f[0], s.g1[0], s.f[3], s.g1[3]);
+    }
+
+    // The step of positions (j + k, i), k < n <= 8. Lanes from n on get
+    // u = 0 and so sample the centre: valid addresses, and never stored.
+    template <int C, bool kNearRightEdge>
+    static FOVELLA_REMAP_INLINE Step Fetch(const Geometry& g, int j, int n, int i, const double* u)
+    {
+        Step step;
+        step.n = n;
         const __mmask8 present = __mmask8((1u << n) - 1);
         const __m512d uv = _mm512_maskz_loadu_pd(present, u);
         const __m512d zero = _mm512_setzero_pd();
@@ -133,14 +164,14 @@ struct Avx512Kernel {
                                     _mm512_xor_pd(dy, negative)};
         const __m512d centres[4] = {cx, cx, cy, cy};
         const __m512d lasts[4] = {lastX, lastX, lastY, lastY};
-        __m512d f[4], g1[4], lower[4], s[4];
+        __m512d lower[4], s[4];
         for (int side = 0; side < 4; ++side) {
             s[side] = _mm512_add_pd(_mm512_mul_pd(offsets[side], uv), centres[side]);
             // max and min pick s unless it is below 0 or not below the last index.
             s[side] = _mm512_min_pd(_mm512_max_pd(s[side], zero), lasts[side]);
             lower[side] = _mm512_roundscale_pd(s[side], _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
-            f[side] = _mm512_sub_pd(s[side], lower[side]);
-            g1[side] = _mm512_sub_pd(one, f[side]);
+            step.f[side] = _mm512_sub_pd(s[side], lower[side]);
+            step.g1[side] = _mm512_sub_pd(one, step.f[side]);
         }
         const __m512i columns[2] = {ByteOffsets<C>(_mm512_cvttpd_epi64(lower[0])),
                                     ByteOffsets<C>(_mm512_cvttpd_epi64(lower[1]))};
@@ -150,15 +181,16 @@ struct Avx512Kernel {
         std::uint8_t* const lowerRow = g.destination[height - 1 - i];
         const int mirrored = width - 1 - j;
         // q1 .. q4: (j, i), (W-1-j, i), (W-1-j, H-1-i), (j, H-1-i), with
-        // their sides (column, row).
-        std::uint8_t* const outs[4] = {upperRow + std::size_t(j) * C, upperRow + std::size_t(mirrored) * C,
-                                       lowerRow + std::size_t(mirrored) * C, lowerRow + std::size_t(j) * C};
+        // their sides (column, row) below.
+        step.out[0] = upperRow + std::size_t(j) * C;
+        step.out[1] = upperRow + std::size_t(mirrored) * C;
+        step.out[2] = lowerRow + std::size_t(mirrored) * C;
+        step.out[3] = lowerRow + std::size_t(j) * C;
         constexpr int kColumnSide[4] = {0, 1, 1, 0}, kRowSide[4] = {0, 0, 1, 1};
-        __m512i top[4], bottom[4];
         Spans spans;
         if (n == 8 && FitWindows<C>(g, columns, rows, spans)) {
             for (int q = 0; q < 4; ++q)
-                LoadWindows(g, spans, kColumnSide[q], kRowSide[q], top[q], bottom[q]);
+                LoadWindows(g, spans, kColumnSide[q], kRowSide[q], step.top[q], step.bottom[q]);
         } else {
             __m512i lowRows[2], highRows[2];
             for (int side = 2; side < 4; ++side) {
@@ -168,14 +200,11 @@ struct Avx512Kernel {
                 highRows[side - 2] = RowAddresses(g, upper);
             }
             for (int q = 0; q < 4; ++q) {
-                top[q] = LoadSamples<C, kNearRightEdge>(g, lowRows[kRowSide[q]], columns[kColumnSide[q]]);
-                bottom[q] = LoadSamples<C, kNearRightEdge>(g, highRows[kRowSide[q]], columns[kColumnSide[q]]);
+                step.top[q] = LoadSamples<C, kNearRightEdge>(g, lowRows[kRowSide[q]], columns[kColumnSide[q]]);
+                step.bottom[q] = LoadSamples<C, kNearRightEdge>(g, highRows[kRowSide[q]], columns[kColumnSide[q]]);
             }
         }
-        Quadrant<C, false>(outs[0], n, top[0], bottom[0], f[0], g1[0], f[2], g1[2]);
-        Quadrant<C, true>(outs[1], n, top[1], bottom[1], f[1], g1[1], f[2], g1[2]);
-        Quadrant<C, true>(outs[2], n, top[2], bottom[2], f[1], g1[1], f[3], g1[3]);
-        Quadrant<C, false>(outs[3], n, top[3], bottom[3], f[0], g1[0], f[3], g1[3]);
+        return step;
     }
 
     // The lowest of a side's eight whole coordinates (column byte offsets
