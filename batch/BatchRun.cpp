@@ -1,5 +1,7 @@
 #include "batch/BatchRun.h"
 
+#include "batch/FileJobs.h"
+#include "batch/Work.h"
 #include "codecs/CodecError.h"
 #include "codecs/ImageFile.h"
 #include "codecs/ImageFormats.h"
@@ -17,7 +19,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <future>
 #include <iostream>
 #include <memory>
 #include <set>
@@ -44,46 +45,6 @@ std::string WithSeparator(const std::string& folder)
     return !folder.empty() && folder.back() == kNativePaths.separator ? folder
                                                                       : folder + kNativePaths.separator;
 }
-
-// One file on its way through the run.
-struct Work {
-    // Stopped: the remap returned early, by the user's cancel or because it
-    // refused the picture; the run's cancel flag tells which.
-    enum class State { Loaded, LoadFailed, NoFocal, Corrected, Stopped };
-    State state = State::Loaded;
-    std::string path;
-    std::string error;
-    DibImage source, result;
-    std::vector<std::uint8_t> exif;  // the file's own block, never the window's
-    float focal = 0;
-    bool fromExif = false;
-    double scale = 0;
-    double loadSeconds = 0, remapSeconds = 0, writeSeconds = 0;
-    std::uint64_t memory = 0;  // what its pictures take, from the header
-    // The result written beside its target but not yet in place (the run
-    // puts it there in list order, after any question), or why it could not
-    // be written.
-    std::unique_ptr<FileReplacement> written;
-    std::string writeError;
-
-    // Ready for the file at `next`, everything as new except the pictures'
-    // storage, which the next picture of the same size takes over instead of
-    // asking the system for fresh pages (that costs more than the remap).
-    void StartOver(const std::string& next)
-    {
-        state = State::Loaded;
-        path = next;
-        error.clear();
-        exif.clear();
-        focal = 0;
-        fromExif = false;
-        scale = 0;
-        loadSeconds = remapSeconds = writeSeconds = 0;
-        memory = 0;
-        written.reset();
-        writeError.clear();
-    }
-};
 
 // What correcting the picture in `path` holds in memory, from its header:
 // the source and the result. 0 when the header tells nothing (a format
@@ -112,7 +73,7 @@ struct FocalChoice {
 void Load(Work& work, ImageFile& file)
 {
     const Clock::time_point start = Clock::now();
-    if (!file.Load(work.path, work.source, Unknown, KeepExif)) {
+    if (!file.Load(work.path, work.pictures->source, Unknown, KeepExif)) {
         work.state = Work::State::LoadFailed;
         work.error = file.Error();
     } else {
@@ -140,13 +101,15 @@ void ChooseFocal(Work& work, const FocalChoice& choice)
     }
     work.fromExif = choice.usage != FocalUsage::ManualOnly && exifFocal != 0;
     work.focal = work.fromExif ? exifFocal : choice.manual;
-    work.scale = PixelScale(work.focal, work.source.Width(), work.source.Height(), choice.fineTune);
+    const Image& source = work.pictures->source;
+    work.scale = PixelScale(work.focal, source.Width(), source.Height(), choice.fineTune);
 }
 
 void Correct(Work& work, ProgressCallback callback, void* context, int threads = 1)
 {
     const Clock::time_point start = Clock::now();
-    const bool done = LensModel(threads).Undistort(work.source, work.result, work.scale, callback, context);
+    const bool done = LensModel(threads).Undistort(work.pictures->source, work.pictures->result, work.scale,
+                                                   callback, context);
     work.remapSeconds = SecondsSince(start);
     work.state = done ? Work::State::Corrected : Work::State::Stopped;
 }
@@ -159,9 +122,10 @@ void WriteResult(Work& work, ImageFile& file, const std::string& output, int qua
     const ImageFileFormat format = file.ClassifyExtension(output);
     file.SetExifBlock(work.exif);
     work.written = std::make_unique<FileReplacement>(output);
-    const bool written = format == Jpeg ? work.result.ConvertPixelType(Rgb) &&
-                                              file.Write(*work.written, output, work.result, Jpeg, quality, 1)
-                                        : file.Write(*work.written, output, work.result,
+    DibImage& result = work.pictures->result;
+    const bool written = format == Jpeg ? result.ConvertPixelType(Rgb) &&
+                                              file.Write(*work.written, output, result, Jpeg, quality, 1)
+                                        : file.Write(*work.written, output, result,
                                                      format == Bmp ? Bmp : Png, 100, 0);
     if (!written) {
         work.writeError = file.Error();
@@ -231,11 +195,13 @@ private:
     // One file after the other, reporting every column of every remap.
     bool RunInOrder()
     {
-        Work work;
+        Pictures pictures;
         for (m_index = 0; m_index < int(m_files.size()); ++m_index) {
-            work.StartOver(m_files[m_index]);
-            if (!IsImage(work.path))
+            if (!IsImage(m_files[m_index]))
                 continue;
+            Work work;
+            work.path = m_files[m_index];
+            work.pictures = &pictures;
             ++m_result.counts.imageFiles;
             if (TooLarge(work))
                 work.state = Work::State::LoadFailed;
@@ -261,97 +227,60 @@ private:
         return true;
     }
 
-    // Up to `jobs` files are loaded and corrected at once on their own
-    // threads; every question, message and save still comes in list order
-    // from this thread, so the files written do not depend on the number.
+    // Up to `jobs` files are loaded, corrected and coded at once on their
+    // own threads, a new one as soon as one is done; every question,
+    // message and save still comes in list order from this thread, so the
+    // files written do not depend on the number.
     bool RunInParallel()
     {
         std::vector<int> images;
+        std::vector<std::string> paths;
         for (int i = 0; i < int(m_files.size()); ++i)
-            if (IsImage(m_files[i]))
+            if (IsImage(m_files[i])) {
                 images.push_back(i);
-        std::atomic<bool> stop{false};
-        const auto prepare = [this, &stop](std::unique_ptr<Work> work) {
-            ImageFile file;
-            if (work->state != Work::State::LoadFailed)
-                Load(*work, file);
-            if (work->state == Work::State::Loaded)
-                ChooseFocal(*work, m_focal);
-            if (work->state == Work::State::Loaded && work->scale > 0 && std::isfinite(work->scale) &&
-                !m_options.dryRun)
-                Correct(*work, [](double, void* flag) { return !static_cast<std::atomic<bool>*>(flag)->load(); },
-                        &stop);
-            // The coding too, so that it runs beside the other jobs; only
-            // the commit waits for this file's turn.
-            if (work->state == Work::State::Corrected && !stop)
-                WriteResult(*work, file, OutputFor(work->path), m_options.quality);
-            return work;
-        };
-        std::vector<std::future<std::unique_ptr<Work>>> pending(images.size());
-        // Up to `jobs` files ahead, as long as their pictures fit the memory
-        // limit together; one alone always starts (or fails as too large).
-        // A file that must wait for memory keeps its header's count.
-        std::vector<std::uint64_t> memory(images.size());
-        std::uint64_t inFlight = 0;
-        std::size_t next = 0;
-        std::unique_ptr<Work> waiting;
-        const std::size_t ahead = std::size_t(m_options.jobs);
-        // The last file done with, whose pictures' storage the next one
-        // reuses (one at most, so that no idle storage piles up beside the
-        // memory limit's count).
-        std::unique_ptr<Work> spare;
-        const auto launchWhileRoom = [&](std::size_t consumed) {
-            for (; next < images.size() && next < consumed + ahead; ++next) {
-                if (!waiting) {
-                    waiting = spare ? std::move(spare) : std::make_unique<Work>();
-                    waiting->StartOver(m_files[images[next]]);
-                    if (TooLarge(*waiting))
-                        waiting->state = Work::State::LoadFailed;
-                }
-                const std::uint64_t needed = waiting->state == Work::State::LoadFailed ? 0 : waiting->memory;
-                if (inFlight > 0 && inFlight + needed > m_memoryLimit)
-                    break;
-                memory[next] = needed;
-                inFlight += needed;
-                pending[next] = std::async(std::launch::async, prepare, std::move(waiting));
+                paths.push_back(m_files[i]);
             }
-        };
-        // Returning early leaves the futures to wait, in their destructors,
-        // for the files still on their way; those stop at their next report.
+        FileJobs jobs(
+            paths, m_options.jobs, m_memoryLimit, [this](Work& work) { return !TooLarge(work); },
+            [this](Work& work, Pictures& pictures, std::atomic<bool>& stop) { Prepare(work, pictures, stop); });
         for (std::size_t k = 0; k < images.size(); ++k) {
-            launchWhileRoom(k);
             m_index = images[k];
             ++m_result.counts.imageFiles;
-            while (pending[k].wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
-                if (m_frontEnd.PollCancelled())
-                    stop = true;
-            std::unique_ptr<Work> work = pending[k].get();
-            // Counted out when this file is done with, whichever way.
-            struct Release {
-                std::uint64_t& inFlight;
-                std::uint64_t bytes;
-                ~Release() { inFlight -= bytes; }
-            } release{inFlight, memory[k]};
-            if (stop || m_frontEnd.PollCancelled()) {
-                stop = true;
+            const std::unique_ptr<Work> work = jobs.Take(k, [this] { return m_frontEnd.PollCancelled(); });
+            if (!work || m_frontEnd.PollCancelled())
                 return false;
-            }
             m_result.times.load += work->loadSeconds;
             m_result.times.remap += work->remapSeconds;
             if (!ReportLoad(*work) || !ReportFocal(*work))
                 continue;
-            if (work->state == Work::State::Stopped && !stop) {
+            if (work->state == Work::State::Stopped) {
                 ReportRefusal(*work, "not enough memory for the corrected picture");
                 continue;
             }
             ReportProgress(100);
-            if (!Finish(*work)) {
-                stop = true;
+            if (!Finish(*work))
                 return false;
-            }
-            spare = std::move(work);
         }
         return true;
+    }
+
+    // One file of a parallel run, up to its coding, on a job's thread: a
+    // set `stop` ends its remap at the next report and leaves it uncoded.
+    void Prepare(Work& work, Pictures& pictures, std::atomic<bool>& stop) const
+    {
+        work.pictures = &pictures;
+        ImageFile file;
+        if (work.state != Work::State::LoadFailed)
+            Load(work, file);
+        if (work.state == Work::State::Loaded)
+            ChooseFocal(work, m_focal);
+        if (work.state == Work::State::Loaded && work.scale > 0 && std::isfinite(work.scale) && !m_options.dryRun)
+            Correct(work, [](double, void* flag) { return !static_cast<std::atomic<bool>*>(flag)->load(); }, &stop);
+        // The coding too, so that it runs beside the other jobs; only the
+        // commit waits for this file's turn.
+        if (work.state == Work::State::Corrected && !stop)
+            WriteResult(work, file, OutputFor(work.path), m_options.quality);
+        work.pictures = nullptr;
     }
 
     bool ReportLoad(const Work& work)

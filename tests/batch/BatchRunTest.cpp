@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <functional>
 #include <deque>
@@ -17,6 +18,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace fovella {
@@ -44,6 +46,8 @@ public:
     OverwriteAnswer AskOverwrite(const std::string& text) override
     {
         questions.push_back(text);
+        if (onQuestion)
+            onQuestion();
         if (answers.empty())
             return OverwriteAnswer::Cancel;
         const OverwriteAnswer answer = answers.front();
@@ -77,6 +81,7 @@ public:
 
     BatchOptions offered;
     std::function<void(BatchOptions&)> editOptions;
+    std::function<void()> onQuestion;
     bool acceptOptions = true;
     std::vector<Message> messages;
     std::vector<std::string> questions, started;
@@ -434,6 +439,34 @@ TEST_F(BatchRunTest, ResultsCodedAheadAndNotWantedLeaveNothingBehind)
     EXPECT_NE(test::ReadFileBytes(dir.File("a.png")), test::ReadFileBytes(dir.File("b.png")));
     EXPECT_EQ(test::ReadFileBytes(dir.File("b.png")), before);
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"a.png", "b.png", "c.png", "d.png"}));
+}
+
+// While the first file's question waits for an answer, the jobs go on with
+// the files after it, further than one file per job.
+TEST_F(BatchRunTest, JobsGoOnWhileAQuestionWaits)
+{
+    for (const char* name : {"a.png", "b.png", "c.png", "d.png", "e.png", "f.png"})
+        Write(name);
+    BatchOptions options;
+    options.folder = dir.Path();
+    options.focalUsage = FocalUsage::ManualOnly;
+    options.jobs = 2;
+    frontEnd.answers = {OverwriteAnswer::OverwriteAll};
+    // Each result coded ahead waits, unnamed and open, for its turn.
+    const auto openFiles = [] {
+        const std::filesystem::directory_iterator descriptors("/proc/self/fd");
+        return std::size_t(std::distance(begin(descriptors), end(descriptors)));
+    };
+    const std::size_t before = openFiles();
+    std::size_t coded = 0;
+    frontEnd.onQuestion = [&] {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while ((coded = openFiles() - before) < 4 && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    };
+    EXPECT_EQ(Run(options).counts.savedFiles, 6);
+    EXPECT_EQ(coded, 4u);  // a and the three after it; e waits for a's turn to pass
+    EXPECT_EQ(dir.Entries().size(), 6u);
 }
 
 // Pictures are counted from their headers: jobs wait for memory rather than
