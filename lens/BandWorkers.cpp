@@ -26,7 +26,7 @@ void BandWorkers::Run(int j0, int j1)
     std::unique_lock<std::mutex> lock(m_mutex);
     m_waiting.emplace_back(j0, j1);
     m_changed.notify_one();
-    while (m_waiting.size() > m_helpers.size())
+    while (m_waiting.size() > m_helpers.size() + 1)
         RunOldest(lock);
 }
 

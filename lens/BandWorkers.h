@@ -24,10 +24,11 @@ public:
     BandWorkers(const BandWorkers&) = delete;
     BandWorkers& operator=(const BandWorkers&) = delete;
 
-    // Hands over columns j0 .. j1 - 1. While more bands wait than there
-    // are helpers, the caller remaps the oldest itself: a helper that
-    // finishes finds its next band at once, and the caller's thread works
-    // instead of waiting beside the helpers for a core.
+    // Hands over columns j0 .. j1 - 1. While more bands wait than one per
+    // helper and one more, the caller remaps the oldest itself: its
+    // thread works instead of waiting beside the helpers for a core, and a
+    // helper that finishes, even twice while the caller remaps one band,
+    // finds its next at once.
     void Run(int j0, int j1);
     // Returns when every band handed over is done, the caller remapping
     // those still waiting.
