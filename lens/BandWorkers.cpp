@@ -1,12 +1,17 @@
 #include "lens/BandWorkers.h"
 
+#include <algorithm>
+
 namespace fovella::remap {
 
 BandWorkers::BandWorkers(int threads, BandFunction band, const Geometry& geometry)
-    : m_band(band), m_geometry(geometry)
+    : m_band(band),
+      m_geometry(geometry),
+      m_busy(std::size_t(threads > 1 ? threads : 1)),
+      m_rows(new std::atomic<int>[m_busy.size()]())
 {
-    for (int k = 1; k < threads; ++k)
-        m_helpers.emplace_back([this] { Help(); });
+    for (int slot = 1; slot < int(m_busy.size()); ++slot)
+        m_helpers.emplace_back([this, slot] { Help(slot); });
 }
 
 BandWorkers::~BandWorkers()
@@ -27,37 +32,61 @@ void BandWorkers::Run(int j0, int j1)
     m_waiting.emplace_back(j0, j1);
     m_changed.notify_one();
     while (m_waiting.size() > m_helpers.size() + 1)
-        RunOldest(lock);
+        RunOldest(lock, 0);
 }
 
 void BandWorkers::Finish()
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     while (!m_waiting.empty())
-        RunOldest(lock);
+        RunOldest(lock, 0);
     m_changed.wait(lock, [this] { return m_running == 0; });
 }
 
-void BandWorkers::RunOldest(std::unique_lock<std::mutex>& lock)
+void BandWorkers::RunOldest(std::unique_lock<std::mutex>& lock, int slot)
 {
     const auto [j0, j1] = m_waiting.front();
     m_waiting.pop_front();
     ++m_running;
+    const int firstRow = FirstRow(slot);
+    m_rows[slot].store(firstRow, std::memory_order_relaxed);
+    m_busy[slot] = true;
     lock.unlock();
-    m_band(m_geometry, j0, j1);
+    m_band(m_geometry, j0, j1, firstRow, &m_rows[slot]);
     lock.lock();
+    m_busy[slot] = false;
     --m_running;
     m_changed.notify_all();
 }
 
-void BandWorkers::Help()
+int BandWorkers::FirstRow(int slot) const
+{
+    // The rows that go round: those above the middle two.
+    const int rows = m_geometry.cy - 1;
+    std::vector<int> taken;
+    for (int other = 0; other < int(m_busy.size()); ++other)
+        if (other != slot && m_busy[other])
+            taken.push_back(std::min(std::max(m_rows[other].load(std::memory_order_relaxed), 0), rows));
+    if (rows < 2 || taken.empty())
+        return 0;
+    std::sort(taken.begin(), taken.end());
+    int start = taken.back(), widest = taken.front() + rows - taken.back();
+    for (std::size_t k = 1; k < taken.size(); ++k)
+        if (taken[k] - taken[k - 1] > widest) {
+            start = taken[k - 1];
+            widest = taken[k] - taken[k - 1];
+        }
+    return (start + widest / 2) % rows;
+}
+
+void BandWorkers::Help(int slot)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
         m_changed.wait(lock, [this] { return m_closing || !m_waiting.empty(); });
         if (m_waiting.empty())
             return;  // closing, nothing left
-        RunOldest(lock);
+        RunOldest(lock, slot);
     }
 }
 

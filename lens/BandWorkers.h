@@ -6,11 +6,12 @@
 
 #include "lens/RemapBand.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <thread>
-#include <utility>
 #include <vector>
 
 namespace fovella::remap {
@@ -35,9 +36,13 @@ public:
     void Finish();
 
 private:
-    void Help();
-    // Remaps the oldest waiting band with the lock released.
-    void RunOldest(std::unique_lock<std::mutex>& lock);
+    void Help(int slot);
+    // Remaps the oldest waiting band on the thread of `slot` (0 the
+    // caller's), with the lock released.
+    void RunOldest(std::unique_lock<std::mutex>& lock, int slot);
+    // Where a band starting now should begin: in the middle of the widest
+    // stretch of rows that no other band is writing.
+    int FirstRow(int slot) const;
 
     const BandFunction m_band;
     const Geometry m_geometry;
@@ -46,6 +51,9 @@ private:
     std::deque<std::pair<int, int>> m_waiting;
     int m_running = 0;
     bool m_closing = false;
+    // For each thread, whether it is remapping a band and the row under way.
+    std::vector<bool> m_busy;
+    std::unique_ptr<std::atomic<int>[]> m_rows;
     std::vector<std::thread> m_helpers;
 };
 

@@ -149,7 +149,7 @@ bool Undistort(const Image& source, Image& destination, double m, ProgressCallba
             int j1 = j0 + kBandColumns <= cx + 1 ? j0 + kBandColumns : cx + 1;
             const bool reported = report(j0, j1);
             if (j1 > j0)
-                band(geometry, j0, j1);
+                band(geometry, j0, j1, 0, nullptr);
             if (!reported)
                 return false;
         }

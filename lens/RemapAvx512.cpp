@@ -410,9 +410,9 @@ struct Avx512Kernel {
 };
 
 template <int C>
-void Avx512BandOf(const Geometry& g, int j0, int j1)
+void Avx512BandOf(const Geometry& g, int j0, int j1, int firstRow, std::atomic<int>* row)
 {
-    Band<Avx512Kernel, C>(g, j0, j1);
+    Band<Avx512Kernel, C>(g, j0, j1, firstRow, row);
 }
 
 void Avx512LogarithmsOf(const double* arguments, double* logarithms, std::size_t n)

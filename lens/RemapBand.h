@@ -5,6 +5,7 @@
 #include "image/Image.h"
 #include "lens/LensModel.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -30,8 +31,12 @@ struct Geometry {
 // enough to keep a window responsive.
 constexpr int kBandColumns = 512;
 
-// Remaps the columns j0 .. j1 - 1 of the left half, all rows.
-using BandFunction = void (*)(const Geometry& g, int j0, int j1);
+// Remaps the columns j0 .. j1 - 1 of the left half, all rows: from row
+// firstRow on, then round to the rows above it, the middle two rows last,
+// keeping `row` (when given) at the row under way. Bands that run side by
+// side go through different rows, so that they do not write the same rows
+// of memory at once.
+using BandFunction = void (*)(const Geometry& g, int j0, int j1, int firstRow, std::atomic<int>* row);
 
 // Band functions of each kernel for 1, 3 or 4 channels; the AVX2 and
 // AVX-512 ones are null where the processor lacks those instructions.

@@ -74,9 +74,9 @@ struct PortableKernel {
 };
 
 template <int C>
-void PortableBandOf(const Geometry& g, int j0, int j1)
+void PortableBandOf(const Geometry& g, int j0, int j1, int firstRow, std::atomic<int>* row)
 {
-    Band<PortableKernel, C>(g, j0, j1);
+    Band<PortableKernel, C>(g, j0, j1, firstRow, row);
 }
 
 }  // namespace

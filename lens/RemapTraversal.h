@@ -18,6 +18,7 @@
 
 #include "lens/RemapBand.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -66,14 +67,21 @@ FOVELLA_REMAP_INLINE void Positions(const Geometry& g, int j0, int j1, int i, co
 // Columns j0 .. j1 - 1 of the left half, all rows of the upper half: rows
 // outside and columns inside, except the middle positions (cx - 1 or cx,
 // cy - 1 or cy), done afterwards in the definition's order (the centre
-// position is a plain copy).
+// position is a plain copy). The rows above the middle two write rows of
+// their own, so they may go in any order: from firstRow on, then round;
+// the middle two, which write each other's mirrored rows, come last and in
+// order.
 template <class Kernel, int C>
-FOVELLA_REMAP_INLINE void Band(const Geometry& g, int j0, int j1)
+FOVELLA_REMAP_INLINE void Band(const Geometry& g, int j0, int j1, int firstRow, std::atomic<int>* row)
 {
     const int middleColumn = g.cx >= 1 ? g.cx - 1 : 0;
     const int middleRow = g.cy >= 1 ? g.cy - 1 : 0;
+    const int first = firstRow > 0 && firstRow < middleRow ? firstRow : 0;
     double u[kBandColumns];
-    for (int i = 0; i <= g.cy; ++i) {
+    for (int n = 0; n <= g.cy; ++n) {
+        const int i = n >= middleRow ? n : first + n < middleRow ? first + n : first + n - middleRow;
+        if (row)
+            row->store(i, std::memory_order_relaxed);
         const int end = i < middleRow || j1 <= middleColumn ? j1 : middleColumn;
         if (j0 >= end)
             continue;

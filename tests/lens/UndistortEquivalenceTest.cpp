@@ -49,12 +49,30 @@ struct Kernel {
 // and on several (pictures from 64 columns of the left half per thread on
 // are shared out).
 remap::BandFunction Chosen(int) { return nullptr; }
+
+// A kernel's bands, each started at a row of its own (on several threads
+// the row depends on what the other threads do at that moment).
+template <remap::BandFunction (*kBandFor)(int channels)>
+remap::BandFunction FromOwnRows(int channels)
+{
+    static remap::BandFunction inner;
+    inner = kBandFor(channels);
+    if (!inner)
+        return nullptr;
+    return [](const remap::Geometry& g, int j0, int j1, int, std::atomic<int>* row) {
+        inner(g, j0, j1, (j0 * 7 + 3) % (g.cy + 2), row);
+    };
+}
+
 const Kernel kKernels[] = {{"Chosen", &Chosen, 1},           {"Portable", &remap::PortableBand, 1},
                            {"Avx2", &remap::Avx2Band, 1},     {"ChosenTwoThreads", &Chosen, 2},
                            {"PortableThreeThreads", &remap::PortableBand, 3},
                            {"Avx2TwoThreads", &remap::Avx2Band, 2},
                            {"Avx512", &remap::Avx512Band, 1},
-                           {"Avx512TwoThreads", &remap::Avx512Band, 2}};
+                           {"Avx512TwoThreads", &remap::Avx512Band, 2},
+                           {"PortableFromOwnRows", &FromOwnRows<&remap::PortableBand>, 1},
+                           {"Avx2FromOwnRows", &FromOwnRows<&remap::Avx2Band>, 1},
+                           {"Avx512FromOwnRows", &FromOwnRows<&remap::Avx512Band>, 1}};
 
 class UndistortEquivalence : public testing::TestWithParam<Kernel> {
 protected:
