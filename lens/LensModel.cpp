@@ -32,9 +32,10 @@
 // Speed. The definition walks the quarter column by column, which crosses a
 // whole row of memory at every step. The same writes are done here in bands
 // of kBandColumns columns of the left half: inside a band the rows go
-// outside and the columns inside, so each step touches a few short runs of
-// consecutive bytes. That order gives every pixel the same last writer as
-// the definition, except where two writes to one pixel differ in both column
+// outside (those above the middle two in any order, those two last) and the
+// columns inside, so each step touches a few short runs of consecutive
+// bytes. That order gives every pixel the same last writer as the
+// definition, except where two writes to one pixel differ in both column
 // and row: only the middle 2 x 2 pixels of an even-by-even image, written
 // only from the positions of columns cx - 1 and cx in rows cy - 1 and cy.
 // Those four positions are therefore done in the definition's own order
