@@ -7,10 +7,12 @@ namespace fovella::remap {
 BandWorkers::BandWorkers(int threads, BandFunction band, const Geometry& geometry)
     : m_band(band),
       m_geometry(geometry),
-      m_busy(std::size_t(threads > 1 ? threads : 1)),
-      m_rows(new std::atomic<int>[m_busy.size()]())
+      m_threads(threads > 1 ? threads : 1),
+      m_rows(new std::atomic<int>[std::size_t(m_threads)])
 {
-    for (int slot = 1; slot < int(m_busy.size()); ++slot)
+    for (int slot = 0; slot < m_threads; ++slot)
+        m_rows[slot] = -1;
+    for (int slot = 1; slot < m_threads; ++slot)
         m_helpers.emplace_back([this, slot] { Help(slot); });
 }
 
@@ -50,11 +52,10 @@ void BandWorkers::RunOldest(std::unique_lock<std::mutex>& lock, int slot)
     ++m_running;
     const int firstRow = FirstRow(slot);
     m_rows[slot].store(firstRow, std::memory_order_relaxed);
-    m_busy[slot] = true;
     lock.unlock();
     m_band(m_geometry, j0, j1, firstRow, &m_rows[slot]);
     lock.lock();
-    m_busy[slot] = false;
+    m_rows[slot].store(-1, std::memory_order_relaxed);
     --m_running;
     m_changed.notify_all();
 }
@@ -64,9 +65,11 @@ int BandWorkers::FirstRow(int slot) const
     // The rows that go round: those above the middle two.
     const int rows = m_geometry.cy - 1;
     std::vector<int> taken;
-    for (int other = 0; other < int(m_busy.size()); ++other)
-        if (other != slot && m_busy[other])
-            taken.push_back(std::min(std::max(m_rows[other].load(std::memory_order_relaxed), 0), rows));
+    for (int other = 0; other < m_threads; ++other) {
+        const int row = m_rows[other].load(std::memory_order_relaxed);
+        if (other != slot && row >= 0)
+            taken.push_back(std::min(row, rows));
+    }
     if (rows < 2 || taken.empty())
         return 0;
     std::sort(taken.begin(), taken.end());

@@ -51,8 +51,8 @@ private:
     std::deque<std::pair<int, int>> m_waiting;
     int m_running = 0;
     bool m_closing = false;
-    // For each thread, whether it is remapping a band and the row under way.
-    std::vector<bool> m_busy;
+    // For each thread, the row under way, or -1 while it has no band.
+    const int m_threads;
     std::unique_ptr<std::atomic<int>[]> m_rows;
     std::vector<std::thread> m_helpers;
 };

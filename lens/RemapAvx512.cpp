@@ -215,7 +215,6 @@ struct Avx512Kernel {
     };
     struct Spans {
         Span columns[2], rows[2];
-        std::ptrdiff_t stride;
     };
 
     static FOVELLA_REMAP_INLINE Span SpanOf(__m512i v)
@@ -248,7 +247,6 @@ struct Avx512Kernel {
             fit &= _mm512_cmple_epu64_mask(spans.columns[side].offsets, lastByte);
             fit &= _mm512_cmple_epu64_mask(spans.rows[side].offsets, nextRow);
         }
-        spans.stride = g.sourceStride;
         const std::int64_t rowBytes = std::int64_t(g.width) * C;
         return fit == 0xFF && spans.rows[0].first + 2 < g.height && spans.rows[1].first + 2 < g.height &&
                spans.columns[0].first + kWindowBytes <= rowBytes &&
@@ -263,7 +261,8 @@ struct Avx512Kernel {
     {
         const Span& columns = spans.columns[columnSide];
         const Span& rows = spans.rows[rowSide];
-        const std::uint8_t* const window = g.source[0] + rows.first * spans.stride + columns.first;
+        const std::ptrdiff_t stride = g.sourceStride;
+        const std::uint8_t* const window = g.source[0] + rows.first * stride + columns.first;
         // Lane k's first byte: its column offset, plus 64 (the second
         // window) where its row is the next; then spread over its eight
         // bytes and counted up.
@@ -273,11 +272,11 @@ struct Avx512Kernel {
         const __m512i index = _mm512_add_epi64(_mm512_shuffle_epi8(start, spread),
                                                _mm512_set1_epi64(0x0706050403020100));
         const __m512i first = _mm512_loadu_si512(window);
-        const __m512i second = _mm512_loadu_si512(window + spans.stride);
-        const __m512i third = _mm512_loadu_si512(window + 2 * spans.stride);
+        const __m512i second = _mm512_loadu_si512(window + stride);
+        const __m512i third = _mm512_loadu_si512(window + 2 * stride);
         // The rows that the next row of positions reads: further down for
         // the upper quadrants' rows, further up for the lower ones'.
-        const std::ptrdiff_t ahead = rowSide == 0 ? 3 * spans.stride : -spans.stride;
+        const std::ptrdiff_t ahead = rowSide == 0 ? 3 * stride : -stride;
         _mm_prefetch(reinterpret_cast<const char*>(window + ahead), _MM_HINT_T0);
         _mm_prefetch(reinterpret_cast<const char*>(window + ahead + kWindowBytes - 1), _MM_HINT_T0);
         top = _mm512_permutex2var_epi8(first, index, second);
