@@ -32,9 +32,8 @@
 // Speed. The definition walks the quarter column by column, which crosses a
 // whole row of memory at every step. The same writes are done here in bands
 // of kBandColumns columns of the left half: inside a band the rows go
-// outside (those above the middle two in any order, those two last) and the
-// columns inside, so each step touches a few short runs of consecutive
-// bytes. That order gives every pixel the same last writer as the
+// outside and the columns inside, so each step touches a few short runs of
+// consecutive bytes. That order gives every pixel the same last writer as the
 // definition, except where two writes to one pixel differ in both column
 // and row: only the middle 2 x 2 pixels of an even-by-even image, written
 // only from the positions of columns cx - 1 and cx in rows cy - 1 and cy.
@@ -63,8 +62,11 @@
 //     glibc's included, returns that same double; the other lanes, about one
 //     in twelve, call std::log. Square roots and quotients are exactly
 //     rounded in vectors as in scalars.
-//   - On several threads, bands of different columns write different pixels
-//     except columns cx - 1 and cx, which always share one band.
+//   - On several threads, the threads share out the rows of each band in
+//     runs. Bands of different columns write different pixels except
+//     columns cx - 1 and cx, which always share one band; rows of one band
+//     write different pixels except the middle two, which write each
+//     other's mirrored rows and always share one run, in order.
 // The equivalence tests hold every kernel, on one to three threads, to the
 // plain column-by-column remap byte for byte; bench/ measures them.
 
@@ -145,38 +147,22 @@ bool Undistort(const Image& source, Image& destination, double m, ProgressCallba
             }
         return true;
     };
-    if (threads <= 1 || cx < kMinColumnsPerThread * threads) {
-        for (int j0 = 0; j0 <= cx; j0 += kBandColumns) {
-            int j1 = j0 + kBandColumns <= cx + 1 ? j0 + kBandColumns : cx + 1;
-            const bool reported = report(j0, j1);
-            if (j1 > j0)
-                band(geometry, j0, j1, 0, nullptr);
-            if (!reported)
-                return false;
-        }
-        return true;
-    }
-    // Bands of the left half side by side on `threads` threads. Only
-    // columns cx - 1 and cx write pixels of each other (an even width
+    // Only columns cx - 1 and cx write pixels of each other (an even width
     // mirrors them onto each other): no band boundary falls between them,
     // so that one band writes both, cx last as in the definition.
     const int end = cx + 1;
-    bool reported = true;
-    BandWorkers workers(threads, band, geometry);
-    for (int j0 = 0, j1; j0 < end && reported; j0 = j1) {
-        // Narrower toward the end, so that the threads finish together:
-        // a share of what is left, at most a band, at least a few dozen
-        // columns.
-        int width = (end - j0) / (2 * threads);
-        width = width > kBandColumns ? kBandColumns : width < kMinColumnsPerThread ? kMinColumnsPerThread : width;
-        j1 = j0 + width < end ? j0 + width : end;
+    BandWorkers workers(cx < kMinColumnsPerThread * threads ? 1 : threads, band, geometry);
+    for (int j0 = 0, j1; j0 < end; j0 = j1) {
+        j1 = j0 + kBandColumns < end ? j0 + kBandColumns : end;
         if (j1 == cx)
-            j1 = end;
-        reported = report(j0, j1);
+            j1 = cx - 1 > j0 ? cx - 1 : end;
+        const bool reported = report(j0, j1);
         if (j1 > j0)
             workers.Run(j0, j1);
+        if (!reported)
+            return false;
     }
-    return reported;
+    return true;
 }
 
 }  // namespace remap

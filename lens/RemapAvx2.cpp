@@ -241,9 +241,9 @@ struct Avx2Kernel {
 };
 
 template <int C>
-void Avx2BandOf(const Geometry& g, int j0, int j1, int firstRow, std::atomic<int>* row)
+void Avx2BandOf(const Geometry& g, int j0, int j1, int i0, int i1)
 {
-    Band<Avx2Kernel, C>(g, j0, j1, firstRow, row);
+    Band<Avx2Kernel, C>(g, j0, j1, i0, i1);
 }
 
 }  // namespace

@@ -409,9 +409,9 @@ struct Avx512Kernel {
 };
 
 template <int C>
-void Avx512BandOf(const Geometry& g, int j0, int j1, int firstRow, std::atomic<int>* row)
+void Avx512BandOf(const Geometry& g, int j0, int j1, int i0, int i1)
 {
-    Band<Avx512Kernel, C>(g, j0, j1, firstRow, row);
+    Band<Avx512Kernel, C>(g, j0, j1, i0, i1);
 }
 
 void Avx512LogarithmsOf(const double* arguments, double* logarithms, std::size_t n)

@@ -5,7 +5,6 @@
 #include "image/Image.h"
 #include "lens/LensModel.h"
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -31,12 +30,12 @@ struct Geometry {
 // enough to keep a window responsive.
 constexpr int kBandColumns = 512;
 
-// Remaps the columns j0 .. j1 - 1 of the left half, all rows: from row
-// firstRow on, then round to the rows above it, the middle two rows last,
-// keeping `row` (when given) at the row under way. Bands that run side by
-// side go through different rows, so that they do not write the same rows
-// of memory at once.
-using BandFunction = void (*)(const Geometry& g, int j0, int j1, int firstRow, std::atomic<int>* row);
+// Remaps the columns j0 .. j1 - 1 of the left half in the rows i0 .. i1 - 1
+// of the upper half. The rows above the middle two write rows of their own,
+// so runs of them may go in any order, on any thread; the middle two write
+// each other's mirrored rows, so a run that holds one of them holds both, in
+// order, and ends with them (i1 = cy + 1).
+using BandFunction = void (*)(const Geometry& g, int j0, int j1, int i0, int i1);
 
 // Band functions of each kernel for 1, 3 or 4 channels; the AVX2 and
 // AVX-512 ones are null where the processor lacks those instructions.

@@ -74,9 +74,9 @@ struct PortableKernel {
 };
 
 template <int C>
-void PortableBandOf(const Geometry& g, int j0, int j1, int firstRow, std::atomic<int>* row)
+void PortableBandOf(const Geometry& g, int j0, int j1, int i0, int i1)
 {
-    Band<PortableKernel, C>(g, j0, j1, firstRow, row);
+    Band<PortableKernel, C>(g, j0, j1, i0, i1);
 }
 
 }  // namespace

@@ -18,7 +18,6 @@
 
 #include "lens/RemapBand.h"
 
-#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -64,30 +63,25 @@ FOVELLA_REMAP_INLINE void Positions(const Geometry& g, int j0, int j1, int i, co
         Kernel::template Positions<C, false>(g, j0, j1, i, u);
 }
 
-// Columns j0 .. j1 - 1 of the left half, all rows of the upper half: rows
-// outside and columns inside, except the middle positions (cx - 1 or cx,
-// cy - 1 or cy), done afterwards in the definition's order (the centre
-// position is a plain copy). The rows above the middle two write rows of
-// their own, so they may go in any order: from firstRow on, then round;
-// the middle two, which write each other's mirrored rows, come last and in
-// order.
+// Columns j0 .. j1 - 1 of the left half, rows i0 .. i1 - 1 of the upper
+// half: rows outside and columns inside, except the middle positions
+// (cx - 1 or cx, cy - 1 or cy), done after their rows in the definition's
+// order (the centre position is a plain copy).
 template <class Kernel, int C>
-FOVELLA_REMAP_INLINE void Band(const Geometry& g, int j0, int j1, int firstRow, std::atomic<int>* row)
+FOVELLA_REMAP_INLINE void Band(const Geometry& g, int j0, int j1, int i0, int i1)
 {
     const int middleColumn = g.cx >= 1 ? g.cx - 1 : 0;
     const int middleRow = g.cy >= 1 ? g.cy - 1 : 0;
-    const int first = firstRow > 0 && firstRow < middleRow ? firstRow : 0;
     double u[kBandColumns];
-    for (int n = 0; n <= g.cy; ++n) {
-        const int i = n >= middleRow ? n : first + n < middleRow ? first + n : first + n - middleRow;
-        if (row)
-            row->store(i, std::memory_order_relaxed);
+    for (int i = i0; i < i1; ++i) {
         const int end = i < middleRow || j1 <= middleColumn ? j1 : middleColumn;
         if (j0 >= end)
             continue;
         Kernel::ScaleFactors(g, j0, end - j0, std::int64_t(i) - g.cy, u);
         Positions<Kernel, C>(g, j0, end, i, u);
     }
+    if (i1 <= g.cy)
+        return;
     for (int j = j0 > middleColumn ? j0 : middleColumn; j < j1; ++j)
         for (int i = middleRow; i <= g.cy; ++i) {
             if (j == g.cx && i == g.cy) {
