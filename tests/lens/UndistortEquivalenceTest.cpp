@@ -184,12 +184,13 @@ struct Log {
 TEST_P(UndistortEquivalence, ReportsAndCancelledResultsMatch)
 {
     for (const auto& [width, height] :
-         {std::pair{300, 41}, std::pair{301, 40}, std::pair{8, 8}, std::pair{800, 30}}) {
+         {std::pair{300, 41}, std::pair{301, 40}, std::pair{8, 8}, std::pair{800, 30},
+          std::pair{1100, 70}, std::pair{1025, 12}}) {
         DibImage source;
         ASSERT_TRUE(source.Create(width, height, Bgr, SampleU8, BottomUp));
         FillNoise(source, 5);
         const int cx = width / 2;
-        for (int refuseAt : {-1, 0, 1, 63, 64, 65, 100, 131, 263, cx - 2, cx - 1, cx}) {
+        for (int refuseAt : {-1, 0, 1, 63, 64, 65, 100, 131, 263, 511, 512, 513, cx - 2, cx - 1, cx}) {
             DibImage fast, plain;
             ASSERT_TRUE(fast.Create(width, height, Bgr, SampleU8, BottomUp));
             ASSERT_TRUE(plain.Create(width, height, Bgr, SampleU8, BottomUp));
