@@ -55,20 +55,19 @@ void BandWorkers::RunNext(std::unique_lock<std::mutex>& lock)
     // turn cost two threads a tenth more), and the runs grow shorter toward
     // the band's end, so that the threads end together.
     Band& band = m_waiting.front();
-    const int cy = m_geometry.cy;
-    const int middleRow = cy >= 1 ? cy - 1 : 0;
+    const int middleRow = FirstMiddleRow(m_geometry);
     const int share = (middleRow - band.nextRow) / int(2 * (m_helpers.size() + 1));
-    RowRun run{band.j0, band.j1, band.nextRow,
-               band.nextRow + (share > kShortestRun ? share : kShortestRun)};
+    const int j0 = band.j0, j1 = band.j1, i0 = band.nextRow;
+    int i1 = i0 + (share > kShortestRun ? share : kShortestRun);
     // The last run of a band holds the middle rows.
-    if (run.i1 >= middleRow)
-        run.i1 = cy + 1;
-    band.nextRow = run.i1;
-    if (run.i1 > cy)
+    if (i1 >= middleRow)
+        i1 = m_geometry.cy + 1;
+    band.nextRow = i1;
+    if (i1 > m_geometry.cy)
         m_waiting.pop_front();
     ++m_running;
     lock.unlock();
-    m_band(m_geometry, run.j0, run.j1, run.i0, run.i1);
+    m_band(m_geometry, j0, j1, i0, i1);
     lock.lock();
     if (--m_running == 0 && m_waiting.empty())
         m_changed.notify_all();

@@ -38,9 +38,6 @@ private:
         int j0, j1;
         int nextRow;  // the first row not yet handed out
     };
-    struct RowRun {
-        int j0, j1, i0, i1;
-    };
 
     void Help();
     // Takes the next run of the oldest band and remaps it with the lock

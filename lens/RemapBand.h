@@ -30,6 +30,13 @@ struct Geometry {
 // enough to keep a window responsive.
 constexpr int kBandColumns = 512;
 
+// The first of the middle two rows of the upper half (cy - 1), which write
+// each other's mirrored rows where the height is even.
+inline int FirstMiddleRow(const Geometry& g)
+{
+    return g.cy >= 1 ? g.cy - 1 : 0;
+}
+
 // Remaps the columns j0 .. j1 - 1 of the left half in the rows i0 .. i1 - 1
 // of the upper half. The rows above the middle two write rows of their own,
 // so runs of them may go in any order, on any thread; the middle two write

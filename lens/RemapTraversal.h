@@ -71,7 +71,7 @@ template <class Kernel, int C>
 FOVELLA_REMAP_INLINE void Band(const Geometry& g, int j0, int j1, int i0, int i1)
 {
     const int middleColumn = g.cx >= 1 ? g.cx - 1 : 0;
-    const int middleRow = g.cy >= 1 ? g.cy - 1 : 0;
+    const int middleRow = FirstMiddleRow(g);
     double u[kBandColumns];
     for (int i = i0; i < i1; ++i) {
         const int end = i < middleRow || j1 <= middleColumn ? j1 : middleColumn;

@@ -60,8 +60,7 @@ remap::BandFunction RunsBackwards(int channels)
     if (!inner)
         return nullptr;
     return [](const remap::Geometry& g, int j0, int j1, int i0, int i1) {
-        const int middleRow = g.cy >= 1 ? g.cy - 1 : 0;
-        const int lastStart = i1 > g.cy ? middleRow : i1 - 1;
+        const int lastStart = i1 > g.cy ? remap::FirstMiddleRow(g) : i1 - 1;
         for (int start = i0 + (lastStart - i0) / 5 * 5; start >= i0; start -= 5)
             inner(g, j0, j1, start, start + 5 > lastStart ? i1 : start + 5);
     };
