@@ -4,18 +4,13 @@
 #include "batch/dialogs/CJpegQualityDlg.h"
 #include "batch/dialogs/CProgressDlg.h"
 #include "batch/dialogs/DialogBatchFrontEnd.h"
-#include "codecs/ImageFile.h"
 #include "codecs/ImageFormats.h"
-#include "exif/ExifReader.h"
-#include "fs/DirectoryScanner.h"
-#include "lens/LensModel.h"
 #include "lens/PixelScale.h"
 #include "framework/Artwork.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CImageView.h"
 #include "framework/CLinkStatic.h"
 #include "ui/FileFilter.h"
-#include "ui/ImageViewLayout.h"
 #include "ui/MakerAddress.h"
 #include "framework/PlatformServices.h"
 
@@ -33,11 +28,9 @@
 #include <QSlider>
 #include <QWheelEvent>
 
-#include <cmath>
 #include <filesystem>
 #include <cstdio>
 #include <iostream>
-#include <thread>
 
 #ifdef _WIN32
 #define NOMINMAX
@@ -102,8 +95,6 @@ std::string Formatted(const char* format, double value)
 
 CCorrectorDlg::CCorrectorDlg(PlatformServices& services, QWidget* parent)
     : CTemplateDialog("Fovella", 677, 385, CorrectorTemplate(), services, parent),
-      m_source(std::make_shared<DibImage>()),
-      m_corrected(std::make_shared<DibImage>()),
       m_previewImage(std::make_shared<DibImage>())
 {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -113,12 +104,20 @@ CCorrectorDlg::CCorrectorDlg(PlatformServices& services, QWidget* parent)
 
 CCorrectorDlg::~CCorrectorDlg() = default;
 
+// The controls show the session: what the user changes reaches it through
+// the controls' signals, so values are only ever pushed.
 void CCorrectorDlg::DoDataExchange(DataExchange& exchange)
 {
-    exchange.Check(kUseExif, m_bUseExif);
-    exchange.Text(kFocalEdit, m_strFocal);
-    exchange.SliderPosition(kFineTune, m_nFineTune);
-    exchange.Check(kShowOriginal, m_bShowOriginal);
+    if (exchange.Pulling())
+        return;
+    int useExif = m_session.GetFocalSource() == FocalSource::Exif ? 1 : 0;
+    std::string focal = m_session.FocalText();
+    int fineTune = m_session.FineTunePosition();
+    int showOriginal = m_session.ShowsOriginal() ? 1 : 0;
+    exchange.Check(kUseExif, useExif);
+    exchange.Text(kFocalEdit, focal);
+    exchange.SliderPosition(kFineTune, fineTune);
+    exchange.Check(kShowOriginal, showOriginal);
 }
 
 void CCorrectorDlg::OnInitDialog()
@@ -141,14 +140,7 @@ void CCorrectorDlg::OnInitDialog()
     m_preview = new CImageView(this);
     m_preview->Create(FindControl(*this, kPreviewFrame)->geometry());
 
-    m_bLoaded = 0;
-    m_bCorrected = 0;
-    m_bSaved = 1;
-    UpdateControls();
-    for (int id : {kPrevious, kNext, kUseExif})
-        EnableControl(*this, id, false);
-    m_zoomSteps = {1, 2, 3, 4, 5, 6, 8, 12, 17, 25, 33, 50, 67, 100, 125, 150, 200, 300, 400, 500};
-    m_nZoomIndex = 0;
+    ShowSession();
 
     const auto onClick = [this](int id, void (CCorrectorDlg::*command)()) {
         connect(Control<QAbstractButton>(*this, id), &QAbstractButton::clicked, this, [this, command] {
@@ -169,9 +161,10 @@ void CCorrectorDlg::OnInitDialog()
     onClick(kSave, &CCorrectorDlg::OnSave);
     onClick(kExit, &CCorrectorDlg::OnExit);
 
-    connect(Control<QSlider>(*this, kFineTune), &QSlider::valueChanged, this, [this] { OnHScroll(); });
-    // OnFocalChanged: every change of the text refreshes the preview.
-    connect(Control<QLineEdit>(*this, kFocalEdit), &QLineEdit::textChanged, this, [this] { UpdatePreview(); });
+    connect(Control<QSlider>(*this, kFineTune), &QSlider::valueChanged, this, [this](int position) {
+        OnHScroll(position);
+    });
+    connect(Control<QLineEdit>(*this, kFocalEdit), &QLineEdit::textChanged, this, [this] { OnFocalChanged(); });
     connect(Control<QAbstractButton>(*this, kHelp), &QAbstractButton::clicked, this,
             [this] { Services().ShowHelp(); });
 }
@@ -246,36 +239,36 @@ void CCorrectorDlg::OnSysCommand(int command)
     }
 }
 
-bool CCorrectorDlg::ShownImageExists() const { return m_bShowOriginal ? m_bLoaded : m_bCorrected; }
-
-const std::shared_ptr<DibImage>& CCorrectorDlg::ShownImage() const
+void CCorrectorDlg::ShowSession()
 {
-    return m_bShowOriginal ? m_source : m_corrected;
+    UpdateData(false);
+    Control<QLabel>(*this, kFineTuneLabel)
+        ->setText(QString::fromStdString(Formatted("%.2f", m_session.FineTune())));
+    Control<QLabel>(*this, kZoomLabel)
+        ->setText(m_session.Loaded() ? QString::number(int(m_session.Zoom() * 100)) + "%" : QString());
+    setWindowTitle(m_session.Loaded() ? QString::fromStdString(m_session.Path()) + " - Fovella" : "Fovella");
+    UpdateControls();
 }
 
+// Every enabled flag, from the session alone. Open, Help and Exit are
+// always enabled.
 void CCorrectorDlg::UpdateControls()
 {
-    EnableControl(*this, kSave, m_bCorrected);
-    EnableControl(*this, kFocalGroup, m_bLoaded);
-    EnableControl(*this, kFocalEdit, m_bLoaded && !m_bUseExif);
+    const bool loaded = m_session.Loaded();
+    EnableControl(*this, kSave, m_session.IsCorrected());
+    EnableControl(*this, kFocalGroup, loaded);
+    EnableControl(*this, kFocalEdit, loaded && m_session.GetFocalSource() != FocalSource::Exif);
+    EnableControl(*this, kUseExif, m_session.ExifFocal().has_value());
     for (int id : {kFineTuneGroup, kFineTuneLabel, kFineTune, kReset, kUndistort, kUndistortDir, kPreviewLabel})
-        EnableControl(*this, id, m_bLoaded);
-    UpdateData(true);
-    const bool shown = ShownImageExists();
-    EnableControl(*this, kZoomIn, shown && m_nZoomIndex < kLastZoomStep);
-    EnableControl(*this, kZoomOut, shown && m_nZoomIndex > 0);
-    EnableControl(*this, kZoomLabel, shown);
-    EnableControl(*this, kFit, FitDiffers());
-    EnableControl(*this, kShowOriginal, m_bLoaded && m_bCorrected);
-}
-
-// The shown image exists and is not at the zoom that fits it into the view.
-bool CCorrectorDlg::FitDiffers()
-{
-    if (!ShownImageExists())
-        return false;
-    const QRect full = m_view->GetFullClientRect();
-    return m_dZoom != FitRatio(full.width(), full.height(), ShownImage()->Width(), ShownImage()->Height());
+        EnableControl(*this, id, loaded);
+    EnableControl(*this, kPrevious, m_session.HasPrevious());
+    EnableControl(*this, kNext, m_session.HasNext());
+    EnableControl(*this, kZoomIn, m_session.CanZoomIn());
+    EnableControl(*this, kZoomOut, m_session.CanZoomOut());
+    EnableControl(*this, kZoomLabel, m_session.ShownExists());
+    const QRect room = m_view->GetFullClientRect();
+    EnableControl(*this, kFit, m_session.FitDiffers(room.width(), room.height()));
+    EnableControl(*this, kShowOriginal, loaded && m_session.IsCorrected());
 }
 
 void CCorrectorDlg::resizeEvent(QResizeEvent* event)
@@ -293,22 +286,21 @@ void CCorrectorDlg::OnSize(int cx, int cy)
         const Box box = LaidOut(m_ctrlRects[rule.id], rule, cx, cy);
         FindControl(*this, rule.id)->setGeometry(box.left, box.top, box.width, box.height);
     }
-    // The views follow their frames.
+    // The views follow their frames; a larger view may fit the picture otherwise.
     m_view->setGeometry(FindControl(*this, kImageFrame)->geometry());
     m_preview->setGeometry(FindControl(*this, kPreviewFrame)->geometry());
-    UpdateData(true);
-    EnableControl(*this, kFit, FitDiffers());
+    UpdateControls();
 }
 
 bool CCorrectorDlg::ConfirmDiscard()
 {
-    if (!m_bCorrected || m_bSaved)
+    if (!m_session.Unsaved())
         return true;
     switch (Services().ShowMessage("Undistorted image has not been saved. Would you like to save it?", "Save",
                                    MessageIcon::Question, MessageButtons::YesNoCancel)) {
     case MessageAnswer::Yes:
         OnSave();
-        return m_bSaved != 0;
+        return !m_session.Unsaved();
     case MessageAnswer::No:
         return true;
     default:
@@ -322,86 +314,63 @@ void CCorrectorDlg::OnExit()
         CTemplateDialog::OnOK();
 }
 
-double CCorrectorDlg::GetFineTuneFactor()
-{
-    UpdateData(true);
-    return FineTuneFactor(m_nFineTune);
-}
+double CCorrectorDlg::GetFineTuneFactor() const { return m_session.FineTune(); }
 
-double CCorrectorDlg::FocalToPixelScale(float focalMm, const Image& image)
+double CCorrectorDlg::FocalToPixelScale(float focalMm, const Image& image) const
 {
     return PixelScale(focalMm, image.Width(), image.Height(), GetFineTuneFactor());
 }
 
-void CCorrectorDlg::SetFineTuneLabel()
+void CCorrectorDlg::OnHScroll(int position)
 {
-    Control<QLabel>(*this, kFineTuneLabel)
-        ->setText(QString::fromStdString(Formatted("%.2f", GetFineTuneFactor())));
-}
-
-void CCorrectorDlg::OnHScroll()
-{
-    SetFineTuneLabel();
-    UpdateData(false);
+    m_session.SetFineTunePosition(position);
+    ShowSession();
     UpdatePreview();
 }
 
 void CCorrectorDlg::OnReset()
 {
-    m_nFineTune = 50;
-    UpdateData(false);
-    SetFineTuneLabel();
-    UpdateData(false);
+    m_session.SetFineTunePosition(50);
+    ShowSession();
     UpdatePreview();
 }
 
-float CCorrectorDlg::ChosenFocal()
+// Every change of the text refreshes the preview.
+void CCorrectorDlg::OnFocalChanged()
 {
-    UpdateData(true);
-    return m_bUseExif ? m_fExifFocal : ReadFocalText(m_strFocal);
-}
-
-void CCorrectorDlg::UpdatePreview()
-{
-    if (!m_bLoaded)
-        return;
-    const QRect full = m_preview->GetFullClientRect();
-    auto reduced = std::make_shared<DibImage>();
-    m_source->ScaleBy(FitRatio(full.width(), full.height(), m_source->Width(), m_source->Height()), *reduced);
-    m_previewImage = reduced;
-    const float focal = ChosenFocal();
-    if (focal > 0) {
-        // A scale the remap refuses (an infinite EXIF value) leaves the
-        // preview uncorrected, as a focal length that is not positive does.
-        auto corrected = std::make_shared<DibImage>();
-        if (LensModel().Undistort(*reduced, *corrected, FocalToPixelScale(focal, *reduced), nullptr, nullptr))
-            m_previewImage = corrected;
-    }
-    m_preview->SetImage(m_previewImage, 1.0, 1.0, true);
+    m_session.SetFocalText(Control<QLineEdit>(*this, kFocalEdit)->text().toStdString());
+    UpdatePreview();
 }
 
 void CCorrectorDlg::OnUseExif()
 {
+    const bool checked = Control<QAbstractButton>(*this, kUseExif)->isChecked();
+    m_session.SetFocalSource(checked ? FocalSource::Exif : FocalSource::Typed);
     UpdatePreview();
-    UpdateData(true);
-    if (m_bUseExif && m_fExifFocal > 0) {
-        m_strFocal = Formatted("%.3f", m_fExifFocal);
-        UpdateData(false);
-    }
-    UpdateControls();
+    ShowSession();
+}
+
+void CCorrectorDlg::UpdatePreview()
+{
+    if (!m_session.Loaded())
+        return;
+    const QRect room = m_preview->GetFullClientRect();
+    m_previewImage = m_session.Preview(room.width(), room.height());
+    m_preview->SetImage(m_previewImage, 1.0, 1.0, true);
 }
 
 void CCorrectorDlg::OnSave()
 {
-    const FileDialogRequest request{SaveFileFilter(), GetExtension(m_strPath), GetFileStem(m_strPath), true};
+    const std::string& current = m_session.Path();
+    const FileDialogRequest request{SaveFileFilter(), GetExtension(current), GetFileStem(current), true};
     std::string path;
     if (!Services().AskSaveFileName(request, path))
         return;
-    if (!IsImageFile(path)) {
+    const ImageFileFormat format = CorrectorSession::SaveFormat(path);
+    if (format == Unknown) {
         Services().ShowMessage("Wrong file extension!", "Saving error", MessageIcon::Error, MessageButtons::Ok);
         return;
     }
-    const ImageFileFormat format = FormatOfPath(path);
     int quality = 100;
     if (format == Jpeg) {
         CJpegQualityDlg dialog(Services(), this);
@@ -411,80 +380,31 @@ void CCorrectorDlg::OnSave()
     }
     // The wait cursor covers the writing only, not the quality question.
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    ImageFile file;
-    file.SetExifBlock(m_exifBlock);
-    // The writers take red, green, blue; a conversion that fails writes nothing.
-    const bool saved = m_corrected->ConvertPixelType(Rgb) &&
-                       file.Save(path, *m_corrected, format, quality, format == Jpeg ? 1 : 0);
-    m_corrected->ConvertPixelType(Bgr);
+    const SessionOutcome saved = m_session.Save(path, quality);
     QGuiApplication::restoreOverrideCursor();
-    if (saved) {
-        m_bSaved = 1;
-    } else {
-        std::cerr << "fovella: " << file.Error() << "\n";
+    if (!saved) {
+        std::cerr << "fovella: " << saved.reason << "\n";
         Services().ShowMessage("Saving file failed!", "Saving error", MessageIcon::Error, MessageButtons::Ok);
     }
 }
 
 bool CCorrectorDlg::OpenImageFile(const std::string& path)
 {
-    // Loaded aside: a file that fails leaves the current image, its
-    // correction and the views as they were.
-    auto loaded = std::make_shared<DibImage>();
-    ImageFile file;
-    if (!file.Load(path, *loaded, Unknown, KeepExif) || !loaded->ConvertPixelType(Bgr)) {
-        std::cerr << "fovella: " << (file.Error().empty() ? "'" + path + "': cannot be shown" : file.Error())
-                  << "\n";
+    const SessionOutcome opened = m_session.Open(path);
+    ShowOpened(opened);
+    return bool(opened);
+}
+
+void CCorrectorDlg::ShowOpened(const SessionOutcome& opened)
+{
+    if (opened.code == SessionOutcome::OpenFailed) {
+        std::cerr << "fovella: " << opened.reason << "\n";
         Services().ShowMessage("Opening file failed!", "Opening error", MessageIcon::Error, MessageButtons::Ok);
-        return false;
+    } else if (opened) {
+        OnFit();
+        UpdatePreview();
     }
-    m_source = std::move(loaded);
-    m_corrected = std::make_shared<DibImage>();  // belonged to the image before
-    m_strPath = PathString(path);
-    file.GetExifBlock(m_exifBlock);
-    // What the reader finds wrong in the block goes to standard error.
-    const ExifInfo exif = m_exifBlock.empty() ? ExifInfo() : ReadExif(m_exifBlock.data(), m_exifBlock.size());
-    if (exif.FocalLength != 0) {
-        EnableControl(*this, kUseExif, true);
-        m_bUseExif = 1;
-        m_strFocal = Formatted("%.3f", exif.FocalLength);
-        m_fExifFocal = exif.FocalLength;
-    } else {
-        EnableControl(*this, kUseExif, false);
-        m_bUseExif = 0;
-        m_fExifFocal = -1;
-    }
-    m_bLoaded = 1;
-    m_bCorrected = 0;
-    m_bSaved = 0;
-    m_bShowOriginal = 1;
-    UpdateData(false);
-    OnFit();
-    UpdatePreview();
-    setWindowTitle(QString::fromStdString(path) + " - Fovella");
-    UpdateControls();
-    return true;
-}
-
-std::vector<PathString> CCorrectorDlg::FolderImages() const
-{
-    if (m_strPath.empty())
-        return {};  // nothing open: no folder to list
-    DirectoryScanner scanner;
-    scanner.Scan("*", GetDirectory(m_strPath), 1);
-    std::vector<PathString> images;
-    for (const PathString& entry : scanner.Files())
-        if (IsImageFile(entry))
-            images.push_back(entry);
-    return images;
-}
-
-int CCorrectorDlg::IndexOfCurrent(const std::vector<PathString>& images) const
-{
-    for (std::size_t i = 0; i < images.size(); ++i)
-        if (EqualIgnoringCase(images[i], m_strPath))
-            return int(i);
-    return -1;
+    ShowSession();
 }
 
 void CCorrectorDlg::OnOpen()
@@ -523,108 +443,57 @@ void CCorrectorDlg::dropEvent(QDropEvent* event)
         OpenFromOutside(urls.front().toLocalFile().toStdString());
 }
 
-void CCorrectorDlg::OpenAndSetArrows(const std::string& path)
-{
-    OpenImageFile(path);
-    // For whatever is current now, opened or kept.
-    const std::vector<PathString> images = FolderImages();
-    const int current = IndexOfCurrent(images);
-    if (current >= 0)
-        EnableControl(*this, kPrevious, current > 0);
-    EnableControl(*this, kNext, current >= 0 && current + 1 < int(images.size()));
-}
+void CCorrectorDlg::OpenAndSetArrows(const std::string& path) { ShowOpened(m_session.OpenInFolder(path)); }
 
-// The arrows follow the listing taken before the open, also when it fails.
 void CCorrectorDlg::OnPrevious()
 {
-    if (!ConfirmDiscard())
-        return;
-    const std::vector<PathString> images = FolderImages();
-    const int current = IndexOfCurrent(images);
-    // Without the current image in the folder the walk ends at its last image.
-    const int previous = (current < 0 ? int(images.size()) : current) - 1;
-    if (current > 0)
-        OpenImageFile(images[std::size_t(previous)]);
-    EnableControl(*this, kNext, previous >= 0);
-    EnableControl(*this, kPrevious, previous > 0);
+    if (ConfirmDiscard())
+        ShowOpened(m_session.Previous());
 }
 
 void CCorrectorDlg::OnNext()
 {
-    if (!ConfirmDiscard())
-        return;
-    const std::vector<PathString> images = FolderImages();
-    const int current = IndexOfCurrent(images);
-    const int count = int(images.size());
-    // Without the current image in the folder the walk ends at its first image.
-    const int next = current < 0 ? (count > 0 ? 0 : count) : current + 1;
-    if (current >= 0 && next < count)
-        OpenImageFile(images[std::size_t(next)]);
-    EnableControl(*this, kPrevious, next < count);
-    EnableControl(*this, kNext, next < count - 1);
+    if (ConfirmDiscard())
+        ShowOpened(m_session.Next());
 }
 
 void CCorrectorDlg::OnUndistort()
 {
-    const float focal = ChosenFocal();
-    const double scale = FocalToPixelScale(focal, *m_source);
-    if (!(scale > 0)) {
-        Services().ShowMessage("Focal length should be positive.", "Undistort", MessageIcon::Warning,
-                               MessageButtons::Ok);
+    const SessionOutcome refused = m_session.CheckUndistort();
+    if (!refused) {
+        Services().ShowMessage(refused.code == SessionOutcome::FocalNotFinite
+                                   ? "Focal length should be a finite number."
+                                   : "Focal length should be positive.",
+                               "Undistort", MessageIcon::Warning, MessageButtons::Ok);
         return;
     }
-    // An infinite focal length (typed "inf", or an EXIF +Inf) the remap
-    // cannot compute with.
-    if (!std::isfinite(scale)) {
-        Services().ShowMessage("Focal length should be a finite number.", "Undistort", MessageIcon::Warning,
-                               MessageButtons::Ok);
-        return;
-    }
-    // Into a new image, so that a remap that cannot be done leaves the
-    // correction before it in place.
-    auto corrected = std::make_shared<DibImage>();
-    bool done;
+    SessionOutcome corrected;
     {
         CProgressDlg progress(Services(), this);
         m_pProgressDlg = &progress;
-        progress.Start(m_strPath);
-        // Every core: the user waits for this one picture.
-        const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
-        done = LensModel(cores).Undistort(*m_source, *corrected, scale, &UndistortProgressCallback, this);
+        progress.Start(m_session.Path());
+        corrected = m_session.Undistort(&UndistortProgressCallback, this);
         m_pProgressDlg = nullptr;
     }
-    if (!done) {
+    if (!corrected) {
         Services().ShowMessage("Not enough memory to undistort the image.", "Undistort", MessageIcon::Error,
                                MessageButtons::Ok);
         return;
     }
-    m_corrected = std::move(corrected);
-    m_bCorrected = 1;
-    m_bSaved = 0;
-    m_bShowOriginal = 0;
-    UpdateData(false);
-    SetZoom(m_dZoom, true);
+    // The correction at the zoom the original was shown at.
+    SetZoom(m_session.Zoom(), true);
 }
 
 void CCorrectorDlg::OnUndistortDir()
 {
-    UpdateData(true);
-    BatchSource source;
-    source.currentPath = m_strPath;
-    source.width = m_source->Width();
-    source.height = m_source->Height();
-    source.useExif = m_bUseExif != 0;
-    source.exifFocal = m_fExifFocal;
-    source.focalText = m_strFocal;
-    source.fineTune = GetFineTuneFactor();
-    DialogBatchFrontEnd frontEnd(Services(), this, m_strPath);
+    DialogBatchFrontEnd frontEnd(Services(), this, m_session.Path());
     m_pBatchFrontEnd = &frontEnd;
-    BatchRun(frontEnd).RunFolder(source);
+    BatchRun(frontEnd).RunFolder(m_session.FolderRun());
     m_pBatchFrontEnd = nullptr;
     // The folder's results never replace the window's own correction; a
     // written copy of it only means that nothing is lost on leaving.
     if (frontEnd.SavedCurrentImage())
-        m_bSaved = 1;
+        m_session.MarkSaved();
     if (m_bCloseAfterRun)
         OnCancel();
 }
@@ -647,45 +516,37 @@ bool CCorrectorDlg::UndistortProgressCallback(double percent, void* context)
     return true;
 }
 
-bool CCorrectorDlg::SetZoom(double zoom, bool force)
+CorrectorSession::ShowAtZoom CCorrectorDlg::ViewAtZoom()
 {
-    UpdateData(true);
-    if (!ShownImageExists() || (zoom == m_dZoom && !force))
+    return [this](double newZoom, double oldZoom) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        const bool shown = m_view->SetImage(m_session.Shown(), newZoom, oldZoom, false);
+        QGuiApplication::restoreOverrideCursor();
+        return shown;
+    };
+}
+
+bool CCorrectorDlg::ShowZoomed(const SessionOutcome& zoomed)
+{
+    ShowSession();
+    if (zoomed.code != SessionOutcome::TooLargeToShow)
         return true;
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool shown = m_view->SetImage(ShownImage(), zoom, m_dZoom, false);
-    if (shown) {
-        m_dZoom = zoom;
-        Control<QLabel>(*this, kZoomLabel)->setText(QString::number(int(zoom * 100)) + "%");
-    }
-    UpdateControls();
-    QGuiApplication::restoreOverrideCursor();
-    if (!shown)
-        Services().ShowMessage("The image is too large to be shown at this zoom.", "Zoom", MessageIcon::Warning,
-                               MessageButtons::Ok);
-    return shown;
+    Services().ShowMessage("The image is too large to be shown at this zoom.", "Zoom", MessageIcon::Warning,
+                           MessageButtons::Ok);
+    return false;
 }
 
-void CCorrectorDlg::StepZoom(int step)
-{
-    const int before = m_nZoomIndex;
-    m_nZoomIndex += step;
-    if (!SetZoom(m_zoomSteps[std::size_t(m_nZoomIndex)] / 100.0, false)) {
-        m_nZoomIndex = before;
-        UpdateControls();
-    }
-}
+bool CCorrectorDlg::SetZoom(double zoom, bool force) { return ShowZoomed(m_session.SetZoom(zoom, force, ViewAtZoom())); }
 
-void CCorrectorDlg::OnZoomIn() { StepZoom(+1); }
+void CCorrectorDlg::OnZoomIn() { ShowZoomed(m_session.StepZoom(+1, ViewAtZoom())); }
 
-void CCorrectorDlg::OnZoomOut() { StepZoom(-1); }
+void CCorrectorDlg::OnZoomOut() { ShowZoomed(m_session.StepZoom(-1, ViewAtZoom())); }
 
 void CCorrectorDlg::OnMouseWheel(int delta)
 {
-    const bool shown = ShownImageExists();
-    if (delta > 0 && shown && m_nZoomIndex < kLastZoomStep)
+    if (delta > 0 && m_session.CanZoomIn())
         OnZoomIn();
-    else if (delta < 0 && shown && m_nZoomIndex > 0)
+    else if (delta < 0 && m_session.CanZoomOut())
         OnZoomOut();
 }
 
@@ -698,21 +559,16 @@ void CCorrectorDlg::wheelEvent(QWheelEvent* event)
 
 void CCorrectorDlg::OnFit()
 {
-    UpdateData(true);
-    if (!ShownImageExists())
-        return;
-    const QRect full = m_view->GetFullClientRect();
-    const double fit = FitRatio(full.width(), full.height(), ShownImage()->Width(), ShownImage()->Height());
-    m_nZoomIndex = NearestZoomStep(fit, m_zoomSteps.data(), kZoomStepCount);
-    SetZoom(fit, true);
+    const QRect room = m_view->GetFullClientRect();
+    ShowZoomed(m_session.Fit(room.width(), room.height(), ViewAtZoom()));
 }
 
 void CCorrectorDlg::OnShowOriginal()
 {
-    UpdateData(true);
+    m_session.SetShowOriginal(Control<QAbstractButton>(*this, kShowOriginal)->isChecked());
     // Both pictures are drawn at the zoom as they are: nothing is resampled.
-    m_view->SetImage(ShownImage(), m_dZoom, m_dZoom, false);
-    UpdateControls();
+    m_view->SetImage(m_session.Shown(), m_session.Zoom(), m_session.Zoom(), false);
+    ShowSession();
 }
 
 }  // namespace fovella

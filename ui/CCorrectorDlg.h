@@ -1,21 +1,18 @@
-// The main window: one dialog that holds the whole interactive state (the
-// current file, the loaded and corrected images, their zoomed copies, the
-// preview, the focal-length and fine-tune inputs) and enables its controls
-// from that state in one place, UpdateControls.
+// The main window: the view of one CorrectorSession. It fills its controls
+// from the session, forwards the user's commands to it, and enables every
+// control from it in one place, UpdateControls. Drag-and-drop, the window
+// menu and the layout are the window's own.
 #pragma once
 
-#include "fs/PathString.h"
+#include "framework/CTemplateDialog.h"
+#include "image/DibImage.h"
+#include "session/CorrectorSession.h"
 #include "ui/CorrectorControls.h"
 #include "ui/WindowLayout.h"
-#include "image/DibImage.h"
-#include "framework/CTemplateDialog.h"
 
-#include <array>
 #include <map>
-#include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 class QMenu;
 
@@ -24,10 +21,6 @@ namespace fovella {
 class CImageView;
 class CProgressDlg;
 class DialogBatchFrontEnd;
-
-// The zoom table's steps run from 1 % (0) to 500 % (19).
-constexpr int kZoomStepCount = 20;
-constexpr int kLastZoomStep = kZoomStepCount - 1;
 
 // The command of the about entry in the window menu.
 enum : int { IDM_ABOUTBOX = 16 };
@@ -38,9 +31,9 @@ public:
     ~CCorrectorDlg() override;
 
     // The fine-tune factor of the slider's current position.
-    double GetFineTuneFactor();
+    double GetFineTuneFactor() const;
     // The remap's scale for focal length `focalMm` and the size of `image`.
-    double FocalToPixelScale(float focalMm, const Image& image);
+    double FocalToPixelScale(float focalMm, const Image& image) const;
 
     void UpdateControls();
     // Before an unsaved correction would be dropped: asks whether to save it.
@@ -73,6 +66,7 @@ public:
     // The remap's progress in the dialog of `context`, a CCorrectorDlg.
     static bool UndistortProgressCallback(double percent, void* context);
 
+    const CorrectorSession& Session() const { return m_session; }
     CImageView& View() const { return *m_view; }
     CImageView& Preview() const { return *m_preview; }
     QMenu& SystemMenu() const { return *m_systemMenu; }
@@ -98,55 +92,39 @@ private:
     friend struct CorrectorDlgProbe;
 
     void OnExit();
-    void OnHScroll();
+    void OnHScroll(int position);
     void OnReset();
     void OnUseExif();
+    void OnFocalChanged();
     void OnMouseWheel(int delta);
     // Opens `path` and sets the arrows from the listing of what is current then.
     void OpenAndSetArrows(const std::string& path);
     // Moves and stretches the controls for a client area of cx x cy.
     void OnSize(int cx, int cy);
-    bool FitDiffers();
-    void SetFineTuneLabel();
-    // Steps one zoom step up or down; the index stays when the view refuses.
-    void StepZoom(int step);
-    // The image files of the current image's folder, in the listing's order.
-    std::vector<PathString> FolderImages() const;
-    // The index of the current image in `images`; -1 when it is not there.
-    int IndexOfCurrent(const std::vector<PathString>& images) const;
-    // The focal length the commands use: EXIF's or the typed one.
-    float ChosenFocal();
-    bool ShownImageExists() const;
-    const std::shared_ptr<DibImage>& ShownImage() const;
+    // The controls' values, labels and title from the session, then UpdateControls.
+    void ShowSession();
+    // After an open or a step through the folder: the new picture fitted and
+    // previewed, or the message of a file that failed.
+    void ShowOpened(const SessionOutcome& opened);
+    // After a zoom command: the message when the view refused it.
+    bool ShowZoomed(const SessionOutcome& zoomed);
+    // The view as the session's zoom commands see it.
+    CorrectorSession::ShowAtZoom ViewAtZoom();
     void AddSystemMenu();
 
-    // Exchanged with the controls.
-    int m_bUseExif = 0;
-    std::string m_strFocal;
-    int m_nFineTune = 50;
-    int m_bShowOriginal = 0;
+    CorrectorSession m_session;
 
     QMenu* m_systemMenu = nullptr;
     CImageView* m_view = nullptr;
     CImageView* m_preview = nullptr;
-    std::vector<std::uint8_t> m_exifBlock;
     std::map<int, Box> m_ctrlRects;  // the template's rectangles, by id
 
     CProgressDlg* m_pProgressDlg = nullptr;  // while Undistort runs
     DialogBatchFrontEnd* m_pBatchFrontEnd = nullptr;  // while a folder run runs
     bool m_bCloseAfterRun = false;
 
-    PathString m_strPath;
-    // Shared with the views, which draw them at the zoom without copies.
-    std::shared_ptr<DibImage> m_source, m_corrected;
+    // Shared with the preview view.
     std::shared_ptr<DibImage> m_previewImage;
-    double m_dZoom = 1.0;
-    std::array<int, kZoomStepCount> m_zoomSteps{};  // percent
-    int m_nZoomIndex = 0;  // step of the zoom table, 0 to kLastZoomStep
-    int m_bLoaded = 0;
-    int m_bCorrected = 0;
-    int m_bSaved = 1;
-    float m_fExifFocal = -1;
 };
 
 }  // namespace fovella

@@ -93,23 +93,3 @@ int ScrollPosition(int position, int code, int thumb, int imageSize, int clientS
 }
 
 }  // namespace fovella
-
-namespace fovella {
-
-double FitRatio(int fullWidth, int fullHeight, int imageWidth, int imageHeight)
-{
-    const double across = double(fullWidth) / imageWidth;
-    const double down = double(fullHeight) / imageHeight;
-    return across < down ? across : down;
-}
-
-int NearestZoomStep(double ratio, const int* stepsPercent, int count)
-{
-    int nearest = 0;
-    for (int i = 1; i < count; ++i)
-        if (std::abs(ratio - stepsPercent[i] / 100.0) < std::abs(ratio - stepsPercent[nearest] / 100.0))
-            nearest = i;
-    return nearest;
-}
-
-}  // namespace fovella

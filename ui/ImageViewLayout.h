@@ -36,16 +36,3 @@ enum ScrollCode : int {
 int ScrollPosition(int position, int code, int thumb, int imageSize, int clientSize);
 
 }  // namespace fovella
-
-namespace fovella {
-
-// The zoom that shows a whole image of `imageWidth` x `imageHeight` in a view
-// whose room without scroll bars is `fullWidth` x `fullHeight`: the smaller
-// of the two side ratios.
-double FitRatio(int fullWidth, int fullHeight, int imageWidth, int imageHeight);
-
-// The index of the zoom step (steps in percent, `count` of them) nearest to
-// `ratio`; on a tie the lower index.
-int NearestZoomStep(double ratio, const int* stepsPercent, int count);
-
-}  // namespace fovella

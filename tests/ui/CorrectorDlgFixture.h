@@ -16,18 +16,19 @@
 
 namespace fovella {
 
-// Reaches members that no control shows.
+// Reaches what no control shows.
 struct CorrectorDlgProbe {
-    // Sets two members pushed in one pass, the text before the toggle.
-    static void PushFocalAndShowOriginal(CCorrectorDlg& dialog, const std::string& focal, int showOriginal)
+    // Changes the focal text and the shown picture in the session and
+    // pushes both into the controls in one pass, the text before the toggle.
+    static void PushFocalAndShowOriginal(CCorrectorDlg& dialog, const std::string& focal, bool showOriginal)
     {
-        dialog.m_strFocal = focal;
-        dialog.m_bShowOriginal = showOriginal;
+        dialog.m_session.SetFocalText(focal);
+        dialog.m_session.SetShowOriginal(showOriginal);
         dialog.UpdateData(false);
     }
-    static const DibImage* Source(const CCorrectorDlg& dialog) { return dialog.m_source.get(); }
-    static const DibImage* Corrected(const CCorrectorDlg& dialog) { return dialog.m_corrected.get(); }
-    static int ZoomIndex(const CCorrectorDlg& dialog) { return dialog.m_nZoomIndex; }
+    static const DibImage* Source(const CCorrectorDlg& dialog) { return dialog.Session().Source().get(); }
+    static const DibImage* Corrected(const CCorrectorDlg& dialog) { return dialog.Session().Corrected().get(); }
+    static int ZoomIndex(const CCorrectorDlg& dialog) { return dialog.Session().ZoomIndex(); }
 };
 
 class CorrectorDlgTest : public testing::Test {

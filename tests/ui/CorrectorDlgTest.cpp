@@ -7,7 +7,7 @@
 #include "ui/CAboutDlg.h"
 #include "ui/CImageView.h"
 #include "framework/CLinkStatic.h"
-#include "ui/ImageViewLayout.h"
+#include "session/Zoom.h"
 #include "lens/LensModel.h"
 #include "lens/PixelScale.h"
 
@@ -382,7 +382,7 @@ TEST_F(CorrectorDlgTest, PushingMembersRunsNoCommandAndLosesNoMember)
     OpenCorrected("a.jpg");
     Get<QLineEdit>(kFocalEdit)->setText("5");  // typed: the preview follows
     const DibImage typed = dialog.Preview().Picture();
-    CorrectorDlgProbe::PushFocalAndShowOriginal(dialog, "9", 1);
+    CorrectorDlgProbe::PushFocalAndShowOriginal(dialog, "9", true);
     EXPECT_EQ(Get<QLineEdit>(kFocalEdit)->text(), "9");
     EXPECT_TRUE(Get<QPushButton>(kShowOriginal)->isChecked());
     EXPECT_TRUE(SamePixels(dialog.Preview().Picture(), typed));  // no refresh from a push

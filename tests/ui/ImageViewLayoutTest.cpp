@@ -107,26 +107,3 @@ TEST(ScrollPosition, LinesEndsPagesAndThumbAreClamped)
 
 }  // namespace
 }  // namespace fovella
-
-namespace fovella {
-namespace {
-
-TEST(NearestZoomStep, TakesTheClosestStepAndTheLowerOnATie)
-{
-    const int steps[] = {1, 2, 3, 4, 5, 6, 8, 12, 17, 25, 33, 50, 67, 100, 125, 150, 200, 300, 400, 500};
-    EXPECT_EQ(NearestZoomStep(0.4567, steps, 20), 11);  // 50 %
-    EXPECT_EQ(NearestZoomStep(0.005, steps, 20), 0);
-    EXPECT_EQ(NearestZoomStep(1.125, steps, 20), 13);   // halfway between 100 % and 125 %
-    EXPECT_EQ(NearestZoomStep(11.4, steps, 20), 19);
-}
-
-TEST(FitRatio, TakesTheSmallerSideRatio)
-{
-    EXPECT_DOUBLE_EQ(FitRatio(800, 600, 1600, 600), 0.5);
-    EXPECT_DOUBLE_EQ(FitRatio(800, 600, 400, 1200), 0.5);
-    EXPECT_DOUBLE_EQ(FitRatio(800, 600, 200, 100), 4.0);
-    EXPECT_DOUBLE_EQ(FitRatio(729, 523, 3000, 2000), 729.0 / 3000);
-}
-
-}  // namespace
-}  // namespace fovella

@@ -9,7 +9,7 @@
 #include "lens/LensModel.h"
 #include "lens/PixelScale.h"
 #include "ui/CImageView.h"
-#include "ui/ImageViewLayout.h"
+#include "session/Zoom.h"
 
 #include <QCheckBox>
 #include <QProgressBar>

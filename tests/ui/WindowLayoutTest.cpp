@@ -3,7 +3,7 @@
 #include "tests/ui/CorrectorDlgFixture.h"
 
 #include "ui/CImageView.h"
-#include "ui/ImageViewLayout.h"
+#include "session/Zoom.h"
 
 #include <map>
 

@@ -1,0 +1,181 @@
+// What the window works on, without the window: the open picture and its
+// folder, the focal length and where it comes from, the fine tune, the
+// correction and what it was made with, whether it was saved, and the zoom.
+// Each command is an operation here that says what it did; the window only
+// shows the session and forwards the user's commands to it. Not thread-safe:
+// one thread drives a session.
+#pragma once
+
+#include "batch/BatchOptions.h"
+#include "codecs/ImageFormats.h"
+#include "fs/PathString.h"
+#include "image/DibImage.h"
+#include "lens/LensModel.h"
+#include "session/Zoom.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fovella {
+
+// Where the focal length the commands use comes from.
+enum class FocalSource {
+    Typed,  // the text the user typed, read as a decimal number
+    Exif,   // the open picture's EXIF block ("Use EXIF value")
+};
+
+// What a command did. `reason` says why it did not, naming the file or the
+// value at fault, for a log line or a test; the window words the message.
+struct SessionOutcome {
+    enum Code {
+        Done,              // the state changed as asked
+        Unchanged,         // nothing to do: no neighbour, the same zoom, no picture shown
+        OpenFailed,        // the file cannot be read or shown; nothing changed
+        FocalNotPositive,  // the scale of the chosen focal length is not above 0
+        FocalNotFinite,    // an infinite scale, which the remap cannot compute with
+        OutOfMemory,       // the remap's destination could not be made
+        WrongExtension,    // a save name that is not .jpg, .jpeg, .bmp or .png
+        SaveFailed,        // the writer failed; the old file, if any, is kept
+        TooLargeToShow,    // the view cannot show the picture at that zoom
+    };
+    Code code = Done;
+    std::string reason;
+
+    explicit operator bool() const { return code == Done; }
+};
+
+// The settings a correction was made with.
+struct CorrectionSettings {
+    float focalMm = 0;
+    FocalSource source = FocalSource::Typed;
+    int fineTunePosition = 50;
+    double scale = 0;  // m in pixels, for the picture's own size
+};
+
+class CorrectorSession {
+public:
+    // The open picture, blue-green-red, shared with whoever draws it; null
+    // before the first file is opened.
+    bool Loaded() const { return m_source != nullptr; }
+    const std::shared_ptr<DibImage>& Source() const { return m_source; }
+    const PathString& Path() const { return m_path; }
+    // The open file's EXIF block as its reader kept it; empty for files without one.
+    const std::vector<std::uint8_t>& ExifBlock() const { return m_exifBlock; }
+
+    // Makes the file at `path` the open picture, shown whole and uncorrected.
+    // Loaded aside: OpenFailed leaves everything as it was.
+    SessionOutcome Open(const std::string& path);
+    // Open, then where "<-" and "->" lead from the listing of the folder of
+    // whatever is open afterwards, also when the open failed.
+    SessionOutcome OpenInFolder(const std::string& path);
+    // The image file before or after the open one in its folder's listing,
+    // taken afresh; the arrows follow that listing also when the open fails.
+    // Unchanged when there is none (no wrap-around).
+    SessionOutcome Previous();
+    SessionOutcome Next();
+    bool HasPrevious() const { return m_hasPrevious; }
+    bool HasNext() const { return m_hasNext; }
+
+    // The open picture's EXIF focal length in mm; none when it has none.
+    std::optional<float> ExifFocal() const { return m_exifFocal; }
+    FocalSource GetFocalSource() const { return m_focalSource; }
+    // Choosing EXIF puts its value, when positive, into the typed text.
+    void SetFocalSource(FocalSource source);
+    const std::string& FocalText() const { return m_focalText; }
+    void SetFocalText(const std::string& text) { m_focalText = text; }
+    // The focal length the commands use: EXIF's (-1 when the file has none)
+    // or the typed text's leading number.
+    float ChosenFocal() const;
+
+    // The fine-tune slider's position, 0 to 100, and its factor (1 at 50).
+    int FineTunePosition() const { return m_fineTune; }
+    void SetFineTunePosition(int position) { m_fineTune = position; }
+    double FineTune() const;
+    // The remap's scale for the chosen focal length and a picture of `width` x `height`.
+    double ScaleFor(int width, int height) const;
+
+    // The open picture reduced to fit `roomWidth` x `roomHeight`, corrected
+    // when the chosen focal length gives a scale the remap takes; null when
+    // nothing is open.
+    std::shared_ptr<DibImage> Preview(int roomWidth, int roomHeight) const;
+
+    // Whether Undistort would refuse the current settings: Done when not.
+    SessionOutcome CheckUndistort() const;
+    // Corrects the whole picture on every core into a new image, reporting
+    // through `progress`; the correction is then shown, unsaved. A refusal
+    // or a failed remap keeps the correction before it.
+    SessionOutcome Undistort(ProgressCallback progress = nullptr, void* context = nullptr);
+    bool IsCorrected() const { return m_corrected != nullptr; }
+    // The correction of the open picture; null when there is none.
+    const std::shared_ptr<DibImage>& Corrected() const { return m_corrected; }
+    const CorrectionSettings& CorrectedWith() const { return m_correctedWith; }
+
+    // The format a save to `path` writes; Unknown for a name Save refuses.
+    static ImageFileFormat SaveFormat(const std::string& path);
+    // Writes the correction to `path` by its extension (JPEG at `jpegQuality`
+    // with the open file's EXIF block). Done marks it saved.
+    SessionOutcome Save(const std::string& path, int jpegQuality);
+    // A correction that no file holds yet: leaving would lose it.
+    bool Unsaved() const { return IsCorrected() && !m_saved; }
+    // A copy of the correction was written elsewhere (by a folder run).
+    void MarkSaved() { m_saved = true; }
+
+    // The picture the view shows: the original or the correction.
+    bool ShowsOriginal() const { return m_showOriginal; }
+    void SetShowOriginal(bool original) { m_showOriginal = original; }
+    const std::shared_ptr<DibImage>& Shown() const { return m_showOriginal ? m_source : m_corrected; }
+    bool ShownExists() const { return Shown() != nullptr; }
+
+    // The view that shows the picture at a new zoom; false when it cannot
+    // (the picture would be too large to scroll through).
+    using ShowAtZoom = std::function<bool(double newZoom, double oldZoom)>;
+    // The ratio the view shows at (1 = one pixel per pixel) and the step of
+    // kZoomStepsPercent that "+" and "-" go on from.
+    double Zoom() const { return m_zoom; }
+    int ZoomIndex() const { return m_zoomIndex; }
+    bool CanZoomIn() const { return ShownExists() && m_zoomIndex < kLastZoomStep; }
+    bool CanZoomOut() const { return ShownExists() && m_zoomIndex > 0; }
+    // Shows the picture at `zoom`; Unchanged when nothing is shown or the
+    // zoom is the same and not `force`d. The zoom stays when `show` refuses.
+    SessionOutcome SetZoom(double zoom, bool force, const ShowAtZoom& show);
+    // One step up (+1) or down (-1) the table; the step stays when `show` refuses.
+    SessionOutcome StepZoom(int step, const ShowAtZoom& show);
+    // The exact ratio that fits the shown picture into a view whose room is
+    // `roomWidth` x `roomHeight`; the steps go on from the nearest.
+    SessionOutcome Fit(int roomWidth, int roomHeight, const ShowAtZoom& show);
+    // The shown picture is not at the zoom that fits it into that room.
+    bool FitDiffers(int roomWidth, int roomHeight) const;
+
+    // What a folder run over the open picture's folder starts from.
+    BatchSource FolderRun() const;
+
+private:
+    // The image files of the open picture's folder, in the listing's order,
+    // and the open picture's index among them (-1 when it is not there).
+    std::vector<PathString> FolderImages() const;
+    int IndexOfOpen(const std::vector<PathString>& images) const;
+
+    std::shared_ptr<DibImage> m_source;
+    PathString m_path;
+    std::vector<std::uint8_t> m_exifBlock;
+    bool m_hasPrevious = false, m_hasNext = false;
+
+    std::optional<float> m_exifFocal;
+    FocalSource m_focalSource = FocalSource::Typed;
+    std::string m_focalText;
+    int m_fineTune = 50;
+
+    std::shared_ptr<DibImage> m_corrected;
+    CorrectionSettings m_correctedWith;
+    bool m_saved = true;
+    bool m_showOriginal = false;
+
+    double m_zoom = 1.0;
+    int m_zoomIndex = 0;
+};
+
+}  // namespace fovella

@@ -1,0 +1,218 @@
+// The window's commands on real files, without a window: what each one
+// changes in the session and what it refuses.
+#include "session/CorrectorSession.h"
+
+#include "codecs/ImageFile.h"
+#include "lens/LensModel.h"
+#include "lens/PixelScale.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace fovella {
+namespace {
+
+bool SamePixels(const Image& a, const Image& b)
+{
+    if (a.Width() != b.Width() || a.Height() != b.Height() || a.GetPixelType() != b.GetPixelType())
+        return false;
+    for (int y = 0; y < a.Height(); ++y)
+        if (!std::equal(a.Rows()[y], a.Rows()[y] + a.Width() * a.BytesPerPixel(), b.Rows()[y]))
+            return false;
+    return true;
+}
+
+class SessionTest : public testing::Test {
+protected:
+    test::ScratchDir photos;
+    CorrectorSession session;
+};
+
+TEST_F(SessionTest, OpenTakesThePictureAndItsExifFocalOrKeepsEverythingWhenItFails)
+{
+    test::WriteFileBytes(photos.File("broken.jpg"), {0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F'});
+    const DibImage jpeg = test::WriteGradientFile(photos.File("a.jpg"), 40, 30, test::ExifWithFocal(18, 1));
+    const DibImage png = test::WriteGradientFile(photos.File("b.png"), 31, 20);
+    struct Case {
+        const char* name;
+        const DibImage* picture;  // null: the open fails
+        FocalSource source;
+        const char* focalText;
+    };
+    // The typed "7" survives a picture with EXIF only in the text it replaced.
+    const Case cases[] = {
+        {"a.jpg", &jpeg, FocalSource::Exif, "18.000"},
+        {"b.png", &png, FocalSource::Typed, "18.000"},
+        {"missing.png", nullptr, FocalSource::Typed, "7"},
+        {"broken.jpg", nullptr, FocalSource::Typed, "7"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!c.picture)
+            session.SetFocalText("7");
+        const std::shared_ptr<DibImage> before = session.Source();
+        const SessionOutcome opened = session.Open(photos.File(c.name));
+        if (c.picture) {
+            ASSERT_TRUE(opened) << opened.reason;
+            EXPECT_TRUE(SamePixels(*session.Source(), *c.picture));
+            EXPECT_EQ(session.Path().str(), photos.File(c.name));
+            EXPECT_TRUE(session.ShowsOriginal());
+        } else {
+            EXPECT_EQ(opened.code, SessionOutcome::OpenFailed);
+            EXPECT_NE(opened.reason.find(c.name), std::string::npos) << opened.reason;
+            EXPECT_EQ(session.Source(), before);
+            EXPECT_EQ(session.Path().str(), photos.File("b.png"));
+        }
+        EXPECT_EQ(session.GetFocalSource(), c.source);
+        EXPECT_EQ(session.FocalText(), c.focalText);
+        EXPECT_EQ(session.ExifFocal().has_value(), c.source == FocalSource::Exif);
+        EXPECT_FALSE(session.IsCorrected());
+    }
+}
+
+TEST_F(SessionTest, PreviousAndNextWalkTheImageFilesOfTheListingWithoutWrapping)
+{
+    // Listed by name: a.jpg, an.txt, b.png, d.JPG, e.tif; three are image files.
+    for (const char* name : {"a.jpg", "b.png", "d.JPG"})
+        test::WriteGradientFile(photos.File(name), 8, 6);
+    test::WriteFileBytes(photos.File("an.txt"), {'n', 'o'});
+    test::WriteFileBytes(photos.File("e.tif"), {'n', 'o'});
+    enum Step { Previous, Next };
+    const struct {
+        Step step;
+        SessionOutcome::Code code;
+        const char* open;
+        bool hasPrevious, hasNext;
+    } walk[] = {
+        {Previous, SessionOutcome::Done, "a.jpg", false, true},
+        // A step past an end, which the disabled arrow never asks for, opens
+        // nothing and leaves both arrows off.
+        {Previous, SessionOutcome::Unchanged, "a.jpg", false, false},
+        {Next, SessionOutcome::Done, "b.png", true, true},
+        {Next, SessionOutcome::Done, "d.JPG", true, false},
+        {Next, SessionOutcome::Unchanged, "d.JPG", false, false},
+    };
+    ASSERT_TRUE(session.OpenInFolder(photos.File("b.png")));
+    EXPECT_TRUE(session.HasPrevious());
+    EXPECT_TRUE(session.HasNext());
+    for (const auto& s : walk) {
+        const SessionOutcome moved = s.step == Previous ? session.Previous() : session.Next();
+        EXPECT_EQ(moved.code, s.code) << s.open;
+        EXPECT_EQ(session.Path().str(), photos.File(s.open));
+        EXPECT_EQ(session.HasPrevious(), s.hasPrevious) << s.open;
+        EXPECT_EQ(session.HasNext(), s.hasNext) << s.open;
+    }
+    // A failed open still takes the arrows from the folder of the open picture.
+    EXPECT_EQ(session.OpenInFolder(photos.File("an.txt")).code, SessionOutcome::OpenFailed);
+    EXPECT_EQ(session.Path().str(), photos.File("d.JPG"));
+    EXPECT_TRUE(session.HasPrevious());
+    EXPECT_FALSE(session.HasNext());
+}
+
+TEST_F(SessionTest, UndistortRefusesWhatTheRemapCannotTakeAndKeepsTheCorrectionBefore)
+{
+    const DibImage source = test::WriteGradientFile(photos.File("a.bmp"), 41, 30);
+    ASSERT_TRUE(session.Open(photos.File("a.bmp")));
+    EXPECT_EQ(session.Undistort().code, SessionOutcome::FocalNotPositive);  // nothing typed
+    session.SetFocalText("5");
+    session.SetFineTunePosition(60);
+    ASSERT_TRUE(session.Undistort());
+    DibImage expected;
+    const double scale = PixelScale(5.f, 41, 30, FineTuneFactor(60));
+    ASSERT_TRUE(LensModel().Undistort(source, expected, scale));
+    EXPECT_TRUE(SamePixels(*session.Corrected(), expected));
+    EXPECT_EQ(session.CorrectedWith().scale, scale);
+    EXPECT_EQ(session.CorrectedWith().fineTunePosition, 60);
+    EXPECT_TRUE(session.Unsaved());
+    EXPECT_FALSE(session.ShowsOriginal());
+    EXPECT_EQ(session.Shown(), session.Corrected());
+
+    const std::shared_ptr<DibImage> correction = session.Corrected();
+    const std::pair<const char*, SessionOutcome::Code> refusals[] = {
+        {"abc", SessionOutcome::FocalNotPositive}, {"-2", SessionOutcome::FocalNotPositive},
+        {"inf", SessionOutcome::FocalNotFinite}};
+    for (const auto& [text, code] : refusals) {
+        session.SetFocalText(text);
+        EXPECT_EQ(session.CheckUndistort().code, code) << text;
+        EXPECT_EQ(session.Undistort().code, code) << text;
+        EXPECT_EQ(session.Corrected(), correction) << text;
+    }
+    // Opening the picture again drops its correction: nothing is left to lose.
+    ASSERT_TRUE(session.Open(photos.File("a.bmp")));
+    EXPECT_FALSE(session.IsCorrected());
+    EXPECT_FALSE(session.Unsaved());
+}
+
+TEST_F(SessionTest, SaveWritesTheCommandLinesBytesAndStaysUnsavedWhenItFails)
+{
+    test::ScratchDir out;
+    const std::vector<std::uint8_t> exif = test::ExifWithFocal(18, 1);
+    test::WriteGradientFile(photos.File("a.jpg"), 40, 30, exif, 3);
+    ASSERT_TRUE(session.Open(photos.File("a.jpg")));
+    ASSERT_TRUE(session.Undistort());
+    ImageFile file;
+    DibImage source, corrected;
+    ASSERT_TRUE(file.Load(photos.File("a.jpg"), source, Unknown, KeepExif));
+    ASSERT_TRUE(LensModel().Undistort(source, corrected, PixelScale(18.f, 40, 30, 1.0)));
+
+    const std::pair<const char*, SessionOutcome::Code> cases[] = {
+        {"out.gif", SessionOutcome::WrongExtension}, {"missing/out.png", SessionOutcome::SaveFailed},
+        {"out.bmp", SessionOutcome::Done},           {"out.JPG", SessionOutcome::Done},
+    };
+    for (const auto& [name, code] : cases) {
+        SCOPED_TRACE(name);
+        const bool unsavedBefore = session.Unsaved();
+        EXPECT_EQ(session.Save(out.File(name), 80).code, code);
+        if (code != SessionOutcome::Done) {
+            EXPECT_EQ(session.Unsaved(), unsavedBefore);
+            continue;
+        }
+        EXPECT_FALSE(session.Unsaved());
+        ASSERT_TRUE(file.Save(out.File(std::string("expected-") + name), corrected, Unknown, 80, 1));
+        EXPECT_EQ(test::ReadFileBytes(out.File(name)), test::ReadFileBytes(out.File(std::string("expected-") + name)));
+    }
+    EXPECT_EQ(out.Entries(), (std::vector<std::string>{"expected-out.JPG", "expected-out.bmp", "out.JPG", "out.bmp"}));
+    EXPECT_EQ(session.Corrected()->GetPixelType(), Bgr);  // as the view draws it
+}
+
+TEST_F(SessionTest, ZoomStepsFromTheFitAndStaysWhereTheViewRefuses)
+{
+    // A view that shows at most 300 %; the calls it got, as new and old zoom.
+    std::vector<std::pair<double, double>> shown;
+    const CorrectorSession::ShowAtZoom view = [&](double newZoom, double oldZoom) {
+        shown.emplace_back(newZoom, oldZoom);
+        return newZoom <= 3.0;
+    };
+    EXPECT_EQ(session.Fit(730, 500, view).code, SessionOutcome::Unchanged);  // nothing open
+    EXPECT_FALSE(session.CanZoomIn());
+
+    test::WriteGradientFile(photos.File("wide.png"), 1598, 300);
+    ASSERT_TRUE(session.Open(photos.File("wide.png")));
+    ASSERT_TRUE(session.Fit(730, 500, view));
+    EXPECT_EQ(session.Zoom(), 730.0 / 1598);
+    EXPECT_EQ(session.ZoomIndex(), 11);  // 50 %, the nearest step
+    EXPECT_FALSE(session.FitDiffers(730, 500));
+    EXPECT_TRUE(session.FitDiffers(731, 500));
+
+    ASSERT_TRUE(session.StepZoom(+1, view));
+    EXPECT_EQ(session.Zoom(), 0.67);
+    EXPECT_EQ(shown.back(), std::make_pair(0.67, 730.0 / 1598));
+    EXPECT_EQ(session.SetZoom(0.67, false, view).code, SessionOutcome::Unchanged);
+    while (session.Zoom() < 3.0)
+        ASSERT_TRUE(session.StepZoom(+1, view));
+    EXPECT_EQ(session.ZoomIndex(), 17);
+    EXPECT_EQ(session.StepZoom(+1, view).code, SessionOutcome::TooLargeToShow);
+    EXPECT_EQ(session.ZoomIndex(), 17);
+    EXPECT_EQ(session.Zoom(), 3.0);
+    while (session.CanZoomOut())
+        ASSERT_TRUE(session.StepZoom(-1, view));
+    EXPECT_EQ(session.Zoom(), 0.01);
+    EXPECT_EQ(session.StepZoom(-1, view).code, SessionOutcome::Unchanged);
+    EXPECT_EQ(session.ZoomIndex(), 0);
+}
+
+}  // namespace
+}  // namespace fovella
