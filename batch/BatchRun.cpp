@@ -14,6 +14,7 @@
 #include "lens/LensModel.h"
 #include "lens/PixelScale.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -26,6 +27,7 @@
 
 #include <filesystem>
 #include <system_error>
+#include <thread>
 
 #include <unistd.h>
 
@@ -458,7 +460,17 @@ BatchResult BatchRun::RunFolder(const BatchSource& source)
     DirectoryScanner scanner;
     scanner.Scan("*", folder, 1);
     std::vector<std::string> files(scanner.Files().begin(), scanner.Files().end());
+    // Every core, as the command line uses them.
+    ShareCores(options, int(std::count_if(files.begin(), files.end(),
+                                          [](const std::string& file) { return IsImageFile(file); })));
     return RunFiles(files, options, ReadFocalText(source.focalText), source.fineTune, folder);
+}
+
+void ShareCores(BatchOptions& options, int imageFiles, int jobs)
+{
+    const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
+    options.jobs = imageFiles == 1 ? 1 : jobs > 0 ? jobs : cores;
+    options.remapThreads = options.jobs == 1 ? cores : 1;
 }
 
 std::uint64_t DefaultMemoryLimit()

@@ -53,6 +53,10 @@ private:
     BatchFrontEnd& m_frontEnd;
 };
 
+// How a run over `imageFiles` image files shares the machine's cores: a
+// single picture, or a single job, takes every core for its remap;
+// otherwise `jobs` files at once (0: one per core), each remapped on one.
+void ShareCores(BatchOptions& options, int imageFiles, int jobs = 0);
 // Half of the machine's memory: what a run's pictures may take together
 // unless the options say otherwise.
 std::uint64_t DefaultMemoryLimit();

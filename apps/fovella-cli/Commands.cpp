@@ -15,7 +15,6 @@
 #include <system_error>
 #include <set>
 #include <ostream>
-#include <thread>
 
 namespace fovella::cli {
 
@@ -118,10 +117,7 @@ int CorrectFiles(const Options& options, Console& console)
     batch.quality = options.quality;
     batch.focalUsage = UsageOf(options.focalSource);
     batch.useFineTune = true;
-    const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
-    // One file, or one job: every core on each picture; else a core per file.
-    batch.jobs = images == 1 ? 1 : options.jobs > 0 ? options.jobs : cores;
-    batch.remapThreads = batch.jobs == 1 ? cores : 1;
+    ShareCores(batch, images, options.jobs);
     batch.dryRun = options.dryRun;
     batch.memoryLimit = options.memoryLimit;
     batch.isImage = isImage;

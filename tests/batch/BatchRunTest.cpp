@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <functional>
@@ -571,6 +572,22 @@ TEST(BatchOutputPath, NamesBySaveMode)
     // Formats that cannot be written give PNG results.
     EXPECT_EQ(BatchOutputPath("/pics/scan.TIF", suffix), "/pics/scan_u.png");
     EXPECT_EQ(BatchOutputPath("/pics/scan.tga", folder), "/pics/undistorted/scan.png");
+}
+
+// Every core in use: one picture, or one job, takes them all for its remap;
+// several files one each, as many at once as asked or as there are cores.
+TEST(ShareCores, OnePictureTakesEveryCoreSeveralFilesOneEach)
+{
+    const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
+    const struct {
+        int images, asked, jobs, remapThreads;
+    } cases[] = {{1, 0, 1, cores}, {1, 4, 1, cores}, {8, 0, cores, 1}, {8, 3, 3, 1}, {8, 1, 1, cores}};
+    for (const auto& c : cases) {
+        BatchOptions options;
+        ShareCores(options, c.images, c.asked);
+        EXPECT_EQ(std::make_pair(options.jobs, options.remapThreads), std::make_pair(c.jobs, c.remapThreads))
+            << c.images << " images, " << c.asked << " jobs asked";
+    }
 }
 
 TEST_F(BatchRunTest, FolderRunChecksTheScaleOffersDefaultsAndReportsEachResult)
