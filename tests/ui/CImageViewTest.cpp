@@ -80,47 +80,38 @@ TEST_F(ImageViewTest, OneByOneImageShowsPlainWhite)
             ASSERT_EQ(shown.pixel(x, y), qRgb(255, 255, 255));
 }
 
-TEST_F(ImageViewTest, ExactlyAsWideAsTheViewNeedsNoBar)
+// The view shows the layout that its function computes for the same sizes:
+// the bars, the room they leave, the scroll range and where the picture is
+// drawn. The layout's own cases are tested on the function; here each kind
+// of layout once, against the real widget.
+TEST_F(ImageViewTest, ShowsTheLayoutItsFunctionComputes)
 {
-    Show(cw, 40);
-    EXPECT_FALSE(HorizontalBar());
-    EXPECT_EQ(view->DrawOrigin().x(), 0);
-}
-
-TEST_F(ImageViewTest, WiderImageGetsOnlyAHorizontalBarAndIsCentredAboveIt)
-{
-    Show(cw + 60, 40);
-    EXPECT_TRUE(HorizontalBar());
-    EXPECT_FALSE(VerticalBar());
-    EXPECT_EQ(view->DrawOrigin(), QPoint(-30, (ch - bar - 40) / 2));
-    EXPECT_EQ(view->viewport()->height(), ch - bar);
-}
-
-TEST_F(ImageViewTest, WiderImageThatTheBarLeavesTooLittleHeightGetsBothBars)
-{
-    Show(cw + 60, ch - bar / 2);
-    EXPECT_TRUE(HorizontalBar());
-    EXPECT_TRUE(VerticalBar());
-}
-
-TEST_F(ImageViewTest, HigherImageGetsOnlyAVerticalBar)
-{
-    Show(40, ch + 80);
-    EXPECT_FALSE(HorizontalBar());
-    EXPECT_TRUE(VerticalBar());
-    EXPECT_EQ(view->DrawOrigin(), QPoint((cw - bar - 40) / 2, -40));
-    EXPECT_EQ(view->GetFullClientRect().size(), QSize(cw, ch));
-}
-
-TEST_F(ImageViewTest, LargerImageGetsBothBarsAndTheFullRectAddsThemBack)
-{
-    Show(cw * 3, ch * 3);
-    EXPECT_TRUE(HorizontalBar());
-    EXPECT_TRUE(VerticalBar());
-    EXPECT_EQ(view->viewport()->size(), QSize(cw - bar, ch - bar));
-    EXPECT_EQ(view->GetFullClientRect().size(), QSize(cw, ch));
-    EXPECT_EQ(view->horizontalScrollBar()->maximum(), cw * 3 - (cw - bar));
-    EXPECT_EQ(view->horizontalScrollBar()->pageStep(), cw - bar);
+    const struct {
+        const char* what;
+        int width, height;
+    } cases[] = {
+        {"smaller", 100, 60},
+        {"exactly as wide", cw, 40},
+        {"wider", cw + 60, 40},
+        {"wider, then too high beside the bar", cw + 60, ch - bar / 2},
+        {"higher", 40, ch + 80},
+        {"larger", cw * 3, ch * 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Show(c.width, c.height);
+        const ImageViewLayout expected =
+            LayOutImageView(c.width, c.height, cw, ch, ImageViewState{}, 1.0, 1.0, true, bar);
+        EXPECT_EQ(HorizontalBar(), !expected.state.fitsX);
+        EXPECT_EQ(VerticalBar(), !expected.state.fitsY);
+        EXPECT_EQ(view->viewport()->size(), QSize(expected.areaWidth, expected.areaHeight));
+        EXPECT_EQ(view->DrawOrigin(), QPoint(expected.originX, expected.originY));
+        EXPECT_EQ(view->GetFullClientRect().size(), QSize(cw, ch));
+        if (!expected.state.fitsX) {
+            EXPECT_EQ(view->horizontalScrollBar()->maximum(), c.width - expected.areaWidth);
+            EXPECT_EQ(view->horizontalScrollBar()->pageStep(), expected.areaWidth);
+        }
+    }
 }
 
 TEST_F(ImageViewTest, ScrollCodesMoveByPixelPageAndThumbAndClamp)

@@ -26,6 +26,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <vector>
+
 namespace fovella {
 
 namespace {
@@ -386,6 +390,65 @@ TEST_F(CorrectorDlgTest, PushingMembersRunsNoCommandAndLosesNoMember)
     EXPECT_EQ(Get<QLineEdit>(kFocalEdit)->text(), "9");
     EXPECT_TRUE(Get<QPushButton>(kShowOriginal)->isChecked());
     EXPECT_TRUE(SamePixels(dialog.Preview().Picture(), typed));  // no refresh from a push
+}
+
+}  // namespace
+}  // namespace fovella
+
+namespace fovella {
+namespace {
+
+// Every control's enabled flag after each command, all of them at once: a
+// command that forgot to refresh one, or a flag derived from the wrong
+// state, leaves a control out of step.
+TEST_F(CorrectorDlgTest, EachCommandLeavesExactlyTheControlsItsStateAllowsDisabled)
+{
+    test::WriteGradientFile(photos.File("a.jpg"), 640, 480, test::ExifWithFocal(18, 1));
+    test::WriteGradientFile(photos.File("b.png"), 64, 48);
+    const auto disabled = [this] {
+        std::vector<int> ids;
+        for (QWidget* child : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (const int id = child->objectName().toInt(); id != 0 && !child->isEnabled())
+                ids.push_back(id);
+        std::sort(ids.begin(), ids.end());
+        return ids;
+    };
+    const auto sorted = [](std::vector<int> ids) {
+        std::sort(ids.begin(), ids.end());
+        return ids;
+    };
+    const struct {
+        const char* command;
+        std::function<void()> run;
+        std::vector<int> disabled;
+    } steps[] = {
+        {"start", [] {},
+         {kPrevious, kNext, kSave, kFocalGroup, kFocalEdit, kUseExif, kFineTuneGroup, kFineTuneLabel, kFineTune,
+          kReset, kUndistort, kUndistortDir, kPreviewLabel, kShowOriginal, kZoomIn, kZoomOut, kZoomLabel, kFit}},
+        {"open a JPEG with a focal length", [this] { Open(photos.File("a.jpg")); },
+         {kPrevious, kSave, kFocalEdit, kShowOriginal, kFit}},
+        {"uncheck Use EXIF", [this] { Click(kUseExif); }, {kPrevious, kSave, kShowOriginal, kFit}},
+        {"undistort", [this] { Click(kUndistort); }, {kPrevious, kFit}},
+        {"zoom out", [this] { Click(kZoomOut); }, {kPrevious}},
+        {"fit", [this] { Click(kFit); }, {kPrevious, kFit}},
+        {"show original", [this] { Click(kShowOriginal); }, {kPrevious, kFit}},
+        {"zoom in to the end",
+         [this] {
+             while (Get(kZoomIn)->isEnabled())
+                 Click(kZoomIn);
+         },
+         {kPrevious, kZoomIn}},
+        {"next, dropping the correction",
+         [this] {
+             services.messageAnswers = {MessageAnswer::No};
+             Click(kNext);
+         },
+         {kNext, kSave, kUseExif, kShowOriginal, kZoomIn, kFit}},
+    };
+    for (const auto& step : steps) {
+        step.run();
+        EXPECT_EQ(disabled(), sorted(step.disabled)) << step.command;
+    }
 }
 
 }  // namespace

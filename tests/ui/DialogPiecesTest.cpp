@@ -1,5 +1,6 @@
 #include "batch/dialogs/CJpegQualityDlg.h"
 #include "tests/ui/QtPrinters.h"
+#include "tests/support/TestSupport.h"
 #include "tests/ui/ScriptedPlatformServices.h"
 #include "framework/Artwork.h"
 #include "ui/CCorrectorApp.h"
@@ -17,6 +18,10 @@
 #include <QtTest/QTest>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include <sys/resource.h>
 
 namespace fovella {
 namespace {
@@ -95,23 +100,36 @@ TEST(Artwork, BitmapsAndIconAreDrawnAtTheirSizes)
 namespace fovella {
 namespace {
 
-TEST(CorrectorApp, RunsItsOneDialogToTheEndWithoutBlockingTheHelpWindow)
+// The named file is open in the one window, which is not modal, the
+// program's priority is a step lower, and nothing of the window is left
+// once the run has ended.
+TEST(CorrectorApp, RunsItsOneDialogToTheEndWithTheNamedFileOpenWithoutBlockingTheHelpWindow)
 {
+    test::ScratchDir photos;
+    test::WriteGradientFile(photos.File("a.png"), 16, 12);
     test::ScriptedPlatformServices services;
     CCorrectorApp application(services);
-    bool shown = false;
+    const int niceBefore = getpriority(PRIO_PROCESS, 0);
+    int shown = 0;
     bool blocking = true;
+    std::string title;
     QTimer::singleShot(0, [&] {
         for (QWidget* window : QApplication::topLevelWidgets())
             if (auto* dialog = dynamic_cast<CCorrectorDlg*>(window); dialog && dialog->isVisible()) {
-                shown = true;
+                ++shown;
+                title = dialog->windowTitle().toStdString();
                 blocking = QApplication::activeModalWidget() != nullptr;
                 QTest::keyClick(dialog, Qt::Key_Escape);
             }
     });
-    EXPECT_FALSE(application.InitInstance());
-    EXPECT_TRUE(shown);
+    application.InitInstance(photos.File("a.png"));
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(title, photos.File("a.png") + " - Fovella");
     EXPECT_FALSE(blocking);
+    EXPECT_EQ(getpriority(PRIO_PROCESS, 0), std::min(niceBefore + 1, 19));
+    for (QWidget* window : QApplication::topLevelWidgets())
+        EXPECT_EQ(dynamic_cast<CCorrectorDlg*>(window), nullptr);
+    EXPECT_TRUE(services.messages.empty());
 }
 
 }  // namespace
