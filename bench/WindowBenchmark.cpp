@@ -1,7 +1,8 @@
 // What a user of the window waits for, with a 24-megapixel JPEG photograph
 // open (offscreen): opening it, one preview update (reduce, remap, show),
-// every zoom step, "Show Original" and the full-size Undistort. Each figure
-// includes painting the view that changed.
+// every zoom step, "Show Original", the full-size Undistort and "Undistort
+// Dir" over a folder of such photographs. Each figure includes painting the
+// view that changed.
 //
 //   QT_QPA_PLATFORM=offscreen build/bench/fovella-window-bench
 #include "bench/SyntheticPhoto.h"
@@ -10,10 +11,12 @@
 #include "ui/CCorrectorDlg.h"
 #include "ui/CImageView.h"
 #include "framework/PlatformServices.h"
+#include "session/Zoom.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
+#include <QTimer>
 
 #include <benchmark/benchmark.h>
 
@@ -23,8 +26,6 @@
 namespace {
 
 using namespace fovella;
-
-constexpr int kZoomSteps[] = {1, 2, 3, 4, 5, 6, 8, 12, 17, 25, 33, 50, 67, 100, 125, 150, 200, 300, 400, 500};
 
 // Answers nothing: the benchmarks never ask.
 class NoServices : public PlatformServices {
@@ -96,7 +97,7 @@ BENCHMARK(BM_PreviewUpdate)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_ZoomStep(benchmark::State& state)
 {
     CCorrectorDlg& window = Window();
-    const double zoom = kZoomSteps[state.range(0)] / 100.0;
+    const double zoom = kZoomStepsPercent[std::size_t(state.range(0))] / 100.0;
     for (auto _ : state) {
         state.PauseTiming();
         window.OnFit();
@@ -104,7 +105,7 @@ void BM_ZoomStep(benchmark::State& state)
         window.SetZoom(zoom, false);
         window.View().viewport()->repaint();
     }
-    state.SetLabel(std::to_string(kZoomSteps[state.range(0)]) + "%");
+    state.SetLabel(std::to_string(kZoomStepsPercent[std::size_t(state.range(0))]) + "%");
 }
 BENCHMARK(BM_ZoomStep)->DenseRange(0, 19)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -129,6 +130,32 @@ void BM_Undistort24MP(benchmark::State& state)
     }
 }
 BENCHMARK(BM_Undistort24MP)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// "Undistort Dir" over a folder of `range(0)` copies of the photograph, the
+// options accepted as offered (results into "undistorted" beside them, made
+// anew each round), summary included.
+void BM_UndistortDir(benchmark::State& state)
+{
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("fovella-window-bench-dir-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    for (int i = 0; i < state.range(0); ++i)
+        std::filesystem::copy_file(Photo(), folder / ("p" + std::to_string(i) + ".jpg"),
+                                   std::filesystem::copy_options::overwrite_existing);
+    CCorrectorDlg& window = Window();
+    window.OpenImageFile((folder / "p0.jpg").string());
+    Control<QLineEdit>(window, kFocalEdit)->setText("5.8");
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::filesystem::remove_all(folder / "undistorted");
+        state.ResumeTiming();
+        QTimer::singleShot(0, [] { Control<QAbstractButton>(*QApplication::activeModalWidget(), kIdOk)->click(); });
+        window.OnUndistortDir();
+    }
+    std::filesystem::remove_all(folder);
+    window.OpenImageFile(Photo());
+}
+BENCHMARK(BM_UndistortDir)->Arg(8)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 }  // namespace
 
