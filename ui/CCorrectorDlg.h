@@ -35,6 +35,8 @@ public:
     // The remap's scale for focal length `focalMm` and the size of `image`.
     double FocalToPixelScale(float focalMm, const Image& image) const;
 
+    // Every control's enabled flag, from the session; nothing else enables
+    // or disables a control.
     void UpdateControls();
     // Before an unsaved correction would be dropped: asks whether to save it.
     // False when the user stays (Cancel, or a save that did not happen).
@@ -42,6 +44,7 @@ public:
     // Loads `path` and makes it the current image, fitted into the view.
     // False, with a message and nothing changed, when it cannot be loaded.
     bool OpenImageFile(const std::string& path);
+    // The open picture reduced into the preview and corrected there.
     void UpdatePreview();
     // Shows the shown image at `zoom` (again when `force`). False, with a
     // message and the zoom as it was, when the view cannot show it so large.

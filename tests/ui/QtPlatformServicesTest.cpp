@@ -13,25 +13,31 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <memory>
 
 namespace fovella {
 namespace {
 
-// Runs `answer` on the modal window that the next call opens.
+// Runs `answer` on the modal window that the next call opens. The flag is
+// set once it ran, so that a call that shows nothing fails the test instead
+// of leaving the answer's checks unrun.
 template <class Window, class Answer>
-void WhenShown(Answer answer)
+std::shared_ptr<bool> WhenShown(Answer answer)
 {
-    QTimer::singleShot(0, [answer] {
+    auto answered = std::make_shared<bool>(false);
+    QTimer::singleShot(0, [answer, answered] {
         auto* window = dynamic_cast<Window*>(QApplication::activeModalWidget());
         ASSERT_NE(window, nullptr);
+        *answered = true;
         answer(*window);
     });
+    return answered;
 }
 
 TEST(QtPlatformServices, MessageBoxShowsTextCaptionIconAndButtons)
 {
     QtPlatformServices services;
-    WhenShown<QMessageBox>([](QMessageBox& box) {
+    const auto question = WhenShown<QMessageBox>([](QMessageBox& box) {
         EXPECT_EQ(box.text(), "Undistorted image has not been saved. Would you like to save it?");
         EXPECT_EQ(box.windowTitle(), "Save");
         EXPECT_EQ(box.icon(), QMessageBox::Question);
@@ -41,14 +47,16 @@ TEST(QtPlatformServices, MessageBoxShowsTextCaptionIconAndButtons)
     EXPECT_EQ(services.ShowMessage("Undistorted image has not been saved. Would you like to save it?", "Save",
                                    MessageIcon::Question, MessageButtons::YesNoCancel),
               MessageAnswer::No);
+    EXPECT_TRUE(*question);
 
-    WhenShown<QMessageBox>([](QMessageBox& box) {
+    const auto stop = WhenShown<QMessageBox>([](QMessageBox& box) {
         EXPECT_EQ(box.icon(), QMessageBox::Critical);
         EXPECT_EQ(box.standardButtons(), QMessageBox::Ok);
         box.button(QMessageBox::Ok)->click();
     });
     EXPECT_EQ(services.ShowMessage("Opening file failed!", "Opening error", MessageIcon::Error, MessageButtons::Ok),
               MessageAnswer::Ok);
+    EXPECT_TRUE(*stop);
 }
 
 TEST(QtPlatformServices, OpenChooserShowsTheFiltersAsWrittenAndReturnsTheChosenPath)
@@ -61,7 +69,7 @@ TEST(QtPlatformServices, OpenChooserShowsTheFiltersAsWrittenAndReturnsTheChosenP
                                         "Image Files (*.jpg; *.jpeg; *.bmp; *.png)|*.jpg; *.jpeg; *.bmp; *.png||",
                                     "jpg", "", false};
     const QString chosen = QString::fromStdString(scratch.File("photo.jpg"));
-    WhenShown<QFileDialog>([chosen](QFileDialog& dialog) {
+    const auto opened = WhenShown<QFileDialog>([chosen](QFileDialog& dialog) {
         ASSERT_EQ(dialog.nameFilters().size(), 4);
         EXPECT_TRUE(dialog.testOption(QFileDialog::HideNameFilterDetails));
         EXPECT_EQ(dialog.nameFilters()[0], "JPEG Files (*.jpg; *.jpeg) (*.jpg *.jpeg)");
@@ -73,10 +81,12 @@ TEST(QtPlatformServices, OpenChooserShowsTheFiltersAsWrittenAndReturnsTheChosenP
     });
     std::string path;
     ASSERT_TRUE(services.AskOpenFileName(request, path));
+    EXPECT_TRUE(*opened);
     EXPECT_EQ(path, chosen.toStdString());
 
-    WhenShown<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); });
+    const auto cancelled = WhenShown<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); });
     EXPECT_FALSE(services.AskOpenFileName(request, path));
+    EXPECT_TRUE(*cancelled);
 }
 
 TEST(QtPlatformServices, SaveChooserStartsAtTheStemAndAsksBeforeReplacing)
@@ -84,7 +94,7 @@ TEST(QtPlatformServices, SaveChooserStartsAtTheStemAndAsksBeforeReplacing)
     QtPlatformServices services;
     const FileDialogRequest request{"JPEG (*.jpg; *.jpeg)|*.jpg; *.jpeg|BMP (*.bmp)|*.bmp|PNG (*.png)|*.png||",
                                     "png", "holiday", true};
-    WhenShown<QFileDialog>([](QFileDialog& dialog) {
+    const auto saving = WhenShown<QFileDialog>([](QFileDialog& dialog) {
         EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
         EXPECT_FALSE(dialog.testOption(QFileDialog::DontConfirmOverwrite));
         EXPECT_EQ(dialog.defaultSuffix(), "png");
@@ -96,6 +106,7 @@ TEST(QtPlatformServices, SaveChooserStartsAtTheStemAndAsksBeforeReplacing)
     });
     std::string path;
     EXPECT_FALSE(services.AskSaveFileName(request, path));
+    EXPECT_TRUE(*saving);
 }
 
 }  // namespace
