@@ -59,7 +59,6 @@ constexpr QRgb kHintText = 0xffe6e6e6;
 // it, so that each shows on bright and on dark parts of a picture.
 constexpr QRgb kGridLight = 0x80ffffff;
 constexpr QRgb kGridDark = 0x60000000;
-constexpr QRgb kOverlayLine = 0xffff6000;
 constexpr qreal kOverlayWidth = 1.5;
 // Logical pixels either side of the divider that take hold of it.
 constexpr int kDividerGrip = 4;
@@ -306,7 +305,7 @@ void CImageView::DrawOverlay(QPainter& painter) const
         return;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor::fromRgba(kOverlayLine), kOverlayWidth));
+    painter.setPen(QPen(QColor::fromRgba(kOverlayColour), kOverlayWidth));
     for (const std::vector<PointF>& line : m_overlay) {
         QPolygonF polygon;
         for (const PointF& point : line) {
@@ -332,14 +331,15 @@ bool CImageView::NearDivider(const QPoint& at) const
     return IsSplit() && std::abs(at.x() - DividerX()) <= kDividerGrip;
 }
 
+bool CImageView::Pannable() const { return !m_state.fitsX || !m_state.fitsY; }
+
 void CImageView::UpdateCursor(const QPoint& at)
 {
-    const bool pannable = m_picture->IsValid() && (!m_state.fitsX || !m_state.fitsY);
     if (m_drag == Drag::Pan)
         viewport()->setCursor(Qt::ClosedHandCursor);
     else if (m_drag == Drag::Divider || NearDivider(at))
         viewport()->setCursor(Qt::SplitHCursor);
-    else if (pannable)
+    else if (Pannable())
         viewport()->setCursor(Qt::OpenHandCursor);
     else
         viewport()->unsetCursor();
@@ -352,7 +352,7 @@ void CImageView::mousePressEvent(QMouseEvent* event)
         return QAbstractScrollArea::mousePressEvent(event);
     if (NearDivider(at)) {
         m_drag = Drag::Divider;
-    } else if (m_picture->IsValid() && (!m_state.fitsX || !m_state.fitsY)) {
+    } else if (Pannable()) {
         m_drag = Drag::Pan;
         m_dragStart = at;
         m_dragScrollX = m_state.scrollX;

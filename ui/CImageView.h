@@ -35,6 +35,9 @@ public:
     static constexpr QRgb kBackground = 0xff777777;
     // Logical pixels between the grid's lines.
     static constexpr int kGridSpacing = 40;
+    // The lines drawn over the picture (SetOverlay): orange, which stands
+    // out from stone, sky and foliage alike.
+    static constexpr QRgb kOverlayColour = 0xffff6000;
 
     explicit CImageView(QWidget* parent);
 
@@ -123,6 +126,7 @@ private:
     void DrawPicture(QPainter& painter, const DibImage& picture, const QRect& clip);
     void DrawGrid(QPainter& painter, const QRect& visible) const;
     void DrawOverlay(QPainter& painter) const;
+    bool Pannable() const;
     void UpdateCursor(const QPoint& at);
     bool NearDivider(const QPoint& at) const;
 

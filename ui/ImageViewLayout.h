@@ -1,7 +1,8 @@
 // The image view's geometry, apart from any widget: whether scroll bars are
-// needed, where the picture is drawn, and how scrolling moves it. The view
-// draws its picture one image pixel per screen pixel; it is centred when it
-// fits and scrolls when it does not.
+// needed, where the picture is drawn, and how scrolling, zooming about a
+// point and dragging move it. Sizes are the picture's at the zoom it is
+// shown at, in the view's (logical) pixels; it is centred when it fits and
+// scrolls when it does not.
 #pragma once
 
 #include "image/Orientation.h"

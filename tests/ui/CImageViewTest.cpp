@@ -371,8 +371,9 @@ TEST_F(ImageViewTest, TheGridDrawsThinLinesOverThePictureOnly)
         for (int x = 0; x < grid.width(); ++x) {
             const bool line = picture.contains(x, y) &&
                               (onLine(x - picture.left()) || onLine(y - picture.top()));
-            if (!line)
+            if (!line) {
                 ASSERT_EQ(grid.pixel(x, y), plain.pixel(x, y)) << x << "," << y;
+            }
             changed += grid.pixel(x, y) != plain.pixel(x, y);
         }
     // Five lines across and four down, two pixels each, less their crossings.
@@ -406,10 +407,11 @@ TEST_F(ImageViewTest, SplitViewShowsBothPicturesAndItsDividerMoves)
         for (int y = 0; y < 150; y += 7)
             for (int x = 0; x < 240; ++x) {
                 const int at = origin.x() + x;
-                if (at < divider - 2)
+                if (at < divider - 2) {
                     ASSERT_EQ(shown.pixel(at, origin.y() + y), pictureRgb(*left, x, y)) << x << "," << y;
-                else if (at >= divider + 2)
+                } else if (at >= divider + 2) {
                     ASSERT_EQ(shown.pixel(at, origin.y() + y), pictureRgb(*right, x, y)) << x << "," << y;
+                }
             }
     }
     QWidget* area = view->viewport();
@@ -437,9 +439,9 @@ TEST_F(ImageViewTest, OverlayLinesFollowTheTurnAndZoom)
     const QPoint origin = view->DrawOrigin();
     for (int y = 5; y < 195; y += 10) {
         const QRgb on = lined.pixel(origin + QPoint(74, y));
-        EXPECT_GE(qRed(on), 250) << y;
-        EXPECT_NEAR(qGreen(on), 0x60, 2) << y;
-        EXPECT_LE(qBlue(on), 4) << y;
+        EXPECT_NEAR(qRed(on), qRed(CImageView::kOverlayColour), 2) << y;
+        EXPECT_NEAR(qGreen(on), qGreen(CImageView::kOverlayColour), 2) << y;
+        EXPECT_NEAR(qBlue(on), qBlue(CImageView::kOverlayColour), 2) << y;
         EXPECT_EQ(lined.pixel(origin + QPoint(70, y)), plain.pixel(origin + QPoint(70, y)));
     }
     view->ClearOverlay();
