@@ -448,6 +448,26 @@ TEST_F(ImageViewTest, OverlayLinesFollowTheTurnAndZoom)
     EXPECT_EQ(view->viewport()->grab().toImage(), plain);
 }
 
+// Drawn at 1 / device pixel ratio, the picture fills the device pixels one
+// to one: on a screen of twice the density (the test run again with
+// QT_SCALE_FACTOR=2) half the logical size shows every picture pixel.
+TEST_F(ImageViewTest, EveryDevicePixelIsAPicturePixel)
+{
+    const qreal ratio = view->devicePixelRatioF();
+    const auto picture = std::make_shared<DibImage>(Picture(242, 162));
+    ASSERT_TRUE(view->SetImage(picture, 1 / ratio, 1.0, true));
+    const QImage shown = view->viewport()->grab().toImage();
+    ASSERT_EQ(shown.devicePixelRatio(), ratio);
+    const QPoint origin = view->DrawOrigin() * ratio;
+    for (int y = 0; y < 162; ++y)
+        for (int x = 0; x < 242; ++x) {
+            const std::uint8_t* p = picture->Rows()[161 - y] + 3 * x;
+            ASSERT_EQ(shown.pixel(origin + QPoint(x, y)), qRgb(p[2], p[1], p[0]))
+                << "ratio " << ratio << " at " << x << "," << y;
+        }
+    EXPECT_EQ(shown.pixel(origin + QPoint(242, 0)), CImageView::kBackground);
+}
+
 TEST_F(ImageViewTest, AnEmptyViewShowsItsHint)
 {
     const auto drawnPixels = [this] {

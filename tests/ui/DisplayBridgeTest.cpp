@@ -128,8 +128,9 @@ TEST(DisplayBridge, DrawsAtTheDevicePixelsOfTheScreen)
             for (int x = 0; x < 12 * repeat; ++x)
                 ASSERT_EQ(canvas.pixel(x, y), PictureRgb(image, x / repeat, y / repeat) | 0xff000000u)
                     << logical << " at " << x << "," << y;
-        if (repeat == 1)
+        if (repeat == 1) {
             EXPECT_EQ(canvas.pixel(12, 0), QColor(Qt::magenta).rgb());
+        }
     }
 }
 
