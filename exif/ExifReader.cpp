@@ -18,6 +18,7 @@ constexpr std::uint16_t kExifOffset = 0x8769;
 constexpr std::uint16_t kInteroperabilityOffset = 0xA005;
 constexpr std::uint16_t kFocalLength = 0x920A;
 constexpr std::uint16_t kUserComment = 0x9286;
+constexpr std::uint16_t kOrientation = 0x0112;
 
 constexpr int kMaxDepth = 5;
 // Bytes per component of formats 0 to 12 (BYTE 1 .. DOUBLE 12).
@@ -73,6 +74,7 @@ public:
     }
 
     float focalLength = 0;
+    int orientation = 1;
 
 private:
     void Entry(std::uint64_t entry, int depth)
@@ -103,6 +105,12 @@ private:
         case kFocalLength:
             focalLength = float(Number(value, format));
             break;
+        case kOrientation: {
+            const double number = Number(value, format);
+            if (depth == 0 && number >= 1 && number <= 8)
+                orientation = int(number);
+            break;
+        }
         case kUserComment:
             for (std::uint64_t k = size; k > 0 && m_tiff[value + k - 1] == ' '; --k)
                 m_tiff[value + k - 1] = 0;
@@ -200,6 +208,7 @@ ExifInfo ReadExif(std::uint8_t* payload, std::size_t length, std::ostream& diagn
     ExifWalk walk(payload + 6, length - 6, bigEndian, diagnostics);
     walk.Walk();
     info.FocalLength = walk.focalLength;
+    info.Orientation = walk.orientation;
     return info;
 }
 

@@ -1,4 +1,4 @@
-// The focal length from a JPEG file's EXIF block.
+// The focal length and the orientation from a JPEG file's EXIF block.
 #pragma once
 
 #include <cstddef>
@@ -9,10 +9,16 @@ namespace fovella {
 
 struct ExifInfo {
     float FocalLength = 0;  // millimetres; 0 when the block has none
+    // How the stored pixels are turned to be seen upright, 1 to 8 as EXIF
+    // numbers them (1: as stored); 1 when the first directory has none or
+    // a value outside 1 to 8.
+    int Orientation = 1;
 };
 
 // Walks the TIFF directories of an APP1 payload ("Exif\0\0", then the TIFF
-// structure) and returns the last FocalLength found, in the walk's order.
+// structure) and returns the last FocalLength found, in the walk's order,
+// and the Orientation of the first directory (the picture's own; a later
+// one would be the thumbnail's).
 // Every offset is checked before it is read: nothing outside the payload is
 // touched. Problems end or shorten the walk and are reported on
 // `diagnostics`, one line each starting "Nonfatal Error : ". Trailing

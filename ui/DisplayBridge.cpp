@@ -1,9 +1,9 @@
 #include "ui/DisplayBridge.h"
 
-#include "image/NearestResize.h"
-
 #include <QPainter>
 #include <QRect>
+
+#include <cmath>
 
 namespace fovella {
 
@@ -41,18 +41,23 @@ QImage WrapRows(const DibImage& image)
     }
 }
 
-bool DrawZoomedRegion(QPainter& painter, const QPoint& at, const DibImage& picture, const QSize& zoomed,
-                      const QRect& region, DibImage& canvas)
+bool DrawZoomedRegion(QPainter& painter, const QPoint& at, const DibImage& picture, const Orientation& orientation,
+                      const QSize& zoomed, const QRect& region, ZoomCanvas& canvas)
 {
     const QRect part = region & QRect(QPoint(0, 0), zoomed);
     if (part.isEmpty() || WrapRows(picture).isNull())
         return false;
-    // Top-down, so that the canvas's memory rows are its picture rows.
-    if (!canvas.Create(part.width(), part.height(), picture.GetPixelType(), SampleU8, TopDown))
+    const qreal ratio = painter.device()->devicePixelRatioF();
+    const auto device = [ratio](int logical) { return int(std::lround(logical * ratio)); };
+    const int left = device(part.left()), top = device(part.top());
+    const PixelRect pixels{left, top, device(part.left() + part.width()) - left,
+                           device(part.top() + part.height()) - top};
+    if (!canvas.maker.Make(picture, orientation, device(zoomed.width()), device(zoomed.height()), pixels,
+                           canvas.pixels))
         return false;
-    CopyScaledRegion(picture, zoomed.width(), zoomed.height(), part.x(), part.y(), part.width(), part.height(),
-                     canvas.Rows()[0], std::ptrdiff_t(canvas.RowBytes()));
-    painter.drawImage(at + (part.topLeft() - region.topLeft()), WrapRows(canvas));
+    QImage image = WrapRows(canvas.pixels);
+    image.setDevicePixelRatio(ratio);
+    painter.drawImage(QPointF(at - region.topLeft()) + QPointF(left, top) / ratio, image);
     return true;
 }
 

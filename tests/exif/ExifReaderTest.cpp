@@ -234,6 +234,31 @@ TEST(ExifReader, UserCommentLosesItsTrailingSpacesInTheBlock)
         EXPECT_EQ(bytes[6 + k], 0) << k;
 }
 
+// The orientation is the picture's: the first directory's, a SHORT whose
+// value sits in the entry's first two bytes in either byte order.
+TEST(ExifReader, OrientationComesFromTheFirstDirectoryOnly)
+{
+    constexpr std::uint16_t kOrientation = 0x0112, kShort = 3;
+    for (bool big : {false, true}) {
+        SCOPED_TRACE(big ? "big-endian" : "little-endian");
+        const auto shortValue = [big](std::uint32_t v) { return big ? v << 16 : v; };
+        Block block(big);
+        block.Directory(8, {{kOrientation, kShort, 1, shortValue(7)}});
+        EXPECT_EQ(block.Read().Orientation, 7);
+        for (const std::uint32_t outside : {0u, 9u, 65535u}) {
+            block.Directory(8, {{kOrientation, kShort, 1, shortValue(outside)}});
+            EXPECT_EQ(block.Read().Orientation, 1) << outside;
+        }
+        // The thumbnail's directory (next link) and the EXIF directory do not count.
+        block.Directory(8, {{kOrientation, kShort, 1, shortValue(3)}, {kExifIfd, 4, 1, 40}}, 60);
+        block.Directory(40, {{kOrientation, kShort, 1, shortValue(6)}});
+        block.Directory(60, {{kOrientation, kShort, 1, shortValue(8)}});
+        EXPECT_EQ(block.Read().Orientation, 3);
+        block.Directory(8, {{kExifIfd, 4, 1, 40}}, 60);
+        EXPECT_EQ(block.Read().Orientation, 1);
+    }
+}
+
 TEST(ExifReader, EveryCutOfAValidBlockIsReadSafely)
 {
     Block block(true);

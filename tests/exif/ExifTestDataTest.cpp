@@ -44,5 +44,30 @@ TEST(ExifTestData, FocalLengthOfEveryCameraFile)
     EXPECT_GE(withFocal, 60);
 }
 
+// Orientations as exiftool reads them from the first directory (IFD0):
+// Sony_DSC-P12's thumbnail directory says 6, its picture's says 1.
+TEST(ExifTestData, OrientationOfTheFirstDirectory)
+{
+    FOVELLA_REQUIRE_TESTDATA(dir);
+    const std::pair<const char*, int> files[] = {
+        {"jpeg/exif-edge/pillow/hopper_orientation_6.jpg", 6},
+        {"jpeg/exif-edge/exif-samples/portrait_6.jpg", 6},
+        {"jpeg/exif-edge/exiftool/MWG.jpg", 6},
+        {"jpeg/camera/metadata-extractor-images/Samsung_GT-I9000_Galaxy_S.jpg", 6},
+        {"jpeg/camera/metadata-extractor-images/Sony_DSC-P12.jpg", 1},
+        {"jpeg/camera/exif-samples/Canon_40D.jpg", 1},
+    };
+    for (const auto& [name, expected] : files) {
+        ImageFile file;
+        MemoryImage image;
+        ASSERT_TRUE(file.Load(dir + "/" + name, image, Unknown, KeepExif)) << name;
+        std::vector<std::uint8_t> block;
+        file.GetExifBlock(block);
+        ASSERT_FALSE(block.empty()) << name;
+        std::ostringstream diagnostics;
+        EXPECT_EQ(ReadExif(block.data(), block.size(), diagnostics).Orientation, expected) << name;
+    }
+}
+
 }  // namespace
 }  // namespace fovella

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
 
 namespace fovella {
 namespace {
@@ -17,8 +16,9 @@ QImage Drawn(const DibImage& image, int width, int height)
     QImage canvas(width, height, QImage::Format_RGB32);
     canvas.fill(Qt::magenta);
     QPainter painter(&canvas);
-    DibImage scratch;
-    DrawZoomedRegion(painter, QPoint(0, 0), image, QSize(width, height), QRect(0, 0, width, height), scratch);
+    ZoomCanvas scratch;
+    DrawZoomedRegion(painter, QPoint(0, 0), image, Orientation{}, QSize(width, height), QRect(0, 0, width, height),
+                     scratch);
     return canvas;
 }
 
@@ -81,7 +81,7 @@ TEST(DisplayBridge, BothRowOrdersDrawTheSamePicture)
     EXPECT_EQ(Drawn(bottomUp, 11, 7).pixel(4, 0), PictureRgb(bottomUp, 4, 0) | 0xff000000u);
 }
 
-TEST(DisplayBridge, EnlargingRepeatsAndShrinkingDropsWholePixels)
+TEST(DisplayBridge, EnlargingRepeatsWholePixelsAndShrinkingAverages)
 {
     const DibImage image = Gradient(5, 4, Bgr, BottomUp, 3);
     const QImage doubled = Drawn(image, 10, 8);
@@ -89,18 +89,52 @@ TEST(DisplayBridge, EnlargingRepeatsAndShrinkingDropsWholePixels)
         for (int x = 0; x < 10; ++x)
             ASSERT_EQ(doubled.pixel(x, y), PictureRgb(image, x / 2, y / 2) | 0xff000000u) << x << "," << y;
 
+    // Halved, each pixel is the mean of a 2 x 2 block, rounded half up.
     const DibImage large = Gradient(64, 48, Bgr, TopDown, 5);
-    std::set<QRgb> sourceColours;
-    for (int y = 0; y < 48; ++y)
-        for (int x = 0; x < 64; ++x)
-            sourceColours.insert(PictureRgb(large, x, y) | 0xff000000u);
-    const QImage reduced = Drawn(large, 19, 13);
-    for (int y = 0; y < 13; ++y)
-        for (int x = 0; x < 19; ++x)
-            ASSERT_TRUE(sourceColours.count(reduced.pixel(x, y))) << "blended pixel at " << x << "," << y;
+    const QImage halved = Drawn(large, 32, 24);
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 32; ++x) {
+            int sums[3] = {};
+            for (int dy = 0; dy < 2; ++dy)
+                for (int dx = 0; dx < 2; ++dx) {
+                    const QRgb p = PictureRgb(large, 2 * x + dx, 2 * y + dy);
+                    sums[0] += qRed(p);
+                    sums[1] += qGreen(p);
+                    sums[2] += qBlue(p);
+                }
+            ASSERT_EQ(halved.pixel(x, y), qRgb((sums[0] + 2) / 4, (sums[1] + 2) / 4, (sums[2] + 2) / 4))
+                << x << "," << y;
+        }
 }
 
-// A region of the resized picture is exactly that part of the whole copy,
+// On a screen of twice the density the picture is made at device pixels:
+// a 12 x 8 picture drawn 6 x 4 logical pixels large shows every one of its
+// pixels, and one drawn at its own size shows each as 2 x 2.
+TEST(DisplayBridge, DrawsAtTheDevicePixelsOfTheScreen)
+{
+    const DibImage image = Gradient(12, 8, Bgr, BottomUp, 6);
+    for (const int logical : {6, 12}) {
+        QImage canvas(24, 16, QImage::Format_RGB32);
+        canvas.setDevicePixelRatio(2);
+        canvas.fill(Qt::magenta);
+        {
+            QPainter painter(&canvas);
+            ZoomCanvas scratch;
+            ASSERT_TRUE(DrawZoomedRegion(painter, QPoint(0, 0), image, Orientation{}, QSize(logical, logical * 2 / 3),
+                                         QRect(0, 0, logical, logical * 2 / 3), scratch));
+        }
+        const int repeat = logical / 6;
+        for (int y = 0; y < 8 * repeat; ++y)
+            for (int x = 0; x < 12 * repeat; ++x)
+                ASSERT_EQ(canvas.pixel(x, y), PictureRgb(image, x / repeat, y / repeat) | 0xff000000u)
+                    << logical << " at " << x << "," << y;
+        if (repeat == 1) {
+            EXPECT_EQ(canvas.pixel(12, 0), QColor(Qt::magenta).rgb());
+        }
+    }
+}
+
+// A region drawn alone is exactly that part of the whole resized picture,
 // for any position, at any size, in either row order.
 TEST(DisplayBridge, ZoomedRegionEqualsThatPartOfTheWholeCopy)
 {
@@ -108,15 +142,13 @@ TEST(DisplayBridge, ZoomedRegionEqualsThatPartOfTheWholeCopy)
         for (PixelType type : {Bgr, Gray}) {
             const DibImage image = Gradient(37, 23, type, order, 7);
             for (const QSize zoomed : {QSize(185, 115), QSize(12, 7), QSize(37, 23), QSize(61, 40)}) {
-                DibImage copy;
-                ASSERT_TRUE(image.ScaledCopyTo(zoomed.width(), zoomed.height(), copy));
-                const QImage whole = Drawn(copy, zoomed.width(), zoomed.height());
+                const QImage whole = Drawn(image, zoomed.width(), zoomed.height());
                 for (const QRect region : {QRect(3, 2, 9, 5), QRect(0, 0, zoomed.width(), 1),
                                            QRect(zoomed.width() - 4, zoomed.height() - 3, 4, 3)}) {
                     QImage canvas(region.size(), QImage::Format_RGB32);
                     QPainter painter(&canvas);
-                    DibImage scratch;
-                    ASSERT_TRUE(DrawZoomedRegion(painter, QPoint(0, 0), image, zoomed, region, scratch));
+                    ZoomCanvas scratch;
+                    ASSERT_TRUE(DrawZoomedRegion(painter, QPoint(0, 0), image, Orientation{}, zoomed, region, scratch));
                     painter.end();
                     ASSERT_EQ(canvas, whole.copy(region)) << zoomed.width() << " " << region.x() << ","
                                                           << region.y() << " order " << order;
@@ -132,8 +164,8 @@ TEST(DisplayBridge, DrawsOnlyTheRegionAndNothingForAnInvalidImage)
     canvas.fill(Qt::magenta);
     {
         QPainter painter(&canvas);
-        DibImage scratch;
-        DrawZoomedRegion(painter, QPoint(1, 1), image, QSize(8, 8), QRect(5, 6, 2, 2), scratch);
+        ZoomCanvas scratch;
+        DrawZoomedRegion(painter, QPoint(1, 1), image, Orientation{}, QSize(8, 8), QRect(5, 6, 2, 2), scratch);
     }
     EXPECT_EQ(canvas.pixel(0, 0), QColor(Qt::magenta).rgb());
     EXPECT_EQ(canvas.pixel(1, 1), PictureRgb(image, 5, 6) | 0xff000000u);

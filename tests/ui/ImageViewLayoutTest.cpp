@@ -105,5 +105,78 @@ TEST(ScrollPosition, LinesEndsPagesAndThumbAreClamped)
     EXPECT_EQ(ScrollPosition(10, 8, 900, 1000, 400), 10);
 }
 
+struct KeptPoint {
+    int cursor, oldOrigin;
+    double newZoom, oldZoom;
+    int image, area, scroll;
+};
+
+class ScrollKeepingPointCases : public testing::TestWithParam<KeptPoint> {};
+
+TEST_P(ScrollKeepingPointCases, KeepsThePictureUnderTheCursor)
+{
+    const KeptPoint c = GetParam();
+    EXPECT_EQ(ScrollKeepingPoint(c.cursor, c.oldOrigin, c.newZoom, c.oldZoom, c.image, c.area), c.scroll);
+}
+
+// Worked by hand: the picture point (cursor - oldOrigin) / oldZoom, times
+// newZoom, less the cursor.
+INSTANTIATE_TEST_SUITE_P(
+    ByHand, ScrollKeepingPointCases,
+    testing::Values(KeptPoint{100, -200, 2.0, 1.0, 2000, 400, 500},   // point 300 -> 600
+                    KeptPoint{0, -200, 2.0, 1.0, 2000, 400, 400},     // the left edge keeps its point
+                    KeptPoint{150, 50, 1.0, 0.5, 1000, 400, 50},      // from a centred picture: point 200
+                    KeptPoint{1, 0, 1.5, 1.0, 1500, 400, 1},          // 0.5 rounds up
+                    KeptPoint{399, -200, 0.5, 1.0, 500, 400, 0},      // 299.5 - 399: clamped to the start
+                    KeptPoint{399, -601, 2.0, 1.0, 2000, 400, 1600},  // 1601: clamped to image - area
+                    KeptPoint{200, -100, 3.0, 2.0, 300, 400, 0}));    // fits: no scrolling
+
+TEST(PannedScroll, MovesAgainstTheDragAndStaysInside)
+{
+    struct Case {
+        int start, dragged, image, area, scroll;
+    };
+    for (const Case c : {Case{100, 30, 1000, 400, 70}, Case{100, -50, 1000, 400, 150}, Case{10, 30, 1000, 400, 0},
+                         Case{590, -50, 1000, 400, 600}, Case{0, -20, 300, 400, 0},
+                         Case{5, -2147483647, 1000, 400, 600}})
+        EXPECT_EQ(PannedScroll(c.start, c.dragged, c.image, c.area), c.scroll)
+            << c.start << " dragged " << c.dragged;
+}
+
+TEST(ImageViewLayout, AnAnchorKeepsItsPointInsteadOfTheCentre)
+{
+    // 800 x 600 scrolled to (200, 150) in 400 x 300 with both bars; the
+    // wheel at (100, 50) doubles the zoom: picture point (300, 200) is drawn
+    // at (600, 400), so the scroll is (500, 350).
+    const ImageViewState scrolled{false, false, 200, 150};
+    const ZoomAnchor anchor{100, 50, -200, -150};
+    const ImageViewLayout layout =
+        LayOutImageView(1600, 1200, 400 - kBar, 300 - kBar, scrolled, 2.0, 1.0, false, kBar, &anchor);
+    EXPECT_EQ(layout.state.scrollX, 500);
+    EXPECT_EQ(layout.state.scrollY, 350);
+    EXPECT_EQ(layout.originX, -500);
+    EXPECT_EQ(layout.originY, -350);
+    // At the start an anchor keeps the start rather than centring.
+    const ZoomAnchor corner{0, 0, 0, 0};
+    EXPECT_EQ(LayOutImageView(1600, 1200, 400, 300, ImageViewState{}, 2.0, 1.0, false, kBar, &corner).state.scrollX,
+              0);
+}
+
+// A picture stored 3 x 2 turned clockwise (6) and shown at 4 x 6 from
+// (10, 20): its stored top-left corner is the shown top-right one.
+TEST(ViewPointOf, TurnsScalesAndMoves)
+{
+    const Orientation clockwise = OrientationOf(6);
+    const PointF topLeft = ViewPointOf({0, 0}, clockwise, 3, 2, 4, 6, 10, 20);
+    EXPECT_EQ(topLeft.x, 14);
+    EXPECT_EQ(topLeft.y, 20);
+    const PointF bottomRight = ViewPointOf({3, 2}, clockwise, 3, 2, 4, 6, 10, 20);
+    EXPECT_EQ(bottomRight.x, 10);
+    EXPECT_EQ(bottomRight.y, 26);
+    const PointF middle = ViewPointOf({1.5, 0.5}, OrientationOf(1), 3, 2, 6, 4, 0, 0);
+    EXPECT_EQ(middle.x, 3);
+    EXPECT_EQ(middle.y, 1);
+}
+
 }  // namespace
 }  // namespace fovella
