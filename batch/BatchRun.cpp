@@ -5,7 +5,6 @@
 #include "codecs/CodecError.h"
 #include "codecs/ImageFile.h"
 #include "codecs/ImageFormats.h"
-#include "codecs/PictureSize.h"
 #include "exif/ExifReader.h"
 #include "fs/DirectoryScanner.h"
 #include "fs/FileReplacement.h"
@@ -47,15 +46,12 @@ std::string WithSeparator(const std::string& folder)
 }
 
 // What correcting the picture in `path` holds in memory, from its header:
-// the source and the result. 0 when the header tells nothing (a format
-// without a size reader, or not a regular file, which the reader refuses).
+// the source and the result. 0 when the header cannot be read; the load
+// then fails with the reason.
 std::uint64_t PictureMemory(const std::string& path)
 {
-    std::error_code error;
-    if (std::filesystem::status(path, error).type() != std::filesystem::file_type::regular)
-        return 0;
     int width = 0, height = 0;
-    if (!ReadPictureSize(path, Unknown, width, height))
+    if (!ImageFile().ReadSize(path, width, height, Unknown, 0))
         return 0;
     const std::uint64_t row = (std::uint64_t(width) * 3 + 3) / 4 * 4;
     return 2 * row * std::uint64_t(height);

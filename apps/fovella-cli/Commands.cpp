@@ -7,7 +7,6 @@
 #include "exif/ExifReader.h"
 #include "fs/DirectoryScanner.h"
 #include "fs/PathString.h"
-#include "image/MemoryImage.h"
 
 #include <cstdio>
 #include <fstream>
@@ -146,9 +145,11 @@ int DescribeFiles(const Options& options, Console& console)
 {
     int status = 0;
     for (const std::string& path : options.inputs) {
+        // The headers and the EXIF block are all it needs: no picture is
+        // decoded, so a file whose pixel data is cut short is described too.
         ImageFile file;
-        MemoryImage image;  // holds any format a reader gives, RGBA and 16-bit included
-        if (!file.Load(path, image, Unknown, KeepExif)) {
+        int width = 0, height = 0;
+        if (!file.ReadSize(path, width, height, Unknown, KeepExif)) {
             console.errors << "fovella-cli: cannot read " << Printable(file.Error()) << "\n";
             status = 1;
             continue;
@@ -163,7 +164,7 @@ int DescribeFiles(const Options& options, Console& console)
             std::snprintf(focalText, sizeof focalText, "EXIF focal length: %.3f mm", double(focal));
         else
             std::snprintf(focalText, sizeof focalText, "EXIF focal length: none");
-        console.out << Printable(path) << ": " << image.Width() << " x " << image.Height() << ", "
+        console.out << Printable(path) << ": " << width << " x " << height << ", "
                     << FormatName(file.ClassifyExtension(path)) << ", " << focalText << "\n";
     }
     return status;

@@ -213,7 +213,20 @@ TEST_F(CommandsTest, NegativeFocalLengthsAndTheReadersDiagnosticsAreReported)
                              photos.File("damaged.jpg") + ": 20 x 10, JPEG, EXIF focal length: none\n");
     EXPECT_EQ(errors.str(), "Nonfatal Error : Invalid Exif alignment marker.\n");
 
+    // Only the header and the EXIF block are read: a photograph whose coded
+    // picture is cut short is still described.
+    test::WriteGradientFile(photos.File("whole.jpg"), 640, 480, test::ExifWithFocal(58, 10));
+    std::vector<std::uint8_t> bytes = test::ReadFileBytes(photos.File("whole.jpg"));
+    bytes.resize(bytes.size() / 3);
+    test::WriteFileBytes(photos.File("cut.jpg"), bytes);
+    out.str("");
+    options.inputs = {photos.File("cut.jpg")};
+    EXPECT_EQ(DescribeFiles(options, console), 0);
+    EXPECT_EQ(out.str(), photos.File("cut.jpg") + ": 640 x 480, JPEG, EXIF focal length: 5.800 mm\n");
+
     options.info = false;
+    std::filesystem::remove(photos.File("whole.jpg"));
+    std::filesystem::remove(photos.File("cut.jpg"));
     options.inputs = {photos.Path()};
     options.focalSource = FocalSource::Auto;
     testing::internal::CaptureStderr();
