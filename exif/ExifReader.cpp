@@ -17,7 +17,6 @@ namespace {
 constexpr std::uint16_t kExifOffset = 0x8769;
 constexpr std::uint16_t kInteroperabilityOffset = 0xA005;
 constexpr std::uint16_t kFocalLength = 0x920A;
-constexpr std::uint16_t kUserComment = 0x9286;
 
 constexpr int kMaxDepth = 5;
 // Bytes per component of formats 0 to 12 (BYTE 1 .. DOUBLE 12).
@@ -28,7 +27,7 @@ enum Format {
 
 class ExifWalk {
 public:
-    ExifWalk(std::uint8_t* tiff, std::uint64_t length, bool bigEndian, std::ostream& diagnostics)
+    ExifWalk(const std::uint8_t* tiff, std::uint64_t length, bool bigEndian, std::ostream& diagnostics)
         : m_tiff(tiff), m_length(length), m_bigEndian(bigEndian), m_diagnostics(diagnostics)
     {
     }
@@ -103,10 +102,6 @@ private:
         case kFocalLength:
             focalLength = float(Number(value, format));
             break;
-        case kUserComment:
-            for (std::uint64_t k = size; k > 0 && m_tiff[value + k - 1] == ' '; --k)
-                m_tiff[value + k - 1] = 0;
-            break;
         }
     }
 
@@ -166,7 +161,7 @@ private:
 
     void Report(const std::string& message) { m_diagnostics << "Nonfatal Error : " << message << "\n"; }
 
-    std::uint8_t* m_tiff;
+    const std::uint8_t* m_tiff;
     std::uint64_t m_length;
     bool m_bigEndian;
     std::ostream& m_diagnostics;
@@ -179,7 +174,7 @@ void Report(std::ostream& diagnostics, const char* message)
 
 }  // namespace
 
-ExifInfo ReadExif(std::uint8_t* payload, std::size_t length, std::ostream& diagnostics)
+ExifInfo ReadExif(const std::uint8_t* payload, std::size_t length, std::ostream& diagnostics)
 {
     ExifInfo info;
     static const std::uint8_t kIdentifier[6] = {'E', 'x', 'i', 'f', 0, 0};
@@ -203,7 +198,7 @@ ExifInfo ReadExif(std::uint8_t* payload, std::size_t length, std::ostream& diagn
     return info;
 }
 
-ExifInfo ReadExif(std::uint8_t* payload, std::size_t length)
+ExifInfo ReadExif(const std::uint8_t* payload, std::size_t length)
 {
     return ReadExif(payload, length, std::cerr);
 }
