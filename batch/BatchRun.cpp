@@ -452,7 +452,7 @@ BatchResult BatchRun::RunFolder(const BatchSource& source)
     if (!m_frontEnd.ChooseOptions(options))
         return {};
     DirectoryScanner scanner;
-    scanner.Scan("*", folder, 1);
+    scanner.Scan(folder);
     std::vector<std::string> files(scanner.Files().begin(), scanner.Files().end());
     return RunFiles(files, options, ReadFocalText(source.focalText), source.fineTune, folder);
 }

@@ -59,7 +59,7 @@ void Batch(benchmark::State& state)
     const int jobs = state.range(0) == 0 ? int(std::max(1u, std::thread::hardware_concurrency()))
                                          : int(state.range(0));
     DirectoryScanner scanner;
-    scanner.Scan("*", PhotoFolder(), 1);
+    scanner.Scan(PhotoFolder());
     const std::vector<std::string> files(scanner.Files().begin(), scanner.Files().end());
     BatchOptions options;
     options.folder = PhotoFolder() + "/undistorted";

@@ -471,7 +471,7 @@ std::vector<PathString> CCorrectorDlg::FolderImages() const
     if (m_strPath.empty())
         return {};  // nothing open: no folder to list
     DirectoryScanner scanner;
-    scanner.Scan("*", GetDirectory(m_strPath), 1);
+    scanner.Scan(GetDirectory(m_strPath));
     std::vector<PathString> images;
     for (const PathString& entry : scanner.Files())
         if (IsImageFile(entry))

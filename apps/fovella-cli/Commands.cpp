@@ -81,7 +81,7 @@ int CorrectFiles(const Options& options, Console& console)
             inputFailed = true;
         } else if (type == std::filesystem::file_type::directory) {
             DirectoryScanner scanner;
-            if (!scanner.Scan("*", input, 1)) {
+            if (!scanner.Scan(input)) {
                 console.errors << "fovella-cli: cannot list the folder '" << Printable(input)
                                << "': " << scanner.Error() << "\n";
                 inputFailed = true;
