@@ -617,7 +617,7 @@ void CCorrectorDlg::OnUndistortDir()
     source.exifFocal = m_fExifFocal;
     source.focalText = m_strFocal;
     source.fineTune = GetFineTuneFactor();
-    DialogBatchFrontEnd frontEnd(Services(), this, m_strPath);
+    DialogBatchFrontEnd frontEnd(Services(), m_folderBrowser, this, m_strPath);
     m_pBatchFrontEnd = &frontEnd;
     BatchRun(frontEnd).RunFolder(source);
     m_pBatchFrontEnd = nullptr;

@@ -9,6 +9,7 @@
 #include "ui/WindowLayout.h"
 #include "image/DibImage.h"
 #include "framework/CTemplateDialog.h"
+#include "framework/FolderBrowser.h"
 
 #include <array>
 #include <map>
@@ -134,6 +135,7 @@ private:
 
     CProgressDlg* m_pProgressDlg = nullptr;  // while Undistort runs
     DialogBatchFrontEnd* m_pBatchFrontEnd = nullptr;  // while a folder run runs
+    FolderBrowser m_folderBrowser;  // the folder runs' chooser, from pick to pick
     bool m_bCloseAfterRun = false;
 
     PathString m_strPath;

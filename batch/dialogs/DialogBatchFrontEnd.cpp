@@ -24,8 +24,9 @@ std::string Percent(int value) { return std::to_string(value) + "%"; }
 
 }  // namespace
 
-DialogBatchFrontEnd::DialogBatchFrontEnd(PlatformServices& services, QWidget* owner, std::string currentPath)
-    : m_services(services), m_owner(owner), m_currentPath(std::move(currentPath))
+DialogBatchFrontEnd::DialogBatchFrontEnd(PlatformServices& services, FolderBrowser& browser, QWidget* owner,
+                                         std::string currentPath)
+    : m_services(services), m_browser(browser), m_owner(owner), m_currentPath(std::move(currentPath))
 {
 }
 
@@ -33,7 +34,7 @@ DialogBatchFrontEnd::~DialogBatchFrontEnd() = default;
 
 bool DialogBatchFrontEnd::ChooseOptions(BatchOptions& options)
 {
-    CBatchOptionsDlg dialog(m_services, m_owner);
+    CBatchOptionsDlg dialog(m_services, m_browser, m_owner);
     dialog.m_strFolder = options.folder;
     dialog.m_nFocalUsage = int(options.focalUsage);
     dialog.m_bUseFineTune = options.useFineTune ? 1 : 0;

@@ -12,12 +12,15 @@ class QWidget;
 namespace fovella {
 
 class CBatchProgressDlg;
+class FolderBrowser;
 class PlatformServices;
 
 class DialogBatchFrontEnd : public BatchFrontEnd {
 public:
-    // `currentPath` is the window's own image, whose result the run may write.
-    DialogBatchFrontEnd(PlatformServices& services, QWidget* owner, std::string currentPath);
+    // `currentPath` is the window's own image, whose result the run may
+    // write; `browser` picks the results' folder in the options.
+    DialogBatchFrontEnd(PlatformServices& services, FolderBrowser& browser, QWidget* owner,
+                        std::string currentPath);
     ~DialogBatchFrontEnd() override;
 
     bool ChooseOptions(BatchOptions& options) override;
@@ -40,6 +43,7 @@ public:
 
 private:
     PlatformServices& m_services;
+    FolderBrowser& m_browser;
     QWidget* m_owner;
     std::string m_currentPath;
     std::unique_ptr<CBatchProgressDlg> m_progress;

@@ -5,6 +5,7 @@
 #include "batch/dialogs/CBatchOptionsDlg.h"
 #include "batch/dialogs/CBatchProgressDlg.h"
 #include "batch/dialogs/COverwriteDlg.h"
+#include "framework/FolderBrowser.h"
 #include "fs/PathString.h"
 
 #include <QLabel>
@@ -29,7 +30,8 @@ bool Enabled(const QWidget& dialog, int id) { return FindControl(dialog, id)->is
 TEST(BatchOptionsDlg, SaveModeSwitchesTheFieldsAndBrowseKeepsTheOtherChoices)
 {
     test::ScriptedPlatformServices services;
-    CBatchOptionsDlg dialog(services);
+    FolderBrowser browser;
+    CBatchOptionsDlg dialog(services, browser);
     dialog.m_strFolder = "/photos/undistorted";
     dialog.m_nFocalUsage = 0;
     dialog.Initialise();
@@ -79,6 +81,19 @@ TEST(BatchOptionsDlg, SaveModeSwitchesTheFieldsAndBrowseKeepsTheOtherChoices)
     EXPECT_EQ(dialog.m_nFocalUsage, 1);
     EXPECT_EQ(dialog.m_nSaveMode, 0);
     EXPECT_EQ(dialog.m_nQuality, 100);
+
+    // The next run's options start from the same pick; another browser's
+    // from nothing.
+    CBatchOptionsDlg next(services, browser);
+    next.Initialise();
+    services.fileAnswers = {"", ""};
+    Control<QAbstractButton>(next, kOptionsBrowse)->click();
+    EXPECT_EQ(services.browseStarts.back(), "/third");
+    FolderBrowser other;
+    CBatchOptionsDlg fresh(services, other);
+    fresh.Initialise();
+    Control<QAbstractButton>(fresh, kOptionsBrowse)->click();
+    EXPECT_EQ(services.browseStarts.back(), "");
 }
 
 TEST(BatchProgressDlg, CancelTwiceIsCancelOnceAndTheDialogStays)
