@@ -25,7 +25,9 @@ constexpr int kFiles = 4;
 class SilentFrontEnd : public BatchFrontEnd {
 public:
     bool ChooseOptions(BatchOptions&) override { return true; }
-    void ShowMessage(const std::string&, const std::string&, MessageIcon, const std::string&) override {}
+    void RunRefused(RunRefusal) override {}
+    void RunCompleted(const BatchCounts&) override {}
+    void FileFailed(const FileFailure&) override {}
     OverwriteAnswer AskOverwrite(const std::string&) override { return OverwriteAnswer::OverwriteAll; }
     void RunStarted(const std::string&) override {}
     void RunEnded() override {}

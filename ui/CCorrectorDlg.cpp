@@ -587,7 +587,7 @@ void CCorrectorDlg::OnUndistortDir()
     source.height = m_source->Height();
     source.useExif = m_bUseExif != 0;
     source.exifFocal = m_fExifFocal;
-    source.focalText = m_strFocal;
+    source.manualFocal = ReadFocalText(m_strFocal);
     source.fineTune = GetFineTuneFactor();
     DialogBatchFrontEnd frontEnd(Services(), m_folderBrowser, this, m_strPath);
     m_pBatchFrontEnd = &frontEnd;

@@ -68,7 +68,7 @@ int CorrectFiles(const Options& options, Console& console)
     // are taken as the window's batch run takes them.
     std::vector<std::string> files;
     std::set<std::string> named;
-    bool inputFailed = false;
+    bool inputFailed = false, folderListed = false;
     std::vector<std::string> inputs = options.inputs;
     if (!options.filesFrom.empty() && !ReadFileList(options, console, inputs))
         return 1;
@@ -88,6 +88,7 @@ int CorrectFiles(const Options& options, Console& console)
                 continue;
             }
             files.insert(files.end(), scanner.Files().begin(), scanner.Files().end());
+            folderListed = true;
         } else {
             files.push_back(input);
             named.insert(input);
@@ -125,7 +126,7 @@ int CorrectFiles(const Options& options, Console& console)
     batch.memoryLimit = options.memoryLimit;
     batch.isImage = isImage;
 
-    ConsoleFrontEnd frontEnd(options.overwrite, images, console.in, console.out, console.errors,
+    ConsoleFrontEnd frontEnd(options.overwrite, images, folderListed, console.in, console.out, console.errors,
                              console.interactive, console.showProgress);
     const std::string label = inputs.size() == 1 ? inputs[0] : "of the inputs";
     const BatchResult result = BatchRun(frontEnd).RunFiles(

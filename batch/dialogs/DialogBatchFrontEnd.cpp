@@ -49,13 +49,41 @@ bool DialogBatchFrontEnd::ChooseOptions(BatchOptions& options)
     return true;
 }
 
-void DialogBatchFrontEnd::ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
-                                      const std::string& reason)
+void DialogBatchFrontEnd::Show(const std::string& text, const char* title, bool error, const std::string& reason)
 {
-    // The user reads the system's own text; the reason behind it is logged.
     if (!reason.empty())
         std::cerr << "fovella: " << reason << "\n";
-    m_services.ShowMessage(text, title, icon, MessageButtons::Ok);
+    m_services.ShowMessage(text, title, error ? MessageIcon::Error : MessageIcon::Warning, MessageButtons::Ok);
+}
+
+void DialogBatchFrontEnd::RunRefused(RunRefusal why)
+{
+    switch (why) {
+    case RunRefusal::FocalNotPositive: Show("Focal length should be positive.", "Undistort", false); break;
+    case RunRefusal::OutputFolder:
+        Show("The selected directory does not exist and cannot be created!", "Undistort Directory", true);
+        break;
+    }
+}
+
+void DialogBatchFrontEnd::FileFailed(const FileFailure& failure)
+{
+    switch (failure.stage) {
+    case FileStage::Open: Show("Failed to open " + failure.path, "Open", true, failure.reason); break;
+    case FileStage::Scale: Show("Focal length should be positive.\n" + failure.path, "Undistort", false); break;
+    case FileStage::Undistort: Show("Failed to undistort " + failure.path, "Undistort", true, failure.reason); break;
+    case FileStage::Save: Show("Failed to save " + failure.output, "Save", true, failure.reason); break;
+    }
+}
+
+void DialogBatchFrontEnd::RunCompleted(const BatchCounts& counts)
+{
+    char summary[256];
+    std::snprintf(summary, sizeof summary,
+                  "Total number of files in folder: %i\nTotal number of image files in folder: %i\n"
+                  "Total number of processed and saved image files: %i",
+                  counts.totalFiles, counts.imageFiles, counts.savedFiles);
+    m_services.ShowMessage(summary, "Undistort Directory", MessageIcon::Information, MessageButtons::Ok);
 }
 
 OverwriteAnswer DialogBatchFrontEnd::AskOverwrite(const std::string& output)
