@@ -13,6 +13,7 @@
 #include "lens/LensModel.h"
 #include "lens/PixelScale.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -24,6 +25,7 @@
 
 #include <filesystem>
 #include <system_error>
+#include <thread>
 
 #include <unistd.h>
 
@@ -109,8 +111,8 @@ void Correct(Work& work, ProgressCallback callback, void* context, int threads)
     work.state = done ? Work::State::Corrected : Work::State::Stopped;
 }
 
-// Codes the result into a replacement of `output`, on the caller's thread;
-// Finish commits it.
+// Codes the result into a replacement of `output`, on the job's thread; the
+// run's thread commits it in the file's turn.
 void WriteResult(Work& work, ImageFile& file, const std::string& output, int quality)
 {
     const Clock::time_point start = Clock::now();
@@ -348,9 +350,7 @@ private:
             case OverwriteAnswer::Cancel: return false;
             }
         }
-        // Coded here unless a job coded it ahead.
-        if (!work.written && work.writeError.empty())
-            WriteResult(work, m_file, output, m_options.quality);
+        // Its job coded it ahead; only the commit is left.
         const Clock::time_point start = Clock::now();
         std::string error = work.writeError;
         const bool saved = work.written && CommitOrFail(*work.written, &error);
@@ -386,7 +386,6 @@ private:
     const std::vector<std::string>& m_files;
     const BatchOptions& m_options;
     const FocalChoice m_focal;
-    ImageFile m_file;
     BatchResult m_result;
     int m_index = 0;
     bool m_turnStarted = false;  // FileStarted reported for the file whose turn it is
@@ -439,6 +438,9 @@ BatchResult BatchRun::RunFolder(const BatchSource& source)
     options.useFineTune = source.fineTune != 1;
     if (!m_frontEnd.ChooseOptions(options))
         return {};
+    // A file on every core, as the command line runs a folder: the files
+    // written are the same.
+    options.jobs = int(std::max(1u, std::thread::hardware_concurrency()));
     DirectoryScanner scanner;
     scanner.Scan(folder);
     std::vector<std::string> files(scanner.Files().begin(), scanner.Files().end());

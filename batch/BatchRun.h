@@ -34,7 +34,8 @@ public:
     explicit BatchRun(BatchFrontEnd& frontEnd) : m_frontEnd(frontEnd) {}
 
     // The window's "Undistort Dir": checks the current image's scale, asks
-    // for the options, and runs over every file directly in its folder.
+    // for the options, and runs over every file directly in its folder, a
+    // job on every core.
     BatchResult RunFolder(const BatchSource& source);
 
     // Runs over `files` in their order, with `options.jobs` jobs (the files
