@@ -268,9 +268,10 @@ private:
         work.pictures = nullptr;
     }
 
-    void Fail(FileStage stage, const Work& work, const std::string& reason, const std::string& output = {})
+    // A failure before the save; `reason` is said of the source.
+    void Fail(FileStage stage, const Work& work, const std::string& reason)
     {
-        m_frontEnd.FileFailed({stage, work.path, output, reason.empty() ? reason : "'" + work.path + "': " + reason});
+        m_frontEnd.FileFailed({stage, work.path, {}, reason.empty() ? reason : "'" + work.path + "': " + reason});
     }
 
     bool ReportLoad(const Work& work)
