@@ -23,8 +23,8 @@ struct Pictures {
 
 // One file on its way through the run.
 struct Work {
-    // Stopped: the remap returned early, by the user's cancel or because it
-    // refused the picture; the run's cancel flag tells which.
+    // Stopped: the remap refused the picture, or was stopped because the
+    // run ended before this file's turn (it is then never reported).
     enum class State { Loaded, LoadFailed, NoFocal, Corrected, Stopped };
     State state = State::Loaded;
     std::string path;
