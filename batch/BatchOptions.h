@@ -53,8 +53,8 @@ struct BatchSource {
     std::string currentPath;  // the current image; its folder is the one run
     int width = 0, height = 0;
     bool useExif = false;     // "Use EXIF value"
-    float exifFocal = 0;      // the current image's EXIF focal length
-    std::string focalText;    // the focal-length field, read as a decimal number
+    float exifFocal = 0;      // the current image's EXIF focal length, mm
+    float manualFocal = 0;    // the focal length the user typed, mm
     double fineTune = 1;      // the window's fine-tune factor
 };
 

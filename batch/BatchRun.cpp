@@ -5,7 +5,6 @@
 #include "codecs/CodecError.h"
 #include "codecs/ImageFile.h"
 #include "codecs/ImageFormats.h"
-#include "codecs/PictureSize.h"
 #include "exif/ExifReader.h"
 #include "fs/DirectoryScanner.h"
 #include "fs/FileReplacement.h"
@@ -18,7 +17,6 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
@@ -49,15 +47,12 @@ std::string WithSeparator(const std::string& folder)
 }
 
 // What correcting the picture in `path` holds in memory, from its header:
-// the source and the result. 0 when the header tells nothing (a format
-// without a size reader, or not a regular file, which the reader refuses).
+// the source and the result. 0 when the header cannot be read; the load
+// then fails with the reason.
 std::uint64_t PictureMemory(const std::string& path)
 {
-    std::error_code error;
-    if (std::filesystem::status(path, error).type() != std::filesystem::file_type::regular)
-        return 0;
     int width = 0, height = 0;
-    if (!ReadPictureSize(path, Unknown, width, height))
+    if (!ImageFile().ReadSize(path, width, height, Unknown, 0))
         return 0;
     const std::uint64_t row = (std::uint64_t(width) * 3 + 3) / 4 * 4;
     return 2 * row * std::uint64_t(height);
@@ -107,7 +102,7 @@ void ChooseFocal(Work& work, const FocalChoice& choice)
     work.scale = PixelScale(work.focal, source.Width(), source.Height(), choice.fineTune);
 }
 
-void Correct(Work& work, ProgressCallback callback, void* context, int threads = 1)
+void Correct(Work& work, ProgressCallback callback, void* context, int threads)
 {
     const Clock::time_point start = Clock::now();
     const bool done = LensModel(threads).Undistort(work.pictures->source, work.pictures->result, work.scale,
@@ -116,8 +111,8 @@ void Correct(Work& work, ProgressCallback callback, void* context, int threads =
     work.state = done ? Work::State::Corrected : Work::State::Stopped;
 }
 
-// Codes the result into a replacement of `output`, on the caller's thread;
-// Finish commits it.
+// Codes the result into a replacement of `output`, on the job's thread; the
+// run's thread commits it in the file's turn.
 void WriteResult(Work& work, ImageFile& file, const std::string& output, int quality)
 {
     const Clock::time_point start = Clock::now();
@@ -136,6 +131,11 @@ void WriteResult(Work& work, ImageFile& file, const std::string& output, int qua
     work.writeSeconds = SecondsSince(start);
 }
 
+// The run over a list: its files go through FileJobs, loaded, corrected and
+// coded on the job threads (one job: one file after the other), while this
+// thread reports each file in list order, asks the questions and puts the
+// results in place. Dry runs and cancels take the same way for any number of
+// jobs; so the files written do not depend on it.
 class Runner {
 public:
     Runner(BatchFrontEnd& frontEnd, const std::vector<std::string>& files, const BatchOptions& options,
@@ -145,31 +145,24 @@ public:
         m_result.counts.totalFiles = int(files.size());
     }
 
-    BatchResult Run(const std::string& folderLabel)
+    BatchResult Run(const std::string& label)
     {
-        if (!m_options.dryRun && !PrepareFolders())
-            return m_result;
-        m_frontEnd.RunStarted(folderLabel);
-        const bool completed = m_options.jobs > 1 ? RunInParallel() : RunInOrder();
-        if (!completed) {
-            m_frontEnd.RunEnded();
-            m_result.outcome = BatchOutcome::Cancelled;
+        if (!m_options.dryRun && !PrepareFolders()) {
+            m_frontEnd.RunRefused(RunRefusal::OutputFolder);
             return m_result;
         }
-        char summary[256];
-        std::snprintf(summary, sizeof summary,
-                      "Total number of files in folder: %i\nTotal number of image files in folder: "
-                      "%i\nTotal number of processed and saved image files: %i",
-                      m_result.counts.totalFiles, m_result.counts.imageFiles, m_result.counts.savedFiles);
-        m_frontEnd.ShowMessage(summary, "Undistort Directory", MessageIcon::Information);
+        m_frontEnd.RunStarted(label);
+        const bool completed = RunFiles();
+        if (completed)
+            m_frontEnd.RunCompleted(m_result.counts);
         m_frontEnd.RunEnded();
-        m_result.outcome = BatchOutcome::Completed;
+        m_result.outcome = completed ? BatchOutcome::Completed : BatchOutcome::Cancelled;
         return m_result;
     }
 
 private:
     // Save mode 0: the output folder, one level, made before the first file.
-    bool PrepareFolders()
+    bool PrepareFolders() const
     {
         if (m_options.saveMode != SaveMode::OtherFolder || !m_options.output.empty())
             return true;
@@ -185,55 +178,14 @@ private:
             // already is not (a file there makes every save fail instead).
             std::error_code error;
             std::filesystem::create_directory(folder, error);
-            if (error && error != std::errc::file_exists && !IsDirectory(folder)) {
-                m_frontEnd.ShowMessage("The selected directory does not exist and cannot be created!",
-                                       "Undistort Directory", MessageIcon::Error);
-                return false;
-            }
-        }
-        return true;
-    }
-
-    // One file after the other, reporting every column of every remap.
-    bool RunInOrder()
-    {
-        Pictures pictures;
-        for (m_index = 0; m_index < int(m_files.size()); ++m_index) {
-            if (!IsImage(m_files[m_index]))
-                continue;
-            Work work;
-            work.path = m_files[m_index];
-            work.pictures = &pictures;
-            ++m_result.counts.imageFiles;
-            if (TooLarge(work))
-                work.state = Work::State::LoadFailed;
-            else
-                Load(work, m_file);
-            m_result.times.load += work.loadSeconds;
-            if (!ReportLoad(work))
-                continue;
-            ChooseFocal(work, m_focal);
-            if (!ReportFocal(work))
-                continue;
-            Correct(work, &Runner::Progress, this, m_options.remapThreads);
-            m_result.times.remap += work.remapSeconds;
-            if (work.state == Work::State::Stopped) {
-                if (m_cancelled)
-                    return false;
-                ReportRefusal(work, "not enough memory for the corrected picture");
-                continue;
-            }
-            if (!Finish(work))
+            if (error && error != std::errc::file_exists && !IsDirectory(folder))
                 return false;
         }
         return true;
     }
 
-    // Up to `jobs` files are loaded, corrected and coded at once on their
-    // own threads, a new one as soon as one is done; every question,
-    // message and save still comes in list order from this thread, so the
-    // files written do not depend on the number.
-    bool RunInParallel()
+    // False when the user cancelled.
+    bool RunFiles()
     {
         std::vector<int> images;
         std::vector<std::string> paths;
@@ -247,27 +199,43 @@ private:
             [this](Work& work, Pictures& pictures, std::atomic<bool>& stop) { Prepare(work, pictures, stop); });
         for (std::size_t k = 0; k < images.size(); ++k) {
             m_index = images[k];
+            m_turnStarted = false;
             ++m_result.counts.imageFiles;
-            const std::unique_ptr<Work> work = jobs.Take(k, [this] { return m_frontEnd.PollCancelled(); });
-            if (!work || m_frontEnd.PollCancelled())
+            const std::unique_ptr<Work> work = jobs.Take(k, [this](const Work* turn) { return Waiting(turn); });
+            if (!work)
                 return false;
             m_result.times.load += work->loadSeconds;
             m_result.times.remap += work->remapSeconds;
             if (!ReportLoad(*work) || !ReportFocal(*work))
                 continue;
             if (work->state == Work::State::Stopped) {
-                ReportRefusal(*work, "not enough memory for the corrected picture");
+                Fail(FileStage::Undistort, *work, "not enough memory for the corrected picture");
                 continue;
             }
             ReportProgress(100);
-            if (!Finish(*work))
+            // A cancel pressed while the file was corrected comes before its save.
+            if (m_frontEnd.PollCancelled() || !Finish(*work))
                 return false;
         }
         return true;
     }
 
-    // One file of a parallel run, up to its coding, on a job's thread: a
-    // set `stop` ends its remap at the next report and leaves it uncoded.
+    // While the run's thread waits for the file whose turn it is: the file's
+    // start and the progress of its remap, as the job reports them.
+    bool Waiting(const Work* turn)
+    {
+        if (m_frontEnd.PollCancelled())
+            return true;
+        const int percent = turn ? turn->percent.load(std::memory_order_acquire) : -1;
+        if (percent >= 0) {
+            ReportStart(*turn, true);
+            ReportProgress(percent);
+        }
+        return false;
+    }
+
+    // One file up to its coding, on a job's thread: a set `stop` ends its
+    // remap at the next column and leaves it uncoded.
     void Prepare(Work& work, Pictures& pictures, std::atomic<bool>& stop) const
     {
         work.pictures = &pictures;
@@ -276,8 +244,23 @@ private:
             Load(work, file);
         if (work.state == Work::State::Loaded)
             ChooseFocal(work, m_focal);
-        if (work.state == Work::State::Loaded && work.scale > 0 && std::isfinite(work.scale) && !m_options.dryRun)
-            Correct(work, [](double, void* flag) { return !static_cast<std::atomic<bool>*>(flag)->load(); }, &stop);
+        if (work.state == Work::State::Loaded && work.scale > 0 && std::isfinite(work.scale) && !m_options.dryRun) {
+            // One job has every core the options give it; several, one each.
+            const int threads = m_options.jobs > 1 ? 1 : m_options.remapThreads;
+            struct Report {
+                Work& work;
+                std::atomic<bool>& stop;
+            } report{work, stop};
+            work.percent.store(0, std::memory_order_release);
+            Correct(
+                work,
+                [](double percent, void* context) {
+                    auto* report = static_cast<Report*>(context);
+                    report->work.percent.store(int(percent), std::memory_order_relaxed);
+                    return !report->stop.load();
+                },
+                &report, threads);
+        }
         // The coding too, so that it runs beside the other jobs; only the
         // commit waits for this file's turn.
         if (work.state == Work::State::Corrected && !stop)
@@ -285,14 +268,31 @@ private:
         work.pictures = nullptr;
     }
 
+    // A failure before the save; `reason` is said of the source.
+    void Fail(FileStage stage, const Work& work, const std::string& reason)
+    {
+        m_frontEnd.FileFailed({stage, work.path, {}, reason.empty() ? reason : "'" + work.path + "': " + reason});
+    }
+
     bool ReportLoad(const Work& work)
     {
         if (work.state == Work::State::LoadFailed) {
-            m_frontEnd.ShowMessage("Failed to open " + work.path, "Open", MessageIcon::Error, work.error);
+            m_frontEnd.FileFailed({FileStage::Open, work.path, {}, work.error});
             return false;
         }
-        m_frontEnd.FileStarted(work.path);
         return true;
+    }
+
+    // The file's start and, when it has one, its focal length: once, as
+    // soon as they are known.
+    void ReportStart(const Work& work, bool focalChosen)
+    {
+        if (m_turnStarted)
+            return;
+        m_turnStarted = true;
+        m_frontEnd.FileStarted(work.path);
+        if (focalChosen)
+            m_frontEnd.FocalChosen(work.focal, work.fromExif);
     }
 
     // A picture larger than the memory limit is that file's failure, known
@@ -307,25 +307,19 @@ private:
         return true;
     }
 
-    // A picture the remap cannot take is that file's failure; the run goes on.
-    void ReportRefusal(const Work& work, const std::string& reason)
-    {
-        m_frontEnd.ShowMessage("Failed to undistort " + work.path, "Undistort", MessageIcon::Error,
-                               "'" + work.path + "': " + reason);
-    }
-
     bool ReportFocal(Work& work)
     {
-        if (work.state == Work::State::NoFocal)
+        ReportStart(work, work.state != Work::State::NoFocal);
+        if (work.state == Work::State::NoFocal) {
+            m_frontEnd.FileSkipped({SkipReason::NoExifFocal, work.path, {}});
             return false;
-        m_frontEnd.FocalChosen(work.focal, work.fromExif);
+        }
         if (!(work.scale > 0)) {
-            m_frontEnd.ShowMessage("Focal length should be positive.\n" + work.path, "Undistort",
-                                   MessageIcon::Warning);
+            Fail(FileStage::Scale, work, "");
             return false;
         }
         if (!std::isfinite(work.scale)) {
-            ReportRefusal(work, "the focal length and fine tune give a scale too large to compute with");
+            Fail(FileStage::Undistort, work, "the focal length and fine tune give a scale too large to compute with");
             return false;
         }
         if (m_options.dryRun) {
@@ -343,28 +337,28 @@ private:
         // Two sources of one run with one result name (a.tif and a.png, or
         // two input folders into one): the first result stays.
         if (m_outputs.count(output)) {
-            m_frontEnd.ShowMessage("Failed to save " + output, "Save", MessageIcon::Error,
-                                   "'" + output + "': the result of another file of this run has this name");
+            m_frontEnd.FileFailed({FileStage::Save, work.path, output,
+                                   "'" + output + "': the result of another file of this run has this name"});
             return true;
         }
         if (IsFile(output) && !m_overwriteAll) {
             switch (m_frontEnd.AskOverwrite(output)) {
             case OverwriteAnswer::Overwrite: break;
             case OverwriteAnswer::OverwriteAll: m_overwriteAll = true; break;
-            case OverwriteAnswer::Skip: return true;
+            case OverwriteAnswer::Skip:
+                m_frontEnd.FileSkipped({SkipReason::ResultExists, work.path, output});
+                return true;
             case OverwriteAnswer::Cancel: return false;
             }
         }
-        // Coded here unless a job coded it ahead.
-        if (!work.written && work.writeError.empty())
-            WriteResult(work, m_file, output, m_options.quality);
+        // Its job coded it ahead; only the commit is left.
         const Clock::time_point start = Clock::now();
         std::string error = work.writeError;
         const bool saved = work.written && CommitOrFail(*work.written, &error);
         work.written.reset();
         m_result.times.save += work.writeSeconds + SecondsSince(start);
         if (!saved) {
-            m_frontEnd.ShowMessage("Failed to save " + output, "Save", MessageIcon::Error, error);
+            m_frontEnd.FileFailed({FileStage::Save, work.path, output, error});
             return true;
         }
         ++m_result.counts.savedFiles;
@@ -383,17 +377,6 @@ private:
         return m_options.output.empty() ? BatchOutputPath(source, m_options) : m_options.output;
     }
 
-    static bool Progress(double percent, void* context)
-    {
-        auto* self = static_cast<Runner*>(context);
-        if (self->m_frontEnd.PollCancelled()) {
-            self->m_cancelled = true;
-            return false;
-        }
-        self->ReportProgress(int(percent));
-        return true;
-    }
-
     void ReportProgress(int imagePercent)
     {
         const double overall = (m_index * 100.0 + imagePercent) / m_result.counts.totalFiles;
@@ -404,11 +387,10 @@ private:
     const std::vector<std::string>& m_files;
     const BatchOptions& m_options;
     const FocalChoice m_focal;
-    ImageFile m_file;
     BatchResult m_result;
     int m_index = 0;
+    bool m_turnStarted = false;  // FileStarted reported for the file whose turn it is
     bool m_overwriteAll = false;
-    bool m_cancelled = false;  // the user's cancel stopped a remap
     std::set<std::string> m_outputs;  // results written by this run
     const std::uint64_t m_memoryLimit =
         m_options.memoryLimit > 0 ? m_options.memoryLimit : DefaultMemoryLimit();
@@ -445,9 +427,9 @@ BatchResult BatchRun::RunFiles(const std::vector<std::string>& files, const Batc
 
 BatchResult BatchRun::RunFolder(const BatchSource& source)
 {
-    const float focal = source.useExif ? source.exifFocal : ReadFocalText(source.focalText);
+    const float focal = source.useExif ? source.exifFocal : source.manualFocal;
     if (!(PixelScale(focal, source.width, source.height, source.fineTune) > 0)) {
-        m_frontEnd.ShowMessage("Focal length should be positive.", "Undistort", MessageIcon::Warning);
+        m_frontEnd.RunRefused(RunRefusal::FocalNotPositive);
         return {};
     }
     const std::string folder = GetDirectory(source.currentPath);
@@ -458,12 +440,12 @@ BatchResult BatchRun::RunFolder(const BatchSource& source)
     if (!m_frontEnd.ChooseOptions(options))
         return {};
     DirectoryScanner scanner;
-    scanner.Scan("*", folder, 1);
+    scanner.Scan(folder);
     std::vector<std::string> files(scanner.Files().begin(), scanner.Files().end());
     // Every core, as the command line uses them.
     ShareCores(options, int(std::count_if(files.begin(), files.end(),
                                           [](const std::string& file) { return IsImageFile(file); })));
-    return RunFiles(files, options, ReadFocalText(source.focalText), source.fineTune, folder);
+    return RunFiles(files, options, source.manualFocal, source.fineTune, folder);
 }
 
 void ShareCores(BatchOptions& options, int imageFiles, int jobs)

@@ -12,21 +12,15 @@
 
 namespace fovella {
 
-struct BatchCounts {
-    int totalFiles = 0;  // listed files, images or not
-    int imageFiles = 0;  // listed files with an image extension
-    int savedFiles = 0;  // result files written
-};
-
 // Seconds spent, summed over the files.
 struct BatchTimes {
     double load = 0, remap = 0, save = 0;
 };
 
 enum class BatchOutcome {
-    NotStarted,  // refused before the first file (message shown)
-    Completed,   // every file was handled; the summary was shown
-    Cancelled,   // stopped by the user; no summary
+    NotStarted,  // refused or declined before the first file
+    Completed,   // every file was handled; RunCompleted was reported
+    Cancelled,   // stopped by the user; no RunCompleted
 };
 
 struct BatchResult {
@@ -40,14 +34,16 @@ public:
     explicit BatchRun(BatchFrontEnd& frontEnd) : m_frontEnd(frontEnd) {}
 
     // The window's "Undistort Dir": checks the current image's scale, asks
-    // for the options, and runs over every file directly in its folder.
+    // for the options, and runs over every file directly in its folder, a
+    // job on every core.
     BatchResult RunFolder(const BatchSource& source);
 
-    // Runs over `files` in their order. `manualFocal` is the typed focal
+    // Runs over `files` in their order, with `options.jobs` jobs (the files
+    // written are the same for any number). `manualFocal` is the typed focal
     // length, `fineTune` the window's factor (used when the options say so),
-    // and `folderLabel` what the run is over (a folder, or the inputs).
+    // and `label` what the run is over (a folder, or the inputs).
     BatchResult RunFiles(const std::vector<std::string>& files, const BatchOptions& options,
-                         float manualFocal, double fineTune, const std::string& folderLabel);
+                         float manualFocal, double fineTune, const std::string& label);
 
 private:
     BatchFrontEnd& m_frontEnd;

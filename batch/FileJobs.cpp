@@ -12,7 +12,8 @@ FileJobs::FileJobs(std::vector<std::string> paths, int jobs, std::uint64_t memor
       m_memoryLimit(memoryLimit),
       m_admit(std::move(admit)),
       m_prepare(std::move(prepare)),
-      m_done(m_paths.size())
+      m_done(m_paths.size()),
+      m_started(m_paths.size(), nullptr)
 {
     for (std::size_t j = 0; j < m_jobs; ++j)
         m_threads.emplace_back([this] { Job(); });
@@ -29,18 +30,21 @@ FileJobs::~FileJobs()
         thread.join();
 }
 
-std::unique_ptr<Work> FileJobs::Take(std::size_t k, const std::function<bool()>& cancelled)
+std::unique_ptr<Work> FileJobs::Take(std::size_t k, const Waiting& waiting)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     m_turn = k;
     for (StartWhileRoom(); !m_done[k]; StartWhileRoom()) {
-        m_changed.wait_for(lock, std::chrono::milliseconds(50));
+        m_changed.wait_for(lock, std::chrono::milliseconds(10));
+        // A started Work lives until it is taken, so it may be read unlocked.
+        const Work* turn = m_started[k];
         lock.unlock();
-        const bool stop = cancelled();
+        const bool stop = waiting(turn);
         lock.lock();
         if (stop)
             return nullptr;
     }
+    m_started[k] = nullptr;
     return std::move(m_done[k]);
 }
 
@@ -58,6 +62,7 @@ void FileJobs::StartWhileRoom()
             m_waiting->path = m_paths[m_next];
             if (!m_admit(*m_waiting))
                 m_waiting->state = Work::State::LoadFailed;
+            m_started[m_next] = m_waiting.get();
         }
         const std::uint64_t needed = m_waiting->state == Work::State::LoadFailed ? 0 : m_waiting->memory;
         if (m_running > 0 && m_inFlight + needed > m_memoryLimit)

@@ -1,7 +1,8 @@
-// The files of a folder run prepared on several threads (loaded, corrected
-// and coded), while the run's own thread takes them in list order for the
-// questions, messages and saves. Inside the batch engine: not a public
-// header.
+// The files of a folder run prepared on job threads (loaded, corrected and
+// coded), while the run's own thread takes them in list order for the
+// questions, messages and saves. One job is the plain run, one file after
+// the other; with more, each job starts the next file as soon as it is done
+// with one. Inside the batch engine: not a public header.
 #pragma once
 
 #include "batch/Work.h"
@@ -36,9 +37,14 @@ public:
     FileJobs(const FileJobs&) = delete;
     FileJobs& operator=(const FileJobs&) = delete;
 
+    // Called on the run's thread while it waits for a file, about every
+    // 10 ms, with the file's Work once it has started (else null), whose
+    // `percent` tells how far its remap is; true cancels the wait.
+    using Waiting = std::function<bool(const Work* turn)>;
+
     // File k once it is prepared, k = 0, 1, ... in turn; null when
-    // `cancelled`, asked while waiting, says so.
-    std::unique_ptr<Work> Take(std::size_t k, const std::function<bool()>& cancelled);
+    // `waiting` cancelled.
+    std::unique_ptr<Work> Take(std::size_t k, const Waiting& waiting);
 
 private:
     struct Start {
@@ -68,6 +74,7 @@ private:
     std::size_t m_running = 0;  // started, not yet prepared
     std::uint64_t m_inFlight = 0;  // what the pictures of those take
     std::vector<std::unique_ptr<Work>> m_done;  // prepared, not yet taken
+    std::vector<const Work*> m_started;  // each file's Work from its start until it is taken
     std::vector<std::unique_ptr<Pictures>> m_idle;  // storage for the next files
     std::vector<std::thread> m_threads;
 };

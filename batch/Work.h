@@ -5,6 +5,7 @@
 #include "fs/FileReplacement.h"
 #include "image/DibImage.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -22,8 +23,8 @@ struct Pictures {
 
 // One file on its way through the run.
 struct Work {
-    // Stopped: the remap returned early, by the user's cancel or because it
-    // refused the picture; the run's cancel flag tells which.
+    // Stopped: the remap refused the picture, or was stopped because the
+    // run ended before this file's turn (it is then never reported).
     enum class State { Loaded, LoadFailed, NoFocal, Corrected, Stopped };
     State state = State::Loaded;
     std::string path;
@@ -33,6 +34,10 @@ struct Work {
     float focal = 0;
     bool fromExif = false;
     double scale = 0;
+    // Whole per-cents of its remap, -1 until the remap starts: set by the
+    // job that corrects it, read by the run's thread while it waits for
+    // the file (path, focal and fromExif are settled before it leaves -1).
+    std::atomic<int> percent{-1};
     double loadSeconds = 0, remapSeconds = 0, writeSeconds = 0;
     std::uint64_t memory = 0;  // what its pictures take, from the header
     // The result written beside its target but not yet in place (the run

@@ -25,7 +25,9 @@ constexpr int kFiles = 4;
 class SilentFrontEnd : public BatchFrontEnd {
 public:
     bool ChooseOptions(BatchOptions&) override { return true; }
-    void ShowMessage(const std::string&, const std::string&, MessageIcon, const std::string&) override {}
+    void RunRefused(RunRefusal) override {}
+    void RunCompleted(const BatchCounts&) override {}
+    void FileFailed(const FileFailure&) override {}
     OverwriteAnswer AskOverwrite(const std::string&) override { return OverwriteAnswer::OverwriteAll; }
     void RunStarted(const std::string&) override {}
     void RunEnded() override {}
@@ -59,7 +61,7 @@ void Batch(benchmark::State& state)
     const int jobs = state.range(0) == 0 ? int(std::max(1u, std::thread::hardware_concurrency()))
                                          : int(state.range(0));
     DirectoryScanner scanner;
-    scanner.Scan("*", PhotoFolder(), 1);
+    scanner.Scan(PhotoFolder());
     const std::vector<std::string> files(scanner.Files().begin(), scanner.Files().end());
     BatchOptions options;
     options.folder = PhotoFolder() + "/undistorted";

@@ -13,7 +13,9 @@ ImageFileFormat ImageFile::ClassifyExtension(const std::string& path) const
     return FormatOfPath(path);
 }
 
-bool ImageFile::Load(const std::string& path, Image& image, ImageFileFormat format, unsigned options)
+// The row of the file's format, once the file is known to be one a reader
+// may open; null, with the reason, otherwise.
+const ImageFormatInfo* ImageFile::ReadableFormat(const std::string& path, ImageFileFormat format)
 {
     if (format == Unknown)
         format = ClassifyExtension(path);
@@ -22,7 +24,7 @@ bool ImageFile::Load(const std::string& path, Image& image, ImageFileFormat form
     const ImageFormatInfo* codec = FindImageFormat(format);
     if (!codec || !codec->read) {
         m_error = "'" + path + "': not a file format that can be read";
-        return false;
+        return nullptr;
     }
     // A FIFO, device or socket would block the reader or never end: only
     // regular files are opened (stat itself never blocks).
@@ -30,21 +32,27 @@ bool ImageFile::Load(const std::string& path, Image& image, ImageFileFormat form
     const std::filesystem::file_status status = std::filesystem::status(path, error);
     if (error) {
         m_error = "'" + path + "': " + error.message();
-        return false;
+        return nullptr;
     }
     if (status.type() != std::filesystem::file_type::regular) {
         m_error = "'" + path + "': " +
                   (status.type() == std::filesystem::file_type::directory ? "a folder" : "not a regular file");
-        return false;
+        return nullptr;
     }
-    const bool keepExif = format == Jpeg && (options & KeepExif);
-    if (!codec->read(path, image, keepExif ? &m_exif : nullptr, &m_error))
-        return false;
-    if (!Accepts(image)) {
-        m_error = "'" + path + "': a pixel format this program does not take";
-        return false;
-    }
-    return true;
+    return codec;
+}
+
+bool ImageFile::Load(const std::string& path, Image& image, ImageFileFormat format, unsigned options)
+{
+    const ImageFormatInfo* codec = ReadableFormat(path, format);
+    return codec && codec->read(path, image, (options & KeepExif) ? &m_exif : nullptr, &m_error);
+}
+
+bool ImageFile::ReadSize(const std::string& path, int& width, int& height, ImageFileFormat format,
+                         unsigned options)
+{
+    const ImageFormatInfo* codec = ReadableFormat(path, format);
+    return codec && codec->size(path, width, height, (options & KeepExif) ? &m_exif : nullptr, &m_error);
 }
 
 bool ImageFile::Save(const std::string& path, const Image& image, ImageFileFormat format,

@@ -20,6 +20,15 @@ bool WithoutExif(const std::string& path, Image& image, std::vector<std::uint8_t
     return Load(path, image, error);
 }
 
+template <bool (*Size)(const std::string&, int&, int&, std::string*)>
+bool SizeWithoutExif(const std::string& path, int& width, int& height, std::vector<std::uint8_t>* exif,
+                     std::string* error)
+{
+    if (exif)
+        exif->clear();
+    return Size(path, width, height, error);
+}
+
 template <bool (*Write)(FileReplacement&, const std::string&, const Image&, std::string*)>
 bool WithoutQuality(FileReplacement& out, const std::string& path, const Image& image, int,
                     const std::vector<std::uint8_t>*, std::string* error)
@@ -32,12 +41,12 @@ bool WithoutQuality(FileReplacement& out, const std::string& path, const Image& 
 const std::vector<ImageFormatInfo>& ImageFormats()
 {
     static const std::vector<ImageFormatInfo> formats = {
-        {Jpeg, "JPEG", {"jpg", "jpeg"}, &LoadJpeg, &WriteJpeg, true},
-        {Bmp, "BMP", {"bmp"}, &WithoutExif<LoadBmp>, &WithoutQuality<WriteBmp>, true},
-        {Png, "PNG", {"png"}, &WithoutExif<LoadPng>, &WithoutQuality<WritePng>, true},
-        {Tiff, "TIFF", {"tif", "tiff"}, &WithoutExif<LoadTiff>, nullptr, false},
-        {Pcx, "PCX", {"pcx"}, &WithoutExif<LoadPcx>, nullptr, false},
-        {Tga, "TGA", {"tga"}, &WithoutExif<LoadTga>, nullptr, false},
+        {Jpeg, "JPEG", {"jpg", "jpeg"}, &LoadJpeg, &ReadJpegSize, &WriteJpeg, true},
+        {Bmp, "BMP", {"bmp"}, &WithoutExif<LoadBmp>, &SizeWithoutExif<ReadBmpSize>, &WithoutQuality<WriteBmp>, true},
+        {Png, "PNG", {"png"}, &WithoutExif<LoadPng>, &SizeWithoutExif<ReadPngSize>, &WithoutQuality<WritePng>, true},
+        {Tiff, "TIFF", {"tif", "tiff"}, &WithoutExif<LoadTiff>, &SizeWithoutExif<ReadTiffSize>, nullptr, false},
+        {Pcx, "PCX", {"pcx"}, &WithoutExif<LoadPcx>, &SizeWithoutExif<ReadPcxSize>, nullptr, false},
+        {Tga, "TGA", {"tga"}, &WithoutExif<LoadTga>, &SizeWithoutExif<ReadTgaSize>, nullptr, false},
     };
     return formats;
 }

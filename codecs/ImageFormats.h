@@ -17,6 +17,10 @@ class FileReplacement;
 
 using FormatReader = bool (*)(const std::string& path, Image& image, std::vector<std::uint8_t>* exif,
                               std::string* error);
+// The picture's width and height from the file's header alone, checked as
+// the reader checks it; with `exif`, the EXIF block as the reader keeps it.
+using FormatSizeReader = bool (*)(const std::string& path, int& width, int& height,
+                                  std::vector<std::uint8_t>* exif, std::string* error);
 // Writes into `out`, a replacement of `path` not yet opened; the caller
 // commits it.
 using FormatWriter = bool (*)(FileReplacement& out, const std::string& path, const Image& image,
@@ -27,6 +31,7 @@ struct ImageFormatInfo {
     const char* name;                // as a user reads it: "JPEG"
     std::vector<const char*> extensions;  // lower case, the usual one first
     FormatReader read;               // null: no reader
+    FormatSizeReader size;           // with every reader
     FormatWriter write;              // null: no writer
     bool imageFile;                  // opened, browsed, saved by the window, taken by folder runs
 };

@@ -44,4 +44,20 @@ bool MemoryFile::Load(const std::string& path, std::size_t maxBytes, std::size_t
     return true;
 }
 
+bool MemoryFile::LoadHeader(const std::string& path, std::size_t headerBytes, std::string& reason)
+{
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+    if (!file) {
+        reason = "cannot open the file";
+        return false;
+    }
+    m_bytes.resize(headerBytes);
+    if (std::fread(m_bytes.data(), 1, headerBytes, file.get()) != headerBytes) {
+        m_bytes.clear();
+        reason = "file ends inside its header";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace fovella

@@ -15,6 +15,9 @@ public:
     // `maxBytes` or shorter than its `headerBytes`.
     bool Load(const std::string& path, std::size_t maxBytes, std::size_t headerBytes,
               std::string& reason);
+    // Only the first `headerBytes` of the file, for a look at its header;
+    // false, with a reason, when the file is shorter.
+    bool LoadHeader(const std::string& path, std::size_t headerBytes, std::string& reason);
 
     std::size_t Size() const { return m_bytes.size(); }
     bool Has(std::size_t offset, std::size_t count) const

@@ -17,7 +17,6 @@ namespace {
 constexpr std::uint16_t kExifOffset = 0x8769;
 constexpr std::uint16_t kInteroperabilityOffset = 0xA005;
 constexpr std::uint16_t kFocalLength = 0x920A;
-constexpr std::uint16_t kUserComment = 0x9286;
 constexpr std::uint16_t kOrientation = 0x0112;
 
 constexpr int kMaxDepth = 5;
@@ -29,7 +28,7 @@ enum Format {
 
 class ExifWalk {
 public:
-    ExifWalk(std::uint8_t* tiff, std::uint64_t length, bool bigEndian, std::ostream& diagnostics)
+    ExifWalk(const std::uint8_t* tiff, std::uint64_t length, bool bigEndian, std::ostream& diagnostics)
         : m_tiff(tiff), m_length(length), m_bigEndian(bigEndian), m_diagnostics(diagnostics)
     {
     }
@@ -111,10 +110,6 @@ private:
                 orientation = int(number);
             break;
         }
-        case kUserComment:
-            for (std::uint64_t k = size; k > 0 && m_tiff[value + k - 1] == ' '; --k)
-                m_tiff[value + k - 1] = 0;
-            break;
         }
     }
 
@@ -174,7 +169,7 @@ private:
 
     void Report(const std::string& message) { m_diagnostics << "Nonfatal Error : " << message << "\n"; }
 
-    std::uint8_t* m_tiff;
+    const std::uint8_t* m_tiff;
     std::uint64_t m_length;
     bool m_bigEndian;
     std::ostream& m_diagnostics;
@@ -187,7 +182,7 @@ void Report(std::ostream& diagnostics, const char* message)
 
 }  // namespace
 
-ExifInfo ReadExif(std::uint8_t* payload, std::size_t length, std::ostream& diagnostics)
+ExifInfo ReadExif(const std::uint8_t* payload, std::size_t length, std::ostream& diagnostics)
 {
     ExifInfo info;
     static const std::uint8_t kIdentifier[6] = {'E', 'x', 'i', 'f', 0, 0};
@@ -212,7 +207,7 @@ ExifInfo ReadExif(std::uint8_t* payload, std::size_t length, std::ostream& diagn
     return info;
 }
 
-ExifInfo ReadExif(std::uint8_t* payload, std::size_t length)
+ExifInfo ReadExif(const std::uint8_t* payload, std::size_t length)
 {
     return ReadExif(payload, length, std::cerr);
 }

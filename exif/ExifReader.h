@@ -21,12 +21,11 @@ struct ExifInfo {
 // one would be the thumbnail's).
 // Every offset is checked before it is read: nothing outside the payload is
 // touched. Problems end or shorten the walk and are reported on
-// `diagnostics`, one line each starting "Nonfatal Error : ". Trailing
-// spaces of a UserComment are set to zero bytes in the payload itself, so a
-// file saved later with this block carries the trimmed comment.
+// `diagnostics`, one line each starting "Nonfatal Error : ". The payload is
+// only read: a file saved later with this block carries it byte for byte.
 // Thread-safe: no state outside the call.
-ExifInfo ReadExif(std::uint8_t* payload, std::size_t length, std::ostream& diagnostics);
+ExifInfo ReadExif(const std::uint8_t* payload, std::size_t length, std::ostream& diagnostics);
 // The same, reporting on the standard error stream.
-ExifInfo ReadExif(std::uint8_t* payload, std::size_t length);
+ExifInfo ReadExif(const std::uint8_t* payload, std::size_t length);
 
 }  // namespace fovella

@@ -4,23 +4,12 @@
 
 namespace fovella {
 
-namespace {
-
-// The last folder picked; empty until the first pick.
-std::string& LastFolder()
+bool FolderBrowser::Browse(PlatformServices& services, std::string& folder)
 {
-    static std::string last;
-    return last;
-}
-
-}  // namespace
-
-bool BrowseForFolder(PlatformServices& services, std::string& folder)
-{
-    std::string chosen = LastFolder();
+    std::string chosen = m_last;
     if (!services.BrowseForFolder("", chosen) || chosen.empty())
         return false;
-    LastFolder() = chosen;
+    m_last = chosen;
     folder = chosen;
     return true;
 }

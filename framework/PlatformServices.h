@@ -4,12 +4,12 @@
 // place (a scripted implementation) and a real desktop through Qt.
 #pragma once
 
-#include "batch/BatchFrontEnd.h"
-
 #include <string>
 
 namespace fovella {
 
+// The icon of a modal message; Question goes with the Yes/No/Cancel buttons.
+enum class MessageIcon { Warning, Error, Information, Question };
 enum class MessageButtons { Ok, YesNoCancel };
 enum class MessageAnswer { Ok, Yes, No, Cancel };
 

@@ -95,15 +95,6 @@ bool GetCurrentDir(PathString& out)
     return true;
 }
 
-bool SetCurrentDir(const std::string& path)
-{
-    if (path.empty())
-        return false;
-    std::error_code error;
-    std::filesystem::current_path(path, error);
-    return !error;
-}
-
 bool EqualIgnoringCase(const std::string& a, const std::string& b)
 {
     if (a.size() != b.size())

@@ -4,7 +4,7 @@
 // Windows "\" is the separator, "/" is turned into "\" and a drive root
 // ("C:\") keeps its separator; on POSIX systems "/" is the separator and a
 // backslash is an ordinary character of a name. No operation here interprets
-// "." or ".." or touches the file system, except the four at the end.
+// "." or ".." or touches the file system, except the three at the end.
 #pragma once
 
 #include <string>
@@ -18,11 +18,9 @@ struct PathRules {
 
 inline constexpr PathRules kWindowsPaths{'\\', true};
 inline constexpr PathRules kPosixPaths{'/', false};
-#ifdef _WIN32
-inline constexpr PathRules kNativePaths = kWindowsPaths;
-#else
+// The programs are built for POSIX systems only and split by its rules;
+// the Windows rules are the same functions under the other notation.
 inline constexpr PathRules kNativePaths = kPosixPaths;
-#endif
 
 // The text with the rules' normalisation applied ("/" to "\" on Windows).
 std::string CleanPath(std::string text, const PathRules& rules = kNativePaths);
@@ -68,17 +66,16 @@ std::string JoinPath(const std::string& folder, const std::string& name,
 PathString JoinPath(const std::string& folder, const std::string& name,
                     const std::string& extension);
 
-// True for an existing regular file (symbolic links followed).
-// Whether two names are equal with ASCII letter case ignored, as the file
-// system compares names.
+// Whether two texts are equal with ASCII letter case ignored (other bytes
+// compared as they are): how extensions are told apart, and how the window
+// finds its own file among its folder's.
 bool EqualIgnoringCase(const std::string& a, const std::string& b);
 
+// True for an existing regular file (symbolic links followed).
 bool IsFile(const std::string& path);
 // True for an existing directory (symbolic links followed).
 bool IsDirectory(const std::string& path);
 // True, with `out` set to the working directory, however long it is.
 bool GetCurrentDir(PathString& out);
-// False for an empty path; otherwise whether the change succeeded.
-bool SetCurrentDir(const std::string& path);
 
 }  // namespace fovella

@@ -27,7 +27,7 @@ std::vector<std::uint8_t> Payload(const std::uint8_t* data, std::size_t size)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    // Writable, exactly as long as the payload: any read past it is caught.
+    // Exactly as long as the payload: any read past it is caught.
     std::vector<std::uint8_t> payload = Payload(data, size);
     std::ostringstream diagnostics;
     fovella::ReadExif(payload.data(), payload.size(), diagnostics);

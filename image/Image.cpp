@@ -34,10 +34,6 @@ bool Image::Create(int width, int height, PixelType pixelType,
     return m_valid;
 }
 
-void Image::Lock(bool, bool) const { ++m_lockCount; }
-
-void Image::Unlock() const { --m_lockCount; }
-
 bool Image::SetGeometry(int width, int height, PixelType pixelType,
                         SampleType sampleType, RowOrder rowOrder)
 {
@@ -75,13 +71,9 @@ bool Image::CopyFrom(const Image& source)
         if (!m_valid)
             return false;
     }
-    source.Lock(true, false);
-    Lock(false, true);
     const std::size_t bytes = static_cast<std::size_t>(m_width) * BytesPerPixel();
     for (int i = 0; i < m_height; ++i)
         std::memcpy(m_rows[i], source.m_rows[i], bytes);
-    Unlock();
-    source.Unlock();
     return true;
 }
 

@@ -7,7 +7,8 @@
 //
 // An image is valid (storage, row table and members consistent) or not;
 // callers test IsValid() after Create(). Copies are deep: no two images ever
-// share pixel memory. Not thread-safe; the lock count is a plain use counter.
+// share pixel memory. Not thread-safe: an image is used by one thread at a
+// time, or read by several while none writes it.
 #pragma once
 
 #include "image/PixelCodes.h"
@@ -33,10 +34,6 @@ public:
     // Distance in bytes from the start of one row to the start of the next.
     virtual std::size_t RowBytes() const = 0;
 
-    // Use counting only; the flags document intent and change nothing.
-    virtual void Lock(bool forReading, bool forWriting) const;
-    virtual void Unlock() const;
-
     int Width() const { return m_width; }
     int Height() const { return m_height; }
     bool IsValid() const { return m_valid; }
@@ -44,7 +41,6 @@ public:
     SampleType GetSampleType() const { return m_sampleType; }
     RowOrder GetRowOrder() const { return m_rowOrder; }
     int BytesPerPixel() const { return PixelBytes(m_pixelType, m_sampleType); }
-    int LockCount() const { return m_lockCount; }
 
     std::uint8_t* const* Rows() { return m_rows.get(); }
     const std::uint8_t* const* Rows() const { return m_rows.get(); }
@@ -99,7 +95,6 @@ private:
     SampleType m_sampleType = SampleU8;
     RowOrder m_rowOrder = BottomUp;
     std::unique_ptr<std::uint8_t*[]> m_rows;
-    mutable int m_lockCount = 0;
 };
 
 // Bytes needed for `rows` rows of `rowBytes`, or 0 when the product does not

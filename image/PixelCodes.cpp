@@ -18,9 +18,6 @@ int SampleBytes(SampleType type)
     switch (type) {
     case SampleU8: return 1;
     case SampleU16: return 2;
-    case Sample4Byte: return 4;
-    case SampleFloat: return 4;
-    case SampleDouble: return 8;
     }
     return -1;
 }

@@ -1,5 +1,5 @@
-// Codes that describe how an Image stores its pixels. The codes are powers
-// of two so that a codec can state the formats it accepts as one bit mask.
+// Codes that describe how an Image stores its pixels. The codes keep the
+// numbers they have always had.
 #pragma once
 
 #include <cstdint>
@@ -16,9 +16,6 @@ enum PixelType : std::int32_t {
 enum SampleType : std::int32_t {
     SampleU8 = 1,
     SampleU16 = 2,
-    Sample4Byte = 4,
-    SampleFloat = 8,
-    SampleDouble = 16,
 };
 
 enum RowOrder : std::int32_t {

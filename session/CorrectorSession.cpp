@@ -58,7 +58,7 @@ std::vector<PathString> CorrectorSession::FolderImages() const
     if (m_path.empty())
         return {};  // nothing open: no folder to list
     DirectoryScanner scanner;
-    scanner.Scan("*", GetDirectory(m_path), 1);
+    scanner.Scan(GetDirectory(m_path));
     std::vector<PathString> images;
     for (const PathString& entry : scanner.Files())
         if (IsImageFile(entry))
@@ -255,7 +255,7 @@ BatchSource CorrectorSession::FolderRun() const
     source.height = Loaded() ? m_source->Height() : 0;
     source.useExif = m_focalSource == FocalSource::Exif;
     source.exifFocal = m_exifFocal.value_or(-1.0f);
-    source.focalText = m_focalText;
+    source.manualFocal = ReadFocalText(m_focalText);
     source.fineTune = FineTune();
     return source;
 }

@@ -1,7 +1,6 @@
 #include "ui/CAboutDlg.h"
 
-#include "apps/Version.h"
-
+#include "Version.h"
 #include "framework/Artwork.h"
 #include "framework/CLinkStatic.h"
 #include "ui/MakerAddress.h"

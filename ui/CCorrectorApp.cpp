@@ -4,11 +4,7 @@
 
 #include <QEventLoop>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
 #include <sys/resource.h>
-#endif
 
 namespace fovella {
 
@@ -18,12 +14,8 @@ namespace {
 // leave the rest of the desktop responsive.
 void LowerPriority()
 {
-#ifdef _WIN32
-    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
-#else
     // Linux gives each thread its own nice value; this is the calling one's.
     setpriority(PRIO_PROCESS, 0, getpriority(PRIO_PROCESS, 0) + 1);
-#endif
 }
 
 }  // namespace

@@ -32,12 +32,6 @@
 #include <cstdio>
 #include <iostream>
 
-#ifdef _WIN32
-#define NOMINMAX
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-#endif
-
 namespace fovella {
 
 namespace {
@@ -195,31 +189,9 @@ void CCorrectorDlg::AddSystemMenu()
         restore->setEnabled(isMaximized() || isMinimized());
         maximize->setEnabled(!isMaximized());
     });
-    const QString about = QString::fromUtf8(kAboutMenuText);
-    if (!about.isEmpty()) {
-        m_systemMenu->addSeparator();
-        m_systemMenu->addAction(about, this, [this] { OnSysCommand(IDM_ABOUTBOX); });
-#ifdef _WIN32
-        if (HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE)) {
-            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-            AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, reinterpret_cast<LPCWSTR>(about.utf16()));
-        }
-#endif
-    }
+    m_systemMenu->addSeparator();
+    m_systemMenu->addAction(QString::fromUtf8(kAboutMenuText), this, [this] { OnSysCommand(IDM_ABOUTBOX); });
 }
-
-#ifdef _WIN32
-bool CCorrectorDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
-{
-    const MSG* msg = static_cast<const MSG*>(message);
-    if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == IDM_ABOUTBOX) {
-        OnSysCommand(IDM_ABOUTBOX);
-        *result = 0;
-        return true;
-    }
-    return CTemplateDialog::nativeEvent(eventType, message, result);
-}
-#endif
 
 void CCorrectorDlg::contextMenuEvent(QContextMenuEvent* event) { m_systemMenu->exec(event->globalPos()); }
 
@@ -486,7 +458,7 @@ void CCorrectorDlg::OnUndistort()
 
 void CCorrectorDlg::OnUndistortDir()
 {
-    DialogBatchFrontEnd frontEnd(Services(), this, m_session.Path());
+    DialogBatchFrontEnd frontEnd(Services(), m_folderBrowser, this, m_session.Path());
     m_pBatchFrontEnd = &frontEnd;
     BatchRun(frontEnd).RunFolder(m_session.FolderRun());
     m_pBatchFrontEnd = nullptr;

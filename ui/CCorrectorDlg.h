@@ -9,6 +9,7 @@
 #include "session/CorrectorSession.h"
 #include "ui/CorrectorControls.h"
 #include "ui/WindowLayout.h"
+#include "framework/FolderBrowser.h"
 
 #include <map>
 #include <memory>
@@ -87,9 +88,6 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-#ifdef _WIN32
-    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
-#endif
 
 private:
     friend struct CorrectorDlgProbe;
@@ -124,6 +122,7 @@ private:
 
     CProgressDlg* m_pProgressDlg = nullptr;  // while Undistort runs
     DialogBatchFrontEnd* m_pBatchFrontEnd = nullptr;  // while a folder run runs
+    FolderBrowser m_folderBrowser;  // the folder runs' chooser, from pick to pick
     bool m_bCloseAfterRun = false;
 
     // Shared with the preview view.

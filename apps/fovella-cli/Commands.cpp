@@ -7,7 +7,6 @@
 #include "exif/ExifReader.h"
 #include "fs/DirectoryScanner.h"
 #include "fs/PathString.h"
-#include "image/MemoryImage.h"
 
 #include <cstdio>
 #include <fstream>
@@ -68,7 +67,7 @@ int CorrectFiles(const Options& options, Console& console)
     // are taken as the window's batch run takes them.
     std::vector<std::string> files;
     std::set<std::string> named;
-    bool inputFailed = false;
+    bool inputFailed = false, folderListed = false;
     std::vector<std::string> inputs = options.inputs;
     if (!options.filesFrom.empty() && !ReadFileList(options, console, inputs))
         return 1;
@@ -81,13 +80,14 @@ int CorrectFiles(const Options& options, Console& console)
             inputFailed = true;
         } else if (type == std::filesystem::file_type::directory) {
             DirectoryScanner scanner;
-            if (!scanner.Scan("*", input, 1)) {
+            if (!scanner.Scan(input)) {
                 console.errors << "fovella-cli: cannot list the folder '" << Printable(input)
                                << "': " << scanner.Error() << "\n";
                 inputFailed = true;
                 continue;
             }
             files.insert(files.end(), scanner.Files().begin(), scanner.Files().end());
+            folderListed = true;
         } else {
             files.push_back(input);
             named.insert(input);
@@ -122,7 +122,7 @@ int CorrectFiles(const Options& options, Console& console)
     batch.memoryLimit = options.memoryLimit;
     batch.isImage = isImage;
 
-    ConsoleFrontEnd frontEnd(options.overwrite, images, console.in, console.out, console.errors,
+    ConsoleFrontEnd frontEnd(options.overwrite, images, folderListed, console.in, console.out, console.errors,
                              console.interactive, console.showProgress);
     const std::string label = inputs.size() == 1 ? inputs[0] : "of the inputs";
     const BatchResult result = BatchRun(frontEnd).RunFiles(
@@ -142,9 +142,11 @@ int DescribeFiles(const Options& options, Console& console)
 {
     int status = 0;
     for (const std::string& path : options.inputs) {
+        // The headers and the EXIF block are all it needs: no picture is
+        // decoded, so a file whose pixel data is cut short is described too.
         ImageFile file;
-        MemoryImage image;  // holds any format a reader gives, RGBA and 16-bit included
-        if (!file.Load(path, image, Unknown, KeepExif)) {
+        int width = 0, height = 0;
+        if (!file.ReadSize(path, width, height, Unknown, KeepExif)) {
             console.errors << "fovella-cli: cannot read " << Printable(file.Error()) << "\n";
             status = 1;
             continue;
@@ -159,7 +161,7 @@ int DescribeFiles(const Options& options, Console& console)
             std::snprintf(focalText, sizeof focalText, "EXIF focal length: %.3f mm", double(focal));
         else
             std::snprintf(focalText, sizeof focalText, "EXIF focal length: none");
-        console.out << Printable(path) << ": " << image.Width() << " x " << image.Height() << ", "
+        console.out << Printable(path) << ": " << width << " x " << height << ", "
                     << FormatName(file.ClassifyExtension(path)) << ", " << focalText << "\n";
     }
     return status;

@@ -56,10 +56,10 @@ std::string Printable(const std::string& text)
     return printable;
 }
 
-ConsoleFrontEnd::ConsoleFrontEnd(OverwriteChoice overwrite, int images, std::istream& in,
+ConsoleFrontEnd::ConsoleFrontEnd(OverwriteChoice overwrite, int images, bool folderListed, std::istream& in,
                                  std::ostream& out, std::ostream& errors, bool interactive,
                                  bool showProgress)
-    : m_overwrite(overwrite), m_images(images), m_in(in), m_out(out), m_errors(errors),
+    : m_overwrite(overwrite), m_images(images), m_folderListed(folderListed), m_in(in), m_out(out), m_errors(errors),
       m_interactive(interactive), m_showProgress(showProgress)
 {
 }
@@ -73,18 +73,50 @@ void ConsoleFrontEnd::CatchInterrupt()
 #endif
 }
 
-void ConsoleFrontEnd::ShowMessage(const std::string& text, const std::string&, MessageIcon icon,
-                                  const std::string& reason)
+void ConsoleFrontEnd::Error(const std::string& text, const std::string& reason)
 {
     ClearProgressLine();
-    if (icon == MessageIcon::Information) {
-        m_out << text << "\n";
-        return;
-    }
     m_errors << "fovella-cli: " << Printable(OneLine(text));
     if (!reason.empty())
         m_errors << " (" << Printable(WithoutPath(reason)) << ")";
     m_errors << "\n";
+}
+
+void ConsoleFrontEnd::RunRefused(RunRefusal why)
+{
+    Error(why == RunRefusal::OutputFolder ? "The selected directory does not exist and cannot be created!"
+                                          : "Focal length should be positive.");
+}
+
+void ConsoleFrontEnd::FileFailed(const FileFailure& failure)
+{
+    switch (failure.stage) {
+    case FileStage::Open: Error("Failed to open " + failure.path, failure.reason); break;
+    case FileStage::Scale: Error("Focal length should be positive.\n" + failure.path); break;
+    case FileStage::Undistort: Error("Failed to undistort " + failure.path, failure.reason); break;
+    case FileStage::Save: Error("Failed to save " + failure.output, failure.reason); break;
+    }
+}
+
+void ConsoleFrontEnd::FileSkipped(const FileSkip& skip)
+{
+    // A file without an EXIF focal length, under --focal-source exif, goes
+    // by in silence, as in the window; it counts as not saved.
+    if (skip.why != SkipReason::ResultExists)
+        return;
+    ClearProgressLine();
+    m_errors << "fovella-cli: skipped " << Printable(skip.output) << ": it exists (" << m_skipWhy << ")\n";
+}
+
+void ConsoleFrontEnd::RunCompleted(const BatchCounts& counts)
+{
+    ClearProgressLine();
+    if (m_folderListed)
+        m_out << "Total number of files in folder: " << counts.totalFiles << "\n"
+              << "Total number of image files in folder: " << counts.imageFiles << "\n";
+    else
+        m_out << "Total number of image files: " << counts.imageFiles << "\n";
+    m_out << "Total number of processed and saved image files: " << counts.savedFiles << "\n";
 }
 
 OverwriteAnswer ConsoleFrontEnd::AskOverwrite(const std::string& output)
@@ -94,12 +126,12 @@ OverwriteAnswer ConsoleFrontEnd::AskOverwrite(const std::string& output)
     case OverwriteChoice::Skip:
         // Asked for: the result is there, as a rerun after an interrupted job wants.
         ++m_kept;
-        return Skipped(output, "--overwrite skip");
+        return Skip("--overwrite skip");
     case OverwriteChoice::Cancel: return OverwriteAnswer::Cancel;
     case OverwriteChoice::Ask: break;
     }
     if (!m_interactive)
-        return Skipped(output, "no terminal to ask; --overwrite chooses");
+        return Skip("no terminal to ask; --overwrite chooses");
     ClearProgressLine();
     for (;;) {
         m_errors << "File \"" << Printable(output)
@@ -110,16 +142,15 @@ OverwriteAnswer ConsoleFrontEnd::AskOverwrite(const std::string& output)
         switch (answer.empty() ? '\0' : answer[0]) {
         case 'o': case 'O': return OverwriteAnswer::Overwrite;
         case 'a': case 'A': return OverwriteAnswer::OverwriteAll;
-        case 's': case 'S': return Skipped(output, "answered skip");
+        case 's': case 'S': return Skip("answered skip");
         case 'c': case 'C': return OverwriteAnswer::Cancel;
         }
     }
 }
 
-OverwriteAnswer ConsoleFrontEnd::Skipped(const std::string& output, const char* why)
+OverwriteAnswer ConsoleFrontEnd::Skip(const char* why)
 {
-    ClearProgressLine();
-    m_errors << "fovella-cli: skipped " << Printable(output) << ": it exists (" << why << ")\n";
+    m_skipWhy = why;
     return OverwriteAnswer::Skip;
 }
 

@@ -1,7 +1,7 @@
-// The batch run's front end on a terminal: messages on standard error (the
-// summary on standard output), the overwrite question answered by the
-// --overwrite choice or at the terminal, a progress line when standard
-// error is a terminal, and Ctrl-C as Cancel.
+// The batch run's front end on a terminal: a line on standard error for
+// every file not saved (the summary on standard output), the overwrite
+// question answered by the --overwrite choice or at the terminal, a progress
+// line when standard error is a terminal, and Ctrl-C as Cancel.
 #pragma once
 
 #include "apps/fovella-cli/CommandLine.h"
@@ -17,16 +17,20 @@ std::string Printable(const std::string& text);
 
 class ConsoleFrontEnd : public BatchFrontEnd {
 public:
-    // `images`: how many image files the run will meet, for "file n of N".
-    ConsoleFrontEnd(OverwriteChoice overwrite, int images, std::istream& in, std::ostream& out,
-                    std::ostream& errors, bool interactive, bool showProgress);
+    // `images`: how many image files the run will meet, for "file n of N";
+    // `folderListed`: whether a folder stands among the inputs, which the
+    // summary then counts the files of.
+    ConsoleFrontEnd(OverwriteChoice overwrite, int images, bool folderListed, std::istream& in,
+                    std::ostream& out, std::ostream& errors, bool interactive, bool showProgress);
 
     bool ChooseOptions(BatchOptions&) override { return true; }
-    void ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
-                     const std::string& reason) override;
     OverwriteAnswer AskOverwrite(const std::string& output) override;
+    void RunRefused(RunRefusal why) override;
     void RunStarted(const std::string&) override {}
     void RunEnded() override;
+    void RunCompleted(const BatchCounts& counts) override;
+    void FileFailed(const FileFailure& failure) override;
+    void FileSkipped(const FileSkip& skip) override;
     void FileStarted(const std::string& path) override;
     void FocalChosen(float, bool) override {}
     void Progress(int filePercent, int runPercent) override;
@@ -45,11 +49,15 @@ public:
 
 private:
     void ClearProgressLine();
-    // Says on the error stream that `output` was not written, and why.
-    OverwriteAnswer Skipped(const std::string& output, const char* why);
+    // One line on the error stream: `text` and, when given, the reason.
+    void Error(const std::string& text, const std::string& reason = {});
+    // Skips the result, `why` being said once the run reports the skip.
+    OverwriteAnswer Skip(const char* why);
 
     OverwriteChoice m_overwrite;
     int m_images;
+    bool m_folderListed;
+    const char* m_skipWhy = "";
     std::istream& m_in;
     std::ostream& m_out;
     std::ostream& m_errors;

@@ -1,4 +1,4 @@
-#include "apps/Version.h"
+#include "Version.h"
 #include "apps/fovella-cli/CommandLine.h"
 #include "apps/fovella-cli/Commands.h"
 #include "apps/fovella-cli/ConsoleFrontEnd.h"

@@ -7,6 +7,7 @@
 #include "batch/dialogs/CBatchProgressDlg.h"
 #include "batch/dialogs/COverwriteDlg.h"
 #include "framework/Artwork.h"
+#include "framework/FolderBrowser.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CCorrectorDlg.h"
 #include "ui/HelpWindow.h"
@@ -47,7 +48,8 @@ void Click(CCorrectorDlg& window, int id)
 // The folder run's three dialogs as a run shows them.
 bool RenderBatchDialogs(PlatformServices& services, const std::string& folder)
 {
-    CBatchOptionsDlg options(services);
+    FolderBrowser browser;
+    CBatchOptionsDlg options(services, browser);
     options.m_strFolder = "/home/ana/Pictures/2026-06 Lisbon/undistorted";
     options.Initialise();
     options.show();

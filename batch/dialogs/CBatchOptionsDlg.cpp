@@ -37,8 +37,9 @@ std::vector<ControlTemplate> OptionsTemplate()
 
 }  // namespace
 
-CBatchOptionsDlg::CBatchOptionsDlg(PlatformServices& services, QWidget* parent)
-    : CTemplateDialog("Undistort all files in current folder", 186, 254, OptionsTemplate(), services, parent)
+CBatchOptionsDlg::CBatchOptionsDlg(PlatformServices& services, FolderBrowser& browser, QWidget* parent)
+    : CTemplateDialog("Undistort all files in current folder", 186, 254, OptionsTemplate(), services, parent),
+      m_browser(browser)
 {
     setFixedSize(size());
 }
@@ -74,7 +75,7 @@ void CBatchOptionsDlg::OnSaveMode()
 void CBatchOptionsDlg::OnBrowse()
 {
     std::string folder;
-    if (!BrowseForFolder(Services(), folder))
+    if (!m_browser.Browse(Services(), folder))
         return;
     // Only the folder changes: what the user set in the other controls stays.
     m_strFolder = folder;

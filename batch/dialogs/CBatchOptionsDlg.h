@@ -10,6 +10,8 @@
 
 namespace fovella {
 
+class FolderBrowser;
+
 enum : int {
     kOptionsFolder = 1002,
     kOptionsBrowse = 1008,
@@ -26,7 +28,8 @@ enum : int {
 
 class CBatchOptionsDlg : public CTemplateDialog {
 public:
-    explicit CBatchOptionsDlg(PlatformServices& services, QWidget* parent = nullptr);
+    // `browser` picks the results' folder; it remembers the last pick.
+    CBatchOptionsDlg(PlatformServices& services, FolderBrowser& browser, QWidget* parent = nullptr);
 
     std::string m_strFolder;
     int m_nFocalUsage = 0;  // 0 EXIF only, 1 manual only, 2 EXIF if possible
@@ -43,6 +46,8 @@ private:
     void OnSaveMode();
     void OnBrowse();
     void OnHScroll();
+
+    FolderBrowser& m_browser;
 };
 
 }  // namespace fovella

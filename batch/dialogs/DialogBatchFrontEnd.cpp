@@ -24,8 +24,9 @@ std::string Percent(int value) { return std::to_string(value) + "%"; }
 
 }  // namespace
 
-DialogBatchFrontEnd::DialogBatchFrontEnd(PlatformServices& services, QWidget* owner, std::string currentPath)
-    : m_services(services), m_owner(owner), m_currentPath(std::move(currentPath))
+DialogBatchFrontEnd::DialogBatchFrontEnd(PlatformServices& services, FolderBrowser& browser, QWidget* owner,
+                                         std::string currentPath)
+    : m_services(services), m_browser(browser), m_owner(owner), m_currentPath(std::move(currentPath))
 {
 }
 
@@ -33,7 +34,7 @@ DialogBatchFrontEnd::~DialogBatchFrontEnd() = default;
 
 bool DialogBatchFrontEnd::ChooseOptions(BatchOptions& options)
 {
-    CBatchOptionsDlg dialog(m_services, m_owner);
+    CBatchOptionsDlg dialog(m_services, m_browser, m_owner);
     dialog.m_strFolder = options.folder;
     dialog.m_nFocalUsage = int(options.focalUsage);
     dialog.m_bUseFineTune = options.useFineTune ? 1 : 0;
@@ -48,13 +49,41 @@ bool DialogBatchFrontEnd::ChooseOptions(BatchOptions& options)
     return true;
 }
 
-void DialogBatchFrontEnd::ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
-                                      const std::string& reason)
+void DialogBatchFrontEnd::Show(const std::string& text, const char* title, bool error, const std::string& reason)
 {
-    // The user reads the system's own text; the reason behind it is logged.
     if (!reason.empty())
         std::cerr << "fovella: " << reason << "\n";
-    m_services.ShowMessage(text, title, icon, MessageButtons::Ok);
+    m_services.ShowMessage(text, title, error ? MessageIcon::Error : MessageIcon::Warning, MessageButtons::Ok);
+}
+
+void DialogBatchFrontEnd::RunRefused(RunRefusal why)
+{
+    switch (why) {
+    case RunRefusal::FocalNotPositive: Show("Focal length should be positive.", "Undistort", false); break;
+    case RunRefusal::OutputFolder:
+        Show("The selected directory does not exist and cannot be created!", "Undistort Directory", true);
+        break;
+    }
+}
+
+void DialogBatchFrontEnd::FileFailed(const FileFailure& failure)
+{
+    switch (failure.stage) {
+    case FileStage::Open: Show("Failed to open " + failure.path, "Open", true, failure.reason); break;
+    case FileStage::Scale: Show("Focal length should be positive.\n" + failure.path, "Undistort", false); break;
+    case FileStage::Undistort: Show("Failed to undistort " + failure.path, "Undistort", true, failure.reason); break;
+    case FileStage::Save: Show("Failed to save " + failure.output, "Save", true, failure.reason); break;
+    }
+}
+
+void DialogBatchFrontEnd::RunCompleted(const BatchCounts& counts)
+{
+    char summary[256];
+    std::snprintf(summary, sizeof summary,
+                  "Total number of files in folder: %i\nTotal number of image files in folder: %i\n"
+                  "Total number of processed and saved image files: %i",
+                  counts.totalFiles, counts.imageFiles, counts.savedFiles);
+    m_services.ShowMessage(summary, "Undistort Directory", MessageIcon::Information, MessageButtons::Ok);
 }
 
 OverwriteAnswer DialogBatchFrontEnd::AskOverwrite(const std::string& output)

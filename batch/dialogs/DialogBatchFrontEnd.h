@@ -1,5 +1,6 @@
 // The folder run's front end in the window: the options, progress and
-// overwrite dialogs, and message boxes through the platform services.
+// overwrite dialogs, and the run's events worded as the window's message
+// boxes, through the platform services.
 #pragma once
 
 #include "batch/BatchFrontEnd.h"
@@ -12,20 +13,24 @@ class QWidget;
 namespace fovella {
 
 class CBatchProgressDlg;
+class FolderBrowser;
 class PlatformServices;
 
 class DialogBatchFrontEnd : public BatchFrontEnd {
 public:
-    // `currentPath` is the window's own image, whose result the run may write.
-    DialogBatchFrontEnd(PlatformServices& services, QWidget* owner, std::string currentPath);
+    // `currentPath` is the window's own image, whose result the run may
+    // write; `browser` picks the results' folder in the options.
+    DialogBatchFrontEnd(PlatformServices& services, FolderBrowser& browser, QWidget* owner,
+                        std::string currentPath);
     ~DialogBatchFrontEnd() override;
 
     bool ChooseOptions(BatchOptions& options) override;
-    void ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
-                     const std::string& reason) override;
     OverwriteAnswer AskOverwrite(const std::string& output) override;
+    void RunRefused(RunRefusal why) override;
     void RunStarted(const std::string& folder) override;
     void RunEnded() override;
+    void RunCompleted(const BatchCounts& counts) override;
+    void FileFailed(const FileFailure& failure) override;
     void FileStarted(const std::string& path) override;
     void FocalChosen(float focalMm, bool fromExif) override;
     void Progress(int filePercent, int runPercent) override;
@@ -39,7 +44,12 @@ public:
     bool SavedCurrentImage() const { return m_savedCurrent; }
 
 private:
+    // `reason`, the lower layer's account, goes to the log; the user reads
+    // the window's own text.
+    void Show(const std::string& text, const char* title, bool error, const std::string& reason = {});
+
     PlatformServices& m_services;
+    FolderBrowser& m_browser;
     QWidget* m_owner;
     std::string m_currentPath;
     std::unique_ptr<CBatchProgressDlg> m_progress;

@@ -14,6 +14,9 @@ class FileReplacement;
 // the reason in `error` when given, for a file that cannot be opened, is not
 // such a bitmap or is cut short; `image` may then hold a partial picture.
 bool LoadBmp(const std::string& path, Image& image, std::string* error = nullptr);
+// The picture's width and height from the headers alone, checked as the
+// load checks them (a file whose rows are cut short is still measured).
+bool ReadBmpSize(const std::string& path, int& width, int& height, std::string* error = nullptr);
 
 // Writes an Rgb or Bgr image with 8-bit samples as a 24-bit bitmap. Any
 // other format is refused before the file is touched; a failed write leaves

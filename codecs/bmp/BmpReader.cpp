@@ -41,6 +41,20 @@ public:
         return Fail("unsupported bit count " + std::to_string(m_bits));
     }
 
+    bool ReadSize(int& width, int& height)
+    {
+        m_file.reset(std::fopen(m_path.c_str(), "rb"));
+        if (!m_file)
+            return Fail("cannot open the file");
+        if (!MeasureFile() || !ReadHeaders())
+            return false;
+        if (m_bits != 24 && m_bits != 1 && m_bits != 4 && m_bits != 8)
+            return Fail("unsupported bit count " + std::to_string(m_bits));
+        width = m_width;
+        height = m_height;
+        return true;
+    }
+
 private:
     bool Fail(const std::string& reason)
     {
@@ -214,6 +228,11 @@ private:
 bool LoadBmp(const std::string& path, Image& image, std::string* error)
 {
     return BmpReader(path, error).Read(image);
+}
+
+bool ReadBmpSize(const std::string& path, int& width, int& height, std::string* error)
+{
+    return BmpReader(path, error).ReadSize(width, height);
 }
 
 }  // namespace fovella

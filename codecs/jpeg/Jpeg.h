@@ -19,6 +19,11 @@ class FileReplacement;
 // Thread-safe: each call has its own recovery point.
 bool LoadJpeg(const std::string& path, Image& image, std::vector<std::uint8_t>* exif,
               std::string* error = nullptr);
+// The picture's width and height from the header segments alone, checked
+// as the load checks them, and the EXIF block as the load keeps it: a file
+// whose coded picture is cut short is still measured.
+bool ReadJpegSize(const std::string& path, int& width, int& height, std::vector<std::uint8_t>* exif,
+                  std::string* error = nullptr);
 
 // Encodes an Rgb, 8-bit image as a baseline JPEG with `quality` (limited to
 // 0..100) and the library's defaults; a non-empty `exif` is written as one

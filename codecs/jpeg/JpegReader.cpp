@@ -1,6 +1,7 @@
 #include "codecs/jpeg/Jpeg.h"
 #include "codecs/CodecError.h"
 #include "codecs/jpeg/JpegError.h"
+#include "codecs/jpeg/JpegHeader.h"
 #include "image/ImageLimits.h"
 
 #include <cstring>
@@ -9,13 +10,11 @@ namespace fovella {
 
 namespace {
 
-constexpr int kApp1 = JPEG_APP0 + 1;
+using jpeg::kApp1;
+using jpeg::KeepFirstApp1;
+
 // A progressive file may repeat scans without end; real ones have about 10.
 constexpr int kMaxScans = 500;
-// Huffman-coded files spend at least a bit per 8 x 8 block and component,
-// so they decode to at most about 1000 RGB bytes per file byte; 16 times
-// that leaves room for arithmetic coding of flat pictures.
-constexpr std::uint64_t kMaxExpansion = 16384;
 
 struct ScanLimit {
     jpeg_progress_mgr library;
@@ -29,16 +28,6 @@ void LimitScans(j_common_ptr info)
                       "more than %d scans", kMaxScans);
         std::longjmp(reinterpret_cast<jpeg::ErrorManager*>(info->err)->recovery, -2);
     }
-}
-
-
-void KeepFirstApp1(j_decompress_ptr decoder, std::vector<std::uint8_t>& exif)
-{
-    for (jpeg_saved_marker_ptr marker = decoder->marker_list; marker; marker = marker->next)
-        if (marker->marker == kApp1) {
-            exif.assign(marker->data, marker->data + marker->data_length);
-            return;
-        }
 }
 
 }  // namespace
@@ -80,18 +69,8 @@ bool LoadJpeg(const std::string& path, Image& image, std::vector<std::uint8_t>* 
     decoder.out_color_space = JCS_RGB;
     // Refuse a picture too large, or too large for the file, before the
     // library allocates for it.
-    if (!FitsImageLimit(decoder.image_width, decoder.image_height, 3)) {
-        std::snprintf(errors.message, sizeof errors.message, "picture of %u x %u pixels is larger than this program accepts",
-                      decoder.image_width, decoder.image_height);
+    if (!jpeg::CheckHeader(decoder, fileBytes, errors))
         std::longjmp(errors.recovery, -2);
-    }
-    if (!IsInProportion(std::uint64_t(decoder.image_width) * decoder.image_height * 3,
-                        std::uint64_t(fileBytes), kMaxExpansion)) {
-        std::snprintf(errors.message, sizeof errors.message,
-                      "a file of %ld bytes cannot hold a picture of %u x %u pixels", fileBytes,
-                      decoder.image_width, decoder.image_height);
-        std::longjmp(errors.recovery, -2);
-    }
     jpeg_start_decompress(&decoder);
     const int width = int(decoder.output_width), height = int(decoder.output_height);
     if (decoder.output_components != 3 ||

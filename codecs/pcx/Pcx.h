@@ -11,5 +11,8 @@ namespace fovella {
 // plane layouts, with plane lines shorter than the picture, beyond
 // kMaxImageBytes, or that end before their last line fail the load.
 bool LoadPcx(const std::string& path, Image& image, std::string* error = nullptr);
+// The picture's width and height from the header alone, checked as the
+// load checks them (a file whose pixel data is cut short is still measured).
+bool ReadPcxSize(const std::string& path, int& width, int& height, std::string* error = nullptr);
 
 }  // namespace fovella

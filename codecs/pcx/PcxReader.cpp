@@ -23,28 +23,55 @@ constexpr std::size_t kMaxFileBytes = std::size_t(1) << 30;
 // Two bytes make a run of at most 63.
 constexpr std::uint64_t kMaxExpansion = 32;
 
+// The header's numbers, checked as the reader needs them.
+struct Header {
+    int width = 0, height = 0, planes = 0, bytesPerLine = 0;
+};
+
+bool ReadHeader(const MemoryFile& file, Header& header, std::string& reason)
+{
+    header.width = std::int16_t(file.U16(kXMaxOffset)) + 1;
+    header.height = std::int16_t(file.U16(kYMaxOffset)) + 1;
+    header.planes = *file.At(kPlanesOffset);
+    const int bits = *file.At(kBitsOffset);
+    header.bytesPerLine = std::int16_t(file.U16(kBytesPerLineOffset));
+    if (header.planes != kPlanes || bits != 8)
+        reason = std::to_string(header.planes) + " planes of " + std::to_string(bits) +
+                 " bits; only three 8-bit planes are read";
+    else if (header.width < 1 || header.height < 1)
+        reason = "impossible size";
+    else if (header.bytesPerLine < header.width)
+        reason = "plane lines shorter than the picture";
+    else if (!FitsImageLimit(header.width, header.height, 3))
+        reason = "picture larger than this program accepts";
+    else
+        return true;
+    return false;
+}
+
 }  // namespace
+
+bool ReadPcxSize(const std::string& path, int& width, int& height, std::string* error)
+{
+    MemoryFile file;
+    Header header;
+    std::string reason;
+    if (!file.LoadHeader(path, kHeaderSize, reason) || !ReadHeader(file, header, reason))
+        return FailWith(error, path, reason);
+    width = header.width;
+    height = header.height;
+    return true;
+}
 
 bool LoadPcx(const std::string& path, Image& image, std::string* error)
 {
     MemoryFile file;
+    Header header;
     std::string reason;
-    if (!file.Load(path, kMaxFileBytes, kHeaderSize, reason))
+    if (!file.Load(path, kMaxFileBytes, kHeaderSize, reason) || !ReadHeader(file, header, reason))
         return FailWith(error, path, reason);
-    const int width = std::int16_t(file.U16(kXMaxOffset)) + 1;
-    const int height = std::int16_t(file.U16(kYMaxOffset)) + 1;
-    const int planes = *file.At(kPlanesOffset);
-    const int bits = *file.At(kBitsOffset);
-    const int bytesPerLine = std::int16_t(file.U16(kBytesPerLineOffset));
-    if (planes != kPlanes || bits != 8)
-        return FailWith(error, path, std::to_string(planes) + " planes of " + std::to_string(bits) +
-                                     " bits; only three 8-bit planes are read");
-    if (width < 1 || height < 1)
-        return FailWith(error, path, "impossible size");
-    if (bytesPerLine < width)
-        return FailWith(error, path, "plane lines shorter than the picture");
-    if (!FitsImageLimit(width, height, 3))
-        return FailWith(error, path, "picture larger than this program accepts");
+    const int width = header.width, height = header.height, planes = header.planes;
+    const int bytesPerLine = header.bytesPerLine;
     if (!IsInProportion(std::uint64_t(height) * std::uint64_t(planes) * std::uint64_t(bytesPerLine),
                         file.Size() - kHeaderSize, kMaxExpansion))
         return FailWith(error, path, "file ends inside its pixel data");

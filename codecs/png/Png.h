@@ -16,6 +16,9 @@ class FileReplacement;
 // allocated; so is a format the image cannot store (a DibImage holds only
 // 8-bit Gray and Rgb).
 bool LoadPng(const std::string& path, Image& image, std::string* error = nullptr);
+// The picture's width and height from the IHDR chunk alone, checked as the
+// load checks them (a file whose data is cut short is still measured).
+bool ReadPngSize(const std::string& path, int& width, int& height, std::string* error = nullptr);
 
 // Writes a Gray, Rgb or Rgba image of 8 or 16-bit samples, not interlaced,
 // at maximum compression. Other formats are refused before anything is

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 namespace fovella {
 
@@ -41,7 +42,63 @@ bool ReadHeader(std::FILE* file, Header& header)
     return true;
 }
 
+// What the header says the picture is, checked against what the reader
+// takes and against the file's size.
+struct Picture {
+    PixelType pixelType = Rgb;
+    SampleType sampleType = SampleU8;
+    int pixelBytes = 0;
+};
+
+bool CheckHeader(const Header& header, Picture& picture, std::string& reason)
+{
+    int channels = 0;
+    switch (header.colourType) {
+    case PNG_COLOR_TYPE_GRAY: picture.pixelType = Gray, channels = 1; break;
+    case PNG_COLOR_TYPE_RGB: picture.pixelType = Rgb, channels = 3; break;
+    case PNG_COLOR_TYPE_RGB_ALPHA: picture.pixelType = Rgba, channels = 4; break;
+    default: reason = "colour type " + std::to_string(header.colourType) + " is not read"; return false;
+    }
+    if (header.bitDepth != 8 && header.bitDepth != 16) {
+        reason = std::to_string(header.bitDepth) + "-bit samples are not read";
+        return false;
+    }
+    picture.sampleType = header.bitDepth == 8 ? SampleU8 : SampleU16;
+    picture.pixelBytes = channels * header.bitDepth / 8;
+    if (!FitsImageLimit(header.width, header.height, picture.pixelBytes)) {
+        reason = "picture of " + std::to_string(header.width) + " x " + std::to_string(header.height) +
+                 " pixels is larger than this program accepts";
+        return false;
+    }
+    // Every row is a filter byte and the row's bytes, deflated.
+    const std::uint64_t rawBytes =
+        std::uint64_t(header.height) * (1 + std::uint64_t(header.width) * picture.pixelBytes);
+    if (!IsInProportion(rawBytes, std::uint64_t(header.fileBytes), kMaxExpansion)) {
+        reason = "a file of " + std::to_string(header.fileBytes) + " bytes cannot hold a picture of " +
+                 std::to_string(header.width) + " x " + std::to_string(header.height) + " pixels";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
+
+bool ReadPngSize(const std::string& path, int& width, int& height, std::string* error)
+{
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+    if (!file)
+        return FailWith(error, path, "cannot open the file");
+    Header header;
+    if (!ReadHeader(file.get(), header))
+        return FailWith(error, path, "not a PNG file");
+    Picture picture;
+    std::string reason;
+    if (!CheckHeader(header, picture, reason))
+        return FailWith(error, path, reason);
+    width = int(header.width);
+    height = int(header.height);
+    return true;
+}
 
 bool LoadPng(const std::string& path, Image& image, std::string* error)
 {
@@ -53,37 +110,15 @@ bool LoadPng(const std::string& path, Image& image, std::string* error)
         std::fclose(file);
         return FailWith(error, path, "not a PNG file");
     }
-    PixelType pixelType;
-    int channels;
-    switch (header.colourType) {
-    case PNG_COLOR_TYPE_GRAY: pixelType = Gray, channels = 1; break;
-    case PNG_COLOR_TYPE_RGB: pixelType = Rgb, channels = 3; break;
-    case PNG_COLOR_TYPE_RGB_ALPHA: pixelType = Rgba, channels = 4; break;
-    default:
+    Picture picture;
+    std::string reason;
+    if (!CheckHeader(header, picture, reason)) {
         std::fclose(file);
-        return FailWith(error, path, "colour type " + std::to_string(header.colourType) + " is not read");
+        return FailWith(error, path, reason);
     }
-    if (header.bitDepth != 8 && header.bitDepth != 16) {
-        std::fclose(file);
-        return FailWith(error, path, std::to_string(header.bitDepth) + "-bit samples are not read");
-    }
-    const SampleType sampleType = header.bitDepth == 8 ? SampleU8 : SampleU16;
-    const int pixelBytes = channels * header.bitDepth / 8;
-    if (!FitsImageLimit(header.width, header.height, pixelBytes)) {
-        std::fclose(file);
-        return FailWith(error, path, "picture of " + std::to_string(header.width) + " x " +
-                                     std::to_string(header.height) +
-                                     " pixels is larger than this program accepts");
-    }
-
-    // Every row is a filter byte and the row's bytes, deflated.
-    const std::uint64_t rawBytes = std::uint64_t(header.height) * (1 + std::uint64_t(header.width) * pixelBytes);
-    if (!IsInProportion(rawBytes, std::uint64_t(header.fileBytes), kMaxExpansion)) {
-        std::fclose(file);
-        return FailWith(error, path, "a file of " + std::to_string(header.fileBytes) +
-                                         " bytes cannot hold a picture of " + std::to_string(header.width) +
-                                         " x " + std::to_string(header.height) + " pixels");
-    }
+    const PixelType pixelType = picture.pixelType;
+    const SampleType sampleType = picture.sampleType;
+    const int pixelBytes = picture.pixelBytes;
 
     png::ErrorState errors{path, {}};
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &errors, png::OnError, png::OnWarning);

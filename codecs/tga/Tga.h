@@ -13,5 +13,8 @@ namespace fovella {
 // types and depths, pictures beyond kMaxImageBytes and files that end early
 // fail the load.
 bool LoadTga(const std::string& path, Image& image, std::string* error = nullptr);
+// The picture's width and height from the header alone, checked as the
+// load checks them (a file whose pixel data is cut short is still measured).
+bool ReadTgaSize(const std::string& path, int& width, int& height, std::string* error = nullptr);
 
 }  // namespace fovella

@@ -26,30 +26,64 @@ constexpr std::uint8_t kUncompressedTrueColour = 2;
 constexpr std::uint8_t kRunLengthTrueColour = 10;
 constexpr std::size_t kMaxFileBytes = std::size_t(1) << 30;
 
+// The header's numbers, checked as the reader needs them.
+struct Header {
+    std::uint8_t type = 0;
+    int depth = 0, width = 0, height = 0;
+    bool rightToLeft = false, topToBottom = false;
+    std::size_t pixelsStart = 0;  // after the image-ID field and any colour map
+};
+
+bool ReadHeader(const MemoryFile& file, Header& header, std::string& reason)
+{
+    header.type = *file.At(kImageTypeOffset);
+    header.depth = *file.At(kDepthOffset);
+    header.width = file.U16(kWidthOffset);
+    header.height = file.U16(kHeightOffset);
+    const std::uint8_t descriptor = *file.At(kDescriptorOffset);
+    header.rightToLeft = descriptor & 0x10;
+    header.topToBottom = descriptor & 0x20;
+    header.pixelsStart = kHeaderSize + *file.At(kIdLengthOffset);
+    if (*file.At(kColourMapTypeOffset) == 1)
+        header.pixelsStart += std::size_t(file.U16(kMapLengthOffset)) * ((*file.At(kMapEntryBitsOffset) + 7) / 8);
+    if (header.type != kUncompressedTrueColour && header.type != kRunLengthTrueColour)
+        reason = "image type " + std::to_string(header.type) + " is not read";
+    else if (header.depth != 24 && header.depth != 32)
+        reason = std::to_string(header.depth) + "-bit pixels are not read";
+    else if (header.width < 1 || header.height < 1)
+        reason = "impossible size";
+    else if (!FitsImageLimit(header.width, header.height, 3))
+        reason = "picture larger than this program accepts";
+    else
+        return true;
+    return false;
+}
+
 }  // namespace
+
+bool ReadTgaSize(const std::string& path, int& width, int& height, std::string* error)
+{
+    MemoryFile file;
+    Header header;
+    std::string reason;
+    if (!file.LoadHeader(path, kHeaderSize, reason) || !ReadHeader(file, header, reason))
+        return FailWith(error, path, reason);
+    width = header.width;
+    height = header.height;
+    return true;
+}
 
 bool LoadTga(const std::string& path, Image& image, std::string* error)
 {
     MemoryFile file;
+    Header header;
     std::string reason;
-    if (!file.Load(path, kMaxFileBytes, kHeaderSize, reason))
+    if (!file.Load(path, kMaxFileBytes, kHeaderSize, reason) || !ReadHeader(file, header, reason))
         return FailWith(error, path, reason);
-    const std::uint8_t type = *file.At(kImageTypeOffset);
-    const int depth = *file.At(kDepthOffset);
-    if (type != kUncompressedTrueColour && type != kRunLengthTrueColour)
-        return FailWith(error, path, "image type " + std::to_string(type) + " is not read");
-    if (depth != 24 && depth != 32)
-        return FailWith(error, path, std::to_string(depth) + "-bit pixels are not read");
-    const int width = file.U16(kWidthOffset), height = file.U16(kHeightOffset);
-    if (width < 1 || height < 1)
-        return FailWith(error, path, "impossible size");
-    const std::uint8_t descriptor = *file.At(kDescriptorOffset);
-    const bool rightToLeft = descriptor & 0x10, topToBottom = descriptor & 0x20;
-    std::size_t at = kHeaderSize + *file.At(kIdLengthOffset);
-    if (*file.At(kColourMapTypeOffset) == 1)
-        at += std::size_t(file.U16(kMapLengthOffset)) * ((*file.At(kMapEntryBitsOffset) + 7) / 8);
-    if (!FitsImageLimit(width, height, 3))
-        return FailWith(error, path, "picture larger than this program accepts");
+    const std::uint8_t type = header.type;
+    const int depth = header.depth, width = header.width, height = header.height;
+    const bool rightToLeft = header.rightToLeft, topToBottom = header.topToBottom;
+    std::size_t at = header.pixelsStart;
     const std::size_t pixelBytes = std::size_t(depth) / 8;
     const std::size_t pixels = std::size_t(width) * std::size_t(height);
     // The least data that can hold the pixels: raw, or packets of 128.

@@ -23,11 +23,19 @@
 #include <unistd.h>
 
 namespace fovella {
+
+static bool operator==(const BatchCounts& a, const BatchCounts& b)
+{
+    return a.totalFiles == b.totalFiles && a.imageFiles == b.imageFiles && a.savedFiles == b.savedFiles;
+}
+
 namespace {
 
-struct Message {
-    std::string text, title;
-    MessageIcon icon;
+// A failure without its reason, which the lower layers word.
+struct Failed {
+    FileStage stage;
+    std::string path, output;
+    bool operator==(const Failed& o) const { return stage == o.stage && path == o.path && output == o.output; }
 };
 
 class ScriptedFrontEnd : public BatchFrontEnd {
@@ -39,11 +47,15 @@ public:
             editOptions(options);
         return acceptOptions;
     }
-    void ShowMessage(const std::string& text, const std::string& title, MessageIcon icon,
-                     const std::string&) override
+    void RunRefused(RunRefusal why) override { refusals.push_back(why); }
+    void RunCompleted(const BatchCounts& counts) override { summaries.push_back(counts); }
+    void FileFailed(const FileFailure& failure) override
     {
-        messages.push_back({text, title, icon});
+        EXPECT_EQ(failure.reason.empty(), failure.stage == FileStage::Scale) << failure.path;
+        failures.push_back({failure.stage, failure.path, failure.output});
     }
+    void FileSkipped(const FileSkip& skip) override { skips.push_back({skip.why, skip.path}); }
+    void DescribeDryRun(const DryRunLine& line) override { described.push_back(line.source + " -> " + line.output); }
     OverwriteAnswer AskOverwrite(const std::string& text) override
     {
         questions.push_back(text);
@@ -61,30 +73,36 @@ public:
         ++opened;
     }
     void RunEnded() override { ++closed; }
-    void FileStarted(const std::string& path) override { started.push_back(path); }
-    void FocalChosen(float focalMm, bool fromExif) override { focals.push_back({focalMm, fromExif}); }
+    void FileStarted(const std::string& path) override
+    {
+        started.push_back(path);
+        log.push_back("start " + GetFileName(path));
+        cancelled = cancelled || path == cancelAtStart;
+    }
+    void FocalChosen(float focalMm, bool fromExif) override
+    {
+        focals.push_back({focalMm, fromExif});
+        log.push_back("focal");
+    }
     void Progress(int filePercent, int runPercent) override
     {
         filePercents.push_back(filePercent);
         runPercents.push_back(runPercent);
+        log.push_back(std::to_string(filePercent));
     }
-    bool PollCancelled() override { return ++polls > cancelAfterPolls; }
+    bool PollCancelled() override { return cancelled || ++polls > cancelAfterPolls; }
     void ResultSaved(const std::string& source, const std::string&) override { saved.push_back(source); }
-
-    std::vector<Message> MessagesWithIcon(MessageIcon icon) const
-    {
-        std::vector<Message> found;
-        for (const Message& m : messages)
-            if (m.icon == icon)
-                found.push_back(m);
-        return found;
-    }
 
     BatchOptions offered;
     std::function<void(BatchOptions&)> editOptions;
     std::function<void()> onQuestion;
     bool acceptOptions = true;
-    std::vector<Message> messages;
+    std::vector<RunRefusal> refusals;
+    std::vector<BatchCounts> summaries;
+    std::vector<Failed> failures;
+    std::vector<std::pair<SkipReason, std::string>> skips;
+    std::vector<std::string> described;
+    std::vector<std::string> log;  // starts, focal lengths and per-cents, in order
     std::vector<std::string> questions, started;
     std::deque<OverwriteAnswer> answers;
     std::string folder;
@@ -93,6 +111,8 @@ public:
     std::vector<std::string> saved;  // sources whose results were written
     int opened = 0, closed = 0;
     long polls = 0, cancelAfterPolls = 1L << 40;
+    std::string cancelAtStart;  // the user cancels as this file starts
+    bool cancelled = false;
 };
 
 // An EXIF block whose first directory holds FocalLength = numerator / 10.
@@ -165,12 +185,8 @@ TEST_F(BatchRunTest, MixedFolderCountsEveryFileAndOpensOnlyImages)
     EXPECT_EQ(result.counts.totalFiles, 6);
     EXPECT_EQ(result.counts.imageFiles, 4);
     EXPECT_EQ(result.counts.savedFiles, 4);
-    ASSERT_EQ(frontEnd.messages.size(), 1u);
-    EXPECT_EQ(frontEnd.messages[0].text,
-              "Total number of files in folder: 6\nTotal number of image files in folder: 4\n"
-              "Total number of processed and saved image files: 4");
-    EXPECT_EQ(frontEnd.messages[0].title, "Undistort Directory");
-    EXPECT_EQ(frontEnd.messages[0].icon, MessageIcon::Information);
+    EXPECT_EQ(frontEnd.summaries, (std::vector<BatchCounts>{BatchCounts{6, 4, 4}}));
+    EXPECT_TRUE(frontEnd.failures.empty());
     EXPECT_EQ(frontEnd.folder, dir.Path());
     EXPECT_EQ(frontEnd.started,
               (std::vector<std::string>{dir.File("a.JPG"), dir.File("b.jpeg"), dir.File("c.Png"), dir.File("d.bmp")}));
@@ -260,7 +276,8 @@ TEST_F(BatchRunTest, CancelAtTheQuestionStopsAtOnceWithoutSummary)
     const BatchResult result = Run(options);
     EXPECT_EQ(result.outcome, BatchOutcome::Cancelled);
     EXPECT_EQ(frontEnd.questions.size(), 1u);
-    EXPECT_TRUE(frontEnd.messages.empty());
+    EXPECT_TRUE(frontEnd.summaries.empty());
+    EXPECT_TRUE(frontEnd.failures.empty());
     EXPECT_EQ(frontEnd.closed, 1);
 }
 
@@ -271,10 +288,7 @@ TEST_F(BatchRunTest, MissingParentFolderStopsBeforeAnything)
     options.folder = dir.File("no/such");
     const BatchResult result = Run(options);
     EXPECT_EQ(result.outcome, BatchOutcome::NotStarted);
-    ASSERT_EQ(frontEnd.messages.size(), 1u);
-    EXPECT_EQ(frontEnd.messages[0].text, "The selected directory does not exist and cannot be created!");
-    EXPECT_EQ(frontEnd.messages[0].title, "Undistort Directory");
-    EXPECT_EQ(frontEnd.messages[0].icon, MessageIcon::Error);
+    EXPECT_EQ(frontEnd.refusals, std::vector<RunRefusal>{RunRefusal::OutputFolder});
     EXPECT_EQ(frontEnd.opened, 0);
 }
 
@@ -287,10 +301,9 @@ TEST_F(BatchRunTest, ExistingFileAsFolderFailsEverySaveAndKeepsTheFile)
     const BatchResult result = Run(options);
     EXPECT_EQ(result.outcome, BatchOutcome::Completed);
     EXPECT_EQ(result.counts.savedFiles, 0);
-    const auto errors = frontEnd.MessagesWithIcon(MessageIcon::Error);
-    ASSERT_EQ(errors.size(), 2u);
-    EXPECT_EQ(errors[0].text, "Failed to save " + dir.File("blocker/a.png"));
-    EXPECT_EQ(errors[0].title, "Save");
+    EXPECT_EQ(frontEnd.failures,
+              (std::vector<Failed>{{FileStage::Save, dir.File("a.png"), dir.File("blocker/a.png")},
+                                   {FileStage::Save, dir.File("b.bmp"), dir.File("blocker/b.bmp")}}));
     EXPECT_EQ(test::ReadFileBytes(dir.File("blocker")), std::vector<std::uint8_t>{'x'});
 }
 
@@ -307,7 +320,8 @@ TEST_F(BatchRunTest, AFailedSaveIsThatFilesAlone)
         ScriptedFrontEnd front;
         const BatchResult result = BatchRun(front).RunFiles(List(), options, 4.0f, 1.0, dir.Path());
         EXPECT_EQ(result.counts.savedFiles, 1) << jobs;
-        EXPECT_EQ(front.MessagesWithIcon(MessageIcon::Error).size(), 1u) << jobs;
+        EXPECT_EQ(front.failures, (std::vector<Failed>{{FileStage::Save, dir.File("a.png"), dir.File(out + "/a.png")}}))
+            << jobs;
         EXPECT_TRUE(std::filesystem::is_regular_file(dir.File(out + "/b.png"))) << jobs;
     }
 }
@@ -320,7 +334,9 @@ TEST_F(BatchRunTest, ExifOnlyOnPngsSkipsSilently)
     const BatchResult result = Run(options);
     EXPECT_EQ(result.counts.imageFiles, 2);
     EXPECT_EQ(result.counts.savedFiles, 0);
-    EXPECT_EQ(frontEnd.messages.size(), 1u);  // the summary alone
+    EXPECT_TRUE(frontEnd.failures.empty());
+    EXPECT_EQ(frontEnd.skips, (std::vector<std::pair<SkipReason, std::string>>{
+                                  {SkipReason::NoExifFocal, dir.File("a.png")}, {SkipReason::NoExifFocal, dir.File("b.png")}}));
     EXPECT_TRUE(frontEnd.focals.empty());
 }
 
@@ -339,9 +355,7 @@ TEST_F(BatchRunTest, NonPositiveScaleIsReportedWithTheFileAndNotSaved)
     const BatchResult result = Run(options, 0.0f);
     EXPECT_EQ(result.counts.imageFiles, 1);
     EXPECT_EQ(result.counts.savedFiles, 0);
-    const auto warnings = frontEnd.MessagesWithIcon(MessageIcon::Warning);
-    ASSERT_EQ(warnings.size(), 1u);
-    EXPECT_EQ(warnings[0].text, "Focal length should be positive.\n" + dir.File("a.png"));
+    EXPECT_EQ(frontEnd.failures, (std::vector<Failed>{{FileStage::Scale, dir.File("a.png"), ""}}));
     EXPECT_FALSE(IsFile(dir.File("out/a.png")));
 }
 
@@ -352,26 +366,87 @@ TEST_F(BatchRunTest, UnreadableImagesAreReportedAndTheRunGoesOn)
     BatchOptions options = IntoFolder("out", FocalUsage::ManualOnly);
     const BatchResult result = Run(options);
     EXPECT_EQ(result.counts.savedFiles, 1);
-    const auto errors = frontEnd.MessagesWithIcon(MessageIcon::Error);
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0].text, "Failed to open " + dir.File("a.jpg"));
-    EXPECT_EQ(errors[0].title, "Open");
+    EXPECT_EQ(frontEnd.failures, (std::vector<Failed>{{FileStage::Open, dir.File("a.jpg"), ""}}));
 }
 
-TEST_F(BatchRunTest, CancelDuringARemapSavesNothingMore)
+// A cancel while a file is corrected stops the run before that file's save,
+// with one job or several; what was saved stays, nothing else is left.
+TEST_F(BatchRunTest, CancelDuringAFileSavesNothingMore)
 {
-    Write("a.png");
+    for (const char* name : {"a.png", "b.png", "c.png"})
+        Write(name);
+    for (int jobs : {1, 2, 3}) {
+        const std::string out = "out" + std::to_string(jobs);
+        BatchOptions options = IntoFolder(out, FocalUsage::ManualOnly);
+        options.jobs = jobs;
+        ScriptedFrontEnd front;
+        front.cancelAtStart = dir.File("b.png");
+        const BatchResult result = BatchRun(front).RunFiles(List(), options, 4.0f, 1.0, dir.Path());
+        EXPECT_EQ(result.outcome, BatchOutcome::Cancelled) << jobs;
+        EXPECT_EQ(result.counts.savedFiles, 1) << jobs;
+        std::vector<std::string> written;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.File(out)))
+            written.push_back(entry.path().filename().string());
+        EXPECT_EQ(written, std::vector<std::string>{"a.png"}) << jobs;
+        EXPECT_TRUE(front.summaries.empty()) << jobs;
+        EXPECT_EQ(front.closed, 1) << jobs;
+    }
+}
+
+// Each file is reported in list order, for any number of jobs: its start,
+// its focal length, then its per-cents rising to 100.
+TEST_F(BatchRunTest, EachFileIsReportedInOrderFromItsStartToItsEnd)
+{
+    ASSERT_TRUE(picture.Create(900, 600, Rgb, SampleU8, BottomUp));
+    test::FillGradient(picture);
+    for (const char* name : {"a.png", "b.bmp", "c.jpg"})
+        Write(name);
+    for (int jobs : {1, 2}) {
+        BatchOptions options = IntoFolder("out" + std::to_string(jobs), FocalUsage::ManualOnly);
+        options.jobs = jobs;
+        ScriptedFrontEnd front;
+        ASSERT_EQ(BatchRun(front).RunFiles(List(), options, 4.0f, 1.0, dir.Path()).counts.savedFiles, 3);
+        std::vector<std::string> files;
+        int last = 100;
+        for (std::size_t k = 0; k < front.log.size(); ++k) {
+            const std::string& entry = front.log[k];
+            if (entry.rfind("start ", 0) == 0) {
+                EXPECT_EQ(last, 100) << "the file before " << entry << " did not end, jobs " << jobs;
+                ASSERT_LT(k + 1, front.log.size());
+                EXPECT_EQ(front.log[k + 1], "focal") << entry;
+                files.push_back(entry.substr(6));
+                last = -1;
+            } else if (entry != "focal") {
+                EXPECT_GE(std::stoi(entry), last) << entry << " after " << last;
+                last = std::stoi(entry);
+            }
+        }
+        EXPECT_EQ(last, 100);
+        EXPECT_EQ(files, (std::vector<std::string>{"a.png", "b.bmp", "c.jpg"})) << jobs;
+    }
+}
+
+// A dry run describes the same files with any number of jobs and writes
+// nothing, not even the results' folder.
+TEST_F(BatchRunTest, DryRunsDescribeAndWriteNothing)
+{
+    Write("a.jpg", ExifWithFocal(58));
     Write("b.png");
-    BatchOptions options = IntoFolder("out", FocalUsage::ManualOnly);
-    // The first image reports 21 times (cx = 20); cancel inside the second.
-    frontEnd.cancelAfterPolls = 25;
-    const BatchResult result = Run(options);
-    EXPECT_EQ(result.outcome, BatchOutcome::Cancelled);
-    EXPECT_EQ(result.counts.savedFiles, 1);
-    EXPECT_TRUE(IsFile(dir.File("out/a.png")));
-    EXPECT_FALSE(IsFile(dir.File("out/b.png")));
-    EXPECT_TRUE(frontEnd.messages.empty());
-    EXPECT_EQ(frontEnd.closed, 1);
+    Write("c.bmp");
+    std::vector<std::string> first;
+    for (int jobs : {1, 3}) {
+        BatchOptions options = IntoFolder("out", FocalUsage::ExifOnly);
+        options.jobs = jobs;
+        options.dryRun = true;
+        ScriptedFrontEnd front;
+        const BatchResult result = BatchRun(front).RunFiles(List(), options, 4.0f, 1.0, dir.Path());
+        EXPECT_EQ(result.outcome, BatchOutcome::Completed) << jobs;
+        EXPECT_EQ(result.counts.savedFiles, 0) << jobs;
+        EXPECT_EQ(front.described, std::vector<std::string>{dir.File("a.jpg") + " -> " + dir.File("out/a.jpg")})
+            << jobs;
+        EXPECT_EQ(front.skips.size(), 2u) << jobs;
+        EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"a.jpg", "b.png", "c.bmp"})) << jobs;
+    }
 }
 
 TEST_F(BatchRunTest, EmptyFolderAndManyFiles)
@@ -379,9 +454,7 @@ TEST_F(BatchRunTest, EmptyFolderAndManyFiles)
     BatchOptions options = IntoFolder("out", FocalUsage::ManualOnly);
     BatchResult result = Run(options);
     EXPECT_EQ(result.outcome, BatchOutcome::Completed);
-    EXPECT_EQ(frontEnd.messages.back().text,
-              "Total number of files in folder: 0\nTotal number of image files in folder: 0\n"
-              "Total number of processed and saved image files: 0");
+    EXPECT_EQ(frontEnd.summaries, (std::vector<BatchCounts>{BatchCounts{0, 0, 0}}));
 
     ASSERT_TRUE(picture.Create(6, 4, Rgb, SampleU8, BottomUp));
     for (int k = 0; k < 200; ++k)
@@ -411,9 +484,10 @@ TEST_F(BatchRunTest, AnyNumberOfJobsWritesTheSameBytes)
     EXPECT_EQ(one.counts.savedFiles, 7);
     EXPECT_EQ(three.counts.savedFiles, 7);
     EXPECT_EQ(three.counts.totalFiles, one.counts.totalFiles);
-    ASSERT_EQ(parallelFrontEnd.messages.size(), frontEnd.messages.size());
-    for (std::size_t k = 0; k < frontEnd.messages.size(); ++k)
-        EXPECT_EQ(parallelFrontEnd.messages[k].text, frontEnd.messages[k].text);
+    EXPECT_EQ(frontEnd.failures, (std::vector<Failed>{{FileStage::Open, dir.File("broken.png"), ""}}));
+    EXPECT_EQ(parallelFrontEnd.failures, frontEnd.failures);
+    EXPECT_EQ(parallelFrontEnd.summaries, frontEnd.summaries);
+    EXPECT_EQ(parallelFrontEnd.started, frontEnd.started);
     for (int k = 0; k < 7; ++k) {
         const std::string name = "p" + std::to_string(k) + (k % 3 == 0 ? ".jpg" : k % 3 == 1 ? ".png" : ".bmp");
         EXPECT_EQ(test::ReadFileBytes(dir.File("one/" + name)), test::ReadFileBytes(dir.File("three/" + name)))
@@ -487,11 +561,11 @@ TEST_F(BatchRunTest, TheMemoryLimitHoldsJobsBackAndRefusesWhatIsLarger)
     options.folder = dir.File("none");
     options.memoryLimit = onePicture - 1;
     for (int jobs : {1, 3}) {
-        tight.messages.clear();
+        tight.failures.clear();
         options.jobs = jobs;
         EXPECT_EQ(BatchRun(tight).RunFiles(List(), options, 4.0f, 1.0, dir.Path()).counts.savedFiles, 0);
-        ASSERT_EQ(tight.MessagesWithIcon(MessageIcon::Error).size(), 3u) << jobs;
-        EXPECT_EQ(tight.messages[0].text, "Failed to open " + dir.File("a.jpg"));
+        ASSERT_EQ(tight.failures.size(), 3u) << jobs;
+        EXPECT_EQ(tight.failures[0], (Failed{FileStage::Open, dir.File("a.jpg"), ""}));
     }
 }
 
@@ -505,7 +579,7 @@ TEST_F(BatchRunTest, CancelWithSeveralJobsStopsCleanly)
     const BatchResult result = Run(options);
     EXPECT_EQ(result.outcome, BatchOutcome::Cancelled);
     EXPECT_LT(result.counts.savedFiles, 6);
-    EXPECT_TRUE(frontEnd.messages.empty());
+    EXPECT_TRUE(frontEnd.summaries.empty());
 
     ScriptedFrontEnd answers;
     answers.answers = {OverwriteAnswer::Cancel};
@@ -529,7 +603,7 @@ TEST_F(BatchRunTest, FullDiskWithEmptySuffixNeverLosesASource)
         options.focalUsage = FocalUsage::ManualOnly;
         frontEnd.answers = {OverwriteAnswer::OverwriteAll};
         const BatchResult result = Run(options);
-        return result.counts.savedFiles == 0 && frontEnd.MessagesWithIcon(MessageIcon::Error).size() == 2;
+        return result.counts.savedFiles == 0 && frontEnd.failures.size() == 2;
     }));
     EXPECT_EQ(test::ReadFileBytes(dir.File("a.bmp")), a);
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"a.bmp", "b.bmp"}));
@@ -545,9 +619,8 @@ TEST_F(BatchRunTest, ReadOnlyOutputFolderFailsEverySaveAndLosesNothing)
     BatchOptions options = IntoFolder("out", FocalUsage::ManualOnly);
     const BatchResult result = Run(options);
     EXPECT_EQ(result.counts.savedFiles, 0);
-    const auto errors = frontEnd.MessagesWithIcon(MessageIcon::Error);
-    ASSERT_EQ(errors.size(), 2u);
-    EXPECT_EQ(errors[0].text.rfind("Failed to save ", 0), 0u);
+    ASSERT_EQ(frontEnd.failures.size(), 2u);
+    EXPECT_EQ(frontEnd.failures[0].stage, FileStage::Save);
     ::chmod(dir.File("out").c_str(), 0755);
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"a.png", "b.bmp", "out"}));
 }
@@ -598,15 +671,12 @@ TEST_F(BatchRunTest, FolderRunChecksTheScaleOffersDefaultsAndReportsEachResult)
     source.currentPath = path;
     source.width = 40;
     source.height = 30;
-    source.focalText = "abc";
+    source.manualFocal = 0;
     BatchRun(frontEnd).RunFolder(source);
-    ASSERT_EQ(frontEnd.messages.size(), 1u);
-    EXPECT_EQ(frontEnd.messages[0].text, "Focal length should be positive.");
-    EXPECT_EQ(frontEnd.messages[0].title, "Undistort");
-    EXPECT_EQ(frontEnd.messages[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(frontEnd.refusals, std::vector<RunRefusal>{RunRefusal::FocalNotPositive});
 
     ScriptedFrontEnd second;
-    source.focalText = "12mm";
+    source.manualFocal = 12;
     source.fineTune = 1.08;
     second.editOptions = [&](BatchOptions& options) { options.folder = dir.File("res"); };
     const BatchResult result = BatchRun(second).RunFolder(source);

@@ -50,7 +50,63 @@ TEST(ImageFormats, ImageFilesAreJpegBmpAndPngAndEachCanBeWritten)
         EXPECT_EQ(info.imageFile, info.write != nullptr) << info.name;
         EXPECT_EQ(FormatOfPath(std::string("x.") + info.extensions.front()), info.format) << info.name;
     }
-    EXPECT_EQ(FindImageFormat(Ppm), nullptr);
+    EXPECT_EQ(FindImageFormat(Unknown), nullptr);
+}
+
+// A file cut inside its pixel data is refused by the load, and still
+// measured from its header, with the EXIF block the load would keep.
+class CutFileSize : public testing::TestWithParam<const char*> {};
+
+TEST_P(CutFileSize, HeaderGivesTheSizeTheLoadRefuses)
+{
+    test::ScratchDir dir;
+    const std::string whole = dir.File(std::string("whole.") + GetParam());
+    const std::vector<std::uint8_t> exif = test::ExifWithFocal(58, 10);
+    test::WriteGradientFile(whole, 301, 203, exif);
+    std::vector<std::uint8_t> bytes = test::ReadFileBytes(whole);
+    bytes.resize(bytes.size() / 2);
+    const std::string cut = dir.File(std::string("cut.") + GetParam());
+    test::WriteFileBytes(cut, bytes);
+
+    ImageFile file;
+    DibImage image;
+    EXPECT_FALSE(file.Load(cut, image, Unknown, KeepExif));
+    int width = 0, height = 0;
+    ASSERT_TRUE(file.ReadSize(cut, width, height, Unknown, KeepExif)) << file.Error();
+    EXPECT_EQ(width, 301);
+    EXPECT_EQ(height, 203);
+    std::vector<std::uint8_t> kept;
+    file.GetExifBlock(kept);
+    EXPECT_EQ(kept, FormatOfPath(cut) == Jpeg ? exif : std::vector<std::uint8_t>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(Writers, CutFileSize, testing::Values("jpg", "bmp", "png"));
+
+// The header checks of the load stand for the size too, with the same reason.
+TEST(ImageFileSize, RefusesWhatTheLoadRefusesForTheSameReason)
+{
+    test::ScratchDir dir;
+    const std::vector<std::pair<std::string, std::vector<std::uint8_t>>> files = {
+        {"empty.jpg", {}},
+        {"text.png", {'n', 'o', 't', ' ', 'a', ' ', 'P', 'N', 'G', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+        {"short.bmp", {'B', 'M', 0, 0}},
+        {"short.tga", {0, 0, 2}},
+        {"mapped.tga", {0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 4, 0, 8, 0}},
+        {"photo.gif", {'G', 'I', 'F'}},
+    };
+    for (const auto& [name, bytes] : files) {
+        test::WriteFileBytes(dir.File(name), bytes);
+        ImageFile load, header;
+        DibImage image;
+        int width = 0, height = 0;
+        EXPECT_FALSE(load.Load(dir.File(name), image, Unknown, KeepExif)) << name;
+        EXPECT_FALSE(header.ReadSize(dir.File(name), width, height, Unknown, KeepExif)) << name;
+        EXPECT_EQ(header.Error(), load.Error()) << name;
+    }
+    ImageFile file;
+    int width = 0, height = 0;
+    EXPECT_FALSE(file.ReadSize(dir.Path(), width, height, Png, 0));
+    EXPECT_EQ(file.Error(), "'" + dir.Path() + "': a folder");
 }
 
 // libjpeg fills the rows after the end of a cut file with grey and only
@@ -89,7 +145,7 @@ TEST_F(ImageFileIo, UnknownFormatsAreNeitherReadNorWritten)
     DibImage image;
     EXPECT_FALSE(file.Load(dir.File("photo.jpe"), image, Unknown, KeepExif));
     EXPECT_FALSE(file.Error().empty());
-    for (ImageFileFormat format : {Tiff, Pcx, Tga, Ico, Pgm, Ppm, Unknown})
+    for (ImageFileFormat format : {Tiff, Pcx, Tga, Unknown})
         EXPECT_FALSE(file.Save(dir.File("out.tif"), picture, format, 90, 0)) << format;
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"photo.jpe"});
 }

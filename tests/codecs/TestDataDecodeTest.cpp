@@ -1,5 +1,6 @@
 // Every reader on the shared test files: a file either loads with the
-// pixels that independent decoders give, or is refused with a reason.
+// pixels that independent decoders give, or is refused with a reason; and
+// its header alone gives the size and EXIF block of every file that loads.
 #include "codecs/ImageFile.h"
 #include "image/MemoryImage.h"
 #include "tests/support/ExpectedDecode.h"
@@ -14,7 +15,25 @@ namespace {
 
 struct Outcome {
     std::set<std::string> matched, mismatched, refused;
+    // The header's size or EXIF block differ from the load's, or the header
+    // was refused for another reason than the load gave.
+    std::set<std::string> headerDisagrees;
 };
+
+// Compares what ImageFile::ReadSize says of a file with what the load found.
+bool HeaderAgrees(const std::string& path, bool loaded, const Image& image, const ImageFile& load)
+{
+    ImageFile header;
+    int width = 0, height = 0;
+    const bool measured = header.ReadSize(path, width, height, Unknown, KeepExif);
+    if (!measured)
+        return !loaded && header.Error() == load.Error();
+    std::vector<std::uint8_t> headerExif, loadExif;
+    header.GetExifBlock(headerExif);
+    load.GetExifBlock(loadExif);
+    // A file may pass its header's checks and still fail in its data.
+    return !loaded || (width == image.Width() && height == image.Height() && headerExif == loadExif);
+}
 
 Outcome DecodeAll(const std::string& dir, const std::string& prefix)
 {
@@ -22,7 +41,10 @@ Outcome DecodeAll(const std::string& dir, const std::string& prefix)
     for (const auto& row : test::LoadExpectedDecode(dir, prefix)) {
         ImageFile file;
         MemoryImage image;
-        if (!file.Load(dir + "/" + row.file, image, Unknown, KeepExif)) {
+        const bool loaded = file.Load(dir + "/" + row.file, image, Unknown, KeepExif);
+        if (!HeaderAgrees(dir + "/" + row.file, loaded, image, file))
+            outcome.headerDisagrees.insert(row.file);
+        if (!loaded) {
             EXPECT_FALSE(file.Error().empty()) << row.file;
             outcome.refused.insert(row.file);
             continue;
@@ -46,6 +68,7 @@ TEST(TestDataDecode, Png)
 {
     FOVELLA_REQUIRE_TESTDATA(dir);
     const Outcome outcome = DecodeAll(dir, "png/");
+    EXPECT_TRUE(outcome.headerDisagrees.empty()) << *outcome.headerDisagrees.begin();
     EXPECT_TRUE(outcome.mismatched.empty()) << *outcome.mismatched.begin();
     // Grey, RGB and RGBA of 8 and 16 bits, plain and interlaced, load.
     for (const std::string& file : Files("png/pngsuite/", {"basn0g08.png", "basn0g16.png", "basn2c08.png",
@@ -66,6 +89,7 @@ TEST(TestDataDecode, Jpeg)
     FOVELLA_REQUIRE_TESTDATA(dir);
     // Same libjpeg-turbo, same default settings as the reference decoders.
     const Outcome outcome = DecodeAll(dir, "jpeg/");
+    EXPECT_TRUE(outcome.headerDisagrees.empty()) << *outcome.headerDisagrees.begin();
     for (const std::string& file : outcome.mismatched)
         EXPECT_NE(file.find("/corrupt/"), std::string::npos) << file;
     EXPECT_TRUE(outcome.refused.count("jpeg/special/pillow/pil_sample_cmyk.jpg"));
@@ -76,6 +100,7 @@ TEST(TestDataDecode, Tiff)
 {
     FOVELLA_REQUIRE_TESTDATA(dir);
     const Outcome outcome = DecodeAll(dir, "tiff/");
+    EXPECT_TRUE(outcome.headerDisagrees.empty()) << *outcome.headerDisagrees.begin();
     for (const std::string& file :
          Files("tiff/", {"libtiffpic/flower-rgb-contig-08.tif", "libtiffpic/quad-lzw.tif", "pillow/hopper.tif",
                          "pillow/hopper_bigtiff.tif", "pillow/hopper_lzw.tif", "pillow/copyleft.tiff",
@@ -94,11 +119,13 @@ TEST(TestDataDecode, PcxAndTga)
     FOVELLA_REQUIRE_TESTDATA(dir);
     const Outcome pcx = DecodeAll(dir, "pcx/");
     EXPECT_TRUE(pcx.mismatched.empty()) << *pcx.mismatched.begin();
+    EXPECT_TRUE(pcx.headerDisagrees.empty()) << *pcx.headerDisagrees.begin();
     for (const std::string& file : Files("pcx/", {"kimageformats/rgb.pcx", "sdl_image/sample.pcx"}))
         EXPECT_TRUE(pcx.matched.count(file)) << file;
 
     const Outcome tga = DecodeAll(dir, "tga/");
     EXPECT_TRUE(tga.mismatched.empty()) << *tga.mismatched.begin();
+    EXPECT_TRUE(tga.headerDisagrees.empty()) << *tga.headerDisagrees.begin();
     for (const std::string& file :
          Files("tga/", {"truevision/UTC24.TGA", "truevision/UTC32.TGA", "truevision/CTC24.TGA",
                         "truevision/CTC32.TGA", "sdl_image/sample.tga", "pillow/tga_id_field.tga"}))

@@ -16,64 +16,51 @@ std::vector<std::string> Names(const std::vector<PathString>& paths)
     return names;
 }
 
-TEST(DirectoryScanner, ListsFilesInNameOrderIgnoringCaseHiddenIncluded)
+TEST(DirectoryScanner, ListsFilesInNameOrderIgnoringCaseHiddenIncludedFoldersLeftOut)
 {
     test::ScratchDir dir;
     for (const char* name : {"b.jpeg", "A.JPG", "c.Png", ".hidden.jpg", "d e.bmp", "é.png", "notes.txt", "B.jpg"})
         test::WriteFileBytes(dir.File(name), {1});
     ASSERT_EQ(::mkdir(dir.File("sub").c_str(), 0700), 0);
+    ASSERT_EQ(::mkdir(dir.File("a.jpg").c_str(), 0700), 0);
     test::WriteFileBytes(dir.File("sub/inner.jpg"), {1});
     PathString before;
     ASSERT_TRUE(GetCurrentDir(before));
 
     DirectoryScanner scanner;
-    EXPECT_TRUE(scanner.Scan("*", dir.Path(), 1));
+    EXPECT_TRUE(scanner.Scan(dir.Path()));
     EXPECT_EQ(Names(scanner.Files()), (std::vector<std::string>{".hidden.jpg", "A.JPG", "b.jpeg", "B.jpg", "c.Png",
                                                                 "d e.bmp", "notes.txt", "é.png"}));
     EXPECT_EQ(scanner.Files().front().str(), dir.File(".hidden.jpg"));
-    EXPECT_EQ(Names(scanner.Subfolders()), std::vector<std::string>{"sub"});
     PathString after;
     ASSERT_TRUE(GetCurrentDir(after));
     EXPECT_EQ(after, before);
 
-    DirectoryScanner deep;
-    deep.Scan("*.JPG", dir.Path(), 2);
-    EXPECT_EQ(Names(deep.Files()), (std::vector<std::string>{".hidden.jpg", "A.JPG", "B.jpg", "inner.jpg"}));
+    // A second listing comes after the first.
+    EXPECT_TRUE(scanner.Scan(dir.File("sub")));
+    EXPECT_EQ(scanner.Files().back().str(), dir.File("sub/inner.jpg"));
+    EXPECT_EQ(scanner.Files().size(), 9u);
 }
 
-TEST(DirectoryScanner, DepthZeroMissingAndEmptyFoldersListNothingAndAMissingOneSaysSo)
+TEST(DirectoryScanner, MissingAndEmptyFoldersListNothingAndAMissingOneSaysSo)
 {
     test::ScratchDir dir;
-    test::WriteFileBytes(dir.File("a.jpg"), {1});
-    DirectoryScanner zero, missing, empty;
-    EXPECT_TRUE(zero.Scan("*", dir.Path(), 0));
-    EXPECT_TRUE(zero.Files().empty());
-    EXPECT_FALSE(missing.Scan("*", dir.File("nowhere"), 1));
+    DirectoryScanner missing, empty;
+    EXPECT_FALSE(missing.Scan(dir.File("nowhere")));
     EXPECT_EQ(missing.Error(), "No such file or directory");
     EXPECT_TRUE(missing.Files().empty());
-    ASSERT_EQ(::mkdir(dir.File("empty").c_str(), 0700), 0);
-    EXPECT_TRUE(empty.Scan("*", dir.File("empty"), 1));
+    EXPECT_TRUE(empty.Scan(dir.Path()));
     EXPECT_TRUE(empty.Files().empty());
-    EXPECT_TRUE(empty.Subfolders().empty());
 }
 
 TEST(DirectoryScanner, RootFolderGetsNoDoubledSeparator)
 {
+    test::ScratchDir dir;
+    test::WriteFileBytes(dir.File("a.jpg"), {1});
     DirectoryScanner scanner;
-    scanner.Scan("*", "/", 1);
-    for (const PathString& path : scanner.Subfolders())
-        EXPECT_EQ(path.str().rfind("//", 0), std::string::npos) << path.str();
-}
-
-TEST(MatchesMask, WildcardsIgnoreCase)
-{
-    EXPECT_TRUE(MatchesMask("IMG_1.JPG", "*.jpg"));
-    EXPECT_TRUE(MatchesMask("a.jpg", "?.jpg"));
-    EXPECT_FALSE(MatchesMask("ab.jpg", "?.jpg"));
-    EXPECT_TRUE(MatchesMask("anything", "*"));
-    EXPECT_TRUE(MatchesMask("", "*"));
-    EXPECT_TRUE(MatchesMask("a.b.c", "*.*.c"));
-    EXPECT_FALSE(MatchesMask("a.png", "*.jpg"));
+    ASSERT_TRUE(scanner.Scan(dir.Path() + "/"));
+    ASSERT_EQ(scanner.Files().size(), 1u);
+    EXPECT_EQ(scanner.Files()[0].str(), dir.File("a.jpg"));
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include "batch/dialogs/CBatchOptionsDlg.h"
 #include "batch/dialogs/CBatchProgressDlg.h"
 #include "batch/dialogs/COverwriteDlg.h"
+#include "batch/dialogs/DialogBatchFrontEnd.h"
+#include "framework/FolderBrowser.h"
 #include "fs/PathString.h"
 
 #include <QLabel>
@@ -26,10 +28,70 @@ namespace {
 bool Checked(const QWidget& dialog, int id) { return Control<QAbstractButton>(dialog, id)->isChecked(); }
 bool Enabled(const QWidget& dialog, int id) { return FindControl(dialog, id)->isEnabled(); }
 
+// Each event of a folder run as the window words it: text, caption, icon.
+struct Worded {
+    const char* name;
+    std::function<void(BatchFrontEnd&)> report;
+    const char* text;
+    const char* caption;
+    MessageIcon icon;
+};
+
+class WindowWording : public testing::TestWithParam<Worded> {};
+
+TEST_P(WindowWording, EachEventIsTheWindowsMessage)
+{
+    test::ScriptedPlatformServices services;
+    FolderBrowser browser;
+    DialogBatchFrontEnd frontEnd(services, browser, nullptr, "/p/cur.jpg");
+    GetParam().report(frontEnd);
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].text, GetParam().text);
+    EXPECT_EQ(services.messages[0].caption, GetParam().caption);
+    EXPECT_EQ(services.messages[0].icon, GetParam().icon);
+    EXPECT_EQ(services.messages[0].buttons, MessageButtons::Ok);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Events, WindowWording,
+    testing::Values(
+        Worded{"FocalRefused", [](BatchFrontEnd& f) { f.RunRefused(RunRefusal::FocalNotPositive); },
+               "Focal length should be positive.", "Undistort", MessageIcon::Warning},
+        Worded{"FolderRefused", [](BatchFrontEnd& f) { f.RunRefused(RunRefusal::OutputFolder); },
+               "The selected directory does not exist and cannot be created!", "Undistort Directory",
+               MessageIcon::Error},
+        Worded{"OpenFailed", [](BatchFrontEnd& f) { f.FileFailed({FileStage::Open, "/p/a.jpg", "", "'/p/a.jpg': x"}); },
+               "Failed to open /p/a.jpg", "Open", MessageIcon::Error},
+        Worded{"ScaleFailed", [](BatchFrontEnd& f) { f.FileFailed({FileStage::Scale, "/p/a.jpg", "", ""}); },
+               "Focal length should be positive.\n/p/a.jpg", "Undistort", MessageIcon::Warning},
+        Worded{"UndistortFailed",
+               [](BatchFrontEnd& f) { f.FileFailed({FileStage::Undistort, "/p/a.jpg", "", "'/p/a.jpg': x"}); },
+               "Failed to undistort /p/a.jpg", "Undistort", MessageIcon::Error},
+        Worded{"SaveFailed",
+               [](BatchFrontEnd& f) { f.FileFailed({FileStage::Save, "/p/a.jpg", "/p/u/a.jpg", "'/p/u/a.jpg': x"}); },
+               "Failed to save /p/u/a.jpg", "Save", MessageIcon::Error},
+        Worded{"Summary", [](BatchFrontEnd& f) { f.RunCompleted({6, 4, 3}); },
+               "Total number of files in folder: 6\nTotal number of image files in folder: 4\n"
+               "Total number of processed and saved image files: 3",
+               "Undistort Directory", MessageIcon::Information}),
+    [](const testing::TestParamInfo<Worded>& info) { return std::string(info.param.name); });
+
+// What the window says nothing of: a skipped file.
+TEST(WindowWording, SkipsAreSilent)
+{
+    test::ScriptedPlatformServices services;
+    FolderBrowser browser;
+    DialogBatchFrontEnd frontEnd(services, browser, nullptr, "/p/cur.jpg");
+    frontEnd.FileSkipped({SkipReason::NoExifFocal, "/p/a.png", ""});
+    frontEnd.FileSkipped({SkipReason::ResultExists, "/p/a.jpg", "/p/u/a.jpg"});
+    EXPECT_TRUE(services.messages.empty());
+}
+
 TEST(BatchOptionsDlg, SaveModeSwitchesTheFieldsAndBrowseKeepsTheOtherChoices)
 {
     test::ScriptedPlatformServices services;
-    CBatchOptionsDlg dialog(services);
+    FolderBrowser browser;
+    CBatchOptionsDlg dialog(services, browser);
     dialog.m_strFolder = "/photos/undistorted";
     dialog.m_nFocalUsage = 0;
     dialog.Initialise();
@@ -79,6 +141,19 @@ TEST(BatchOptionsDlg, SaveModeSwitchesTheFieldsAndBrowseKeepsTheOtherChoices)
     EXPECT_EQ(dialog.m_nFocalUsage, 1);
     EXPECT_EQ(dialog.m_nSaveMode, 0);
     EXPECT_EQ(dialog.m_nQuality, 100);
+
+    // The next run's options start from the same pick; another browser's
+    // from nothing.
+    CBatchOptionsDlg next(services, browser);
+    next.Initialise();
+    services.fileAnswers = {"", ""};
+    Control<QAbstractButton>(next, kOptionsBrowse)->click();
+    EXPECT_EQ(services.browseStarts.back(), "/third");
+    FolderBrowser other;
+    CBatchOptionsDlg fresh(services, other);
+    fresh.Initialise();
+    Control<QAbstractButton>(fresh, kOptionsBrowse)->click();
+    EXPECT_EQ(services.browseStarts.back(), "");
 }
 
 TEST(BatchProgressDlg, CancelTwiceIsCancelOnceAndTheDialogStays)
