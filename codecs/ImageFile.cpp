@@ -17,7 +17,7 @@ bool ImageFile::Load(const std::string& path, Image& image, ImageFileFormat form
 {
     if (format == Unknown)
         format = ClassifyExtension(path);
-    m_exif.clear();
+    m_metadata = PhotoMetadata();
     m_error.clear();
     const ImageFormatInfo* codec = FindImageFormat(format);
     if (!codec || !codec->read) {
@@ -37,8 +37,7 @@ bool ImageFile::Load(const std::string& path, Image& image, ImageFileFormat form
                   (status.type() == std::filesystem::file_type::directory ? "a folder" : "not a regular file");
         return false;
     }
-    const bool keepExif = format == Jpeg && (options & KeepExif);
-    if (!codec->read(path, image, keepExif ? &m_exif : nullptr, &m_error))
+    if (!codec->read(path, image, (options & KeepMetadata) ? &m_metadata : nullptr, &m_error))
         return false;
     if (!Accepts(image)) {
         m_error = "'" + path + "': a pixel format this program does not take";
@@ -48,14 +47,14 @@ bool ImageFile::Load(const std::string& path, Image& image, ImageFileFormat form
 }
 
 bool ImageFile::Save(const std::string& path, const Image& image, ImageFileFormat format,
-                     int quality, unsigned writeExif)
+                     int quality, unsigned writeMetadata)
 {
     FileReplacement out(path);
-    return Write(out, path, image, format, quality, writeExif) && CommitOrFail(out, &m_error);
+    return Write(out, path, image, format, quality, writeMetadata) && CommitOrFail(out, &m_error);
 }
 
 bool ImageFile::Write(FileReplacement& out, const std::string& path, const Image& image,
-                      ImageFileFormat format, int quality, unsigned writeExif)
+                      ImageFileFormat format, int quality, unsigned writeMetadata)
 {
     if (format == Unknown)
         format = ClassifyExtension(path);
@@ -65,7 +64,7 @@ bool ImageFile::Write(FileReplacement& out, const std::string& path, const Image
         m_error = "'" + path + "': not a file format that can be written";
         return false;
     }
-    return codec->write(out, path, image, quality, (writeExif & 1) ? &m_exif : nullptr, &m_error);
+    return codec->write(out, path, image, quality, (writeMetadata & 1) ? &m_metadata : nullptr, &m_error);
 }
 
 }  // namespace fovella

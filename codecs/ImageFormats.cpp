@@ -12,17 +12,24 @@ namespace fovella {
 
 namespace {
 
-// Only the JPEG codec carries an EXIF block and a quality; the others are
+// Only JPEG and PNG carry metadata, only JPEG a quality; the others are
 // adapted to the table's one signature.
 template <bool (*Load)(const std::string&, Image&, std::string*)>
-bool WithoutExif(const std::string& path, Image& image, std::vector<std::uint8_t>*, std::string* error)
+bool WithoutMetadata(const std::string& path, Image& image, PhotoMetadata*, std::string* error)
 {
     return Load(path, image, error);
 }
 
-template <bool (*Write)(FileReplacement&, const std::string&, const Image&, std::string*)>
+template <bool (*Write)(FileReplacement&, const std::string&, const Image&, const PhotoMetadata*, std::string*)>
 bool WithoutQuality(FileReplacement& out, const std::string& path, const Image& image, int,
-                    const std::vector<std::uint8_t>*, std::string* error)
+                    const PhotoMetadata* metadata, std::string* error)
+{
+    return Write(out, path, image, metadata, error);
+}
+
+template <bool (*Write)(FileReplacement&, const std::string&, const Image&, std::string*)>
+bool WithoutQualityOrMetadata(FileReplacement& out, const std::string& path, const Image& image, int,
+                              const PhotoMetadata*, std::string* error)
 {
     return Write(out, path, image, error);
 }
@@ -33,11 +40,11 @@ const std::vector<ImageFormatInfo>& ImageFormats()
 {
     static const std::vector<ImageFormatInfo> formats = {
         {Jpeg, "JPEG", {"jpg", "jpeg"}, &LoadJpeg, &WriteJpeg, true},
-        {Bmp, "BMP", {"bmp"}, &WithoutExif<LoadBmp>, &WithoutQuality<WriteBmp>, true},
-        {Png, "PNG", {"png"}, &WithoutExif<LoadPng>, &WithoutQuality<WritePng>, true},
-        {Tiff, "TIFF", {"tif", "tiff"}, &WithoutExif<LoadTiff>, nullptr, false},
-        {Pcx, "PCX", {"pcx"}, &WithoutExif<LoadPcx>, nullptr, false},
-        {Tga, "TGA", {"tga"}, &WithoutExif<LoadTga>, nullptr, false},
+        {Bmp, "BMP", {"bmp"}, &WithoutMetadata<LoadBmp>, &WithoutQualityOrMetadata<WriteBmp>, true},
+        {Png, "PNG", {"png"}, &LoadPng, &WithoutQuality<WritePng>, true},
+        {Tiff, "TIFF", {"tif", "tiff"}, &WithoutMetadata<LoadTiff>, nullptr, false},
+        {Pcx, "PCX", {"pcx"}, &WithoutMetadata<LoadPcx>, nullptr, false},
+        {Tga, "TGA", {"tga"}, &WithoutMetadata<LoadTga>, nullptr, false},
     };
     return formats;
 }

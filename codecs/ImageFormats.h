@@ -15,12 +15,13 @@ namespace fovella {
 
 class FileReplacement;
 
-using FormatReader = bool (*)(const std::string& path, Image& image, std::vector<std::uint8_t>* exif,
+// Fills `metadata`, when given, with what the format holds of it.
+using FormatReader = bool (*)(const std::string& path, Image& image, PhotoMetadata* metadata,
                               std::string* error);
 // Writes into `out`, a replacement of `path` not yet opened; the caller
-// commits it.
+// commits it. Writes what the format holds of `metadata`, when given.
 using FormatWriter = bool (*)(FileReplacement& out, const std::string& path, const Image& image,
-                              int quality, const std::vector<std::uint8_t>* exif, std::string* error);
+                              int quality, const PhotoMetadata* metadata, std::string* error);
 
 struct ImageFormatInfo {
     ImageFileFormat format;

@@ -1,6 +1,7 @@
 #include "codecs/jpeg/Jpeg.h"
 #include "codecs/CodecError.h"
 #include "codecs/jpeg/JpegError.h"
+#include "codecs/jpeg/JpegMetadata.h"
 #include "image/ImageLimits.h"
 
 #include <cstring>
@@ -9,7 +10,6 @@ namespace fovella {
 
 namespace {
 
-constexpr int kApp1 = JPEG_APP0 + 1;
 // A progressive file may repeat scans without end; real ones have about 10.
 constexpr int kMaxScans = 500;
 // Huffman-coded files spend at least a bit per 8 x 8 block and component,
@@ -32,22 +32,25 @@ void LimitScans(j_common_ptr info)
 }
 
 
-void KeepFirstApp1(j_decompress_ptr decoder, std::vector<std::uint8_t>& exif)
+// A damaged profile is left out, and said so on standard error, as the
+// library's own warnings are.
+void KeepMetadata(j_decompress_ptr decoder, const std::string& path, PhotoMetadata& metadata)
 {
+    std::vector<jpeg::Segment> segments;
     for (jpeg_saved_marker_ptr marker = decoder->marker_list; marker; marker = marker->next)
-        if (marker->marker == kApp1) {
-            exif.assign(marker->data, marker->data + marker->data_length);
-            return;
-        }
+        segments.push_back({marker->marker, std::vector<std::uint8_t>(marker->data, marker->data + marker->data_length)});
+    std::string problem;
+    jpeg::ReadSegments(segments, metadata, problem);
+    if (!problem.empty())
+        std::fprintf(stderr, "'%s': %s\n", path.c_str(), problem.c_str());
 }
 
 }  // namespace
 
-bool LoadJpeg(const std::string& path, Image& image, std::vector<std::uint8_t>* exif,
-              std::string* error)
+bool LoadJpeg(const std::string& path, Image& image, PhotoMetadata* metadata, std::string* error)
 {
-    if (exif)
-        exif->clear();
+    if (metadata)
+        *metadata = PhotoMetadata();
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file)
         return FailWith(error, path, "cannot open the file");
@@ -66,16 +69,18 @@ bool LoadJpeg(const std::string& path, Image& image, std::vector<std::uint8_t>* 
     if (setjmp(errors.recovery)) {
         jpeg_destroy_decompress(&decoder);
         std::fclose(file);
-        if (exif)
-            exif->clear();
+        if (metadata)
+            *metadata = PhotoMetadata();
         return FailWith(error, path, errors.message);
     }
     jpeg_create_decompress(&decoder);
     scanLimit.library.progress_monitor = LimitScans;
     decoder.progress = &scanLimit.library;
     jpeg_stdio_src(&decoder, file);
-    if (exif)
-        jpeg_save_markers(&decoder, kApp1, 0xFFFF);
+    if (metadata) {
+        jpeg_save_markers(&decoder, jpeg::kApp1, 0xFFFF);
+        jpeg_save_markers(&decoder, jpeg::kApp2, 0xFFFF);
+    }
     jpeg_read_header(&decoder, TRUE);
     decoder.out_color_space = JCS_RGB;
     // Refuse a picture too large, or too large for the file, before the
@@ -107,8 +112,8 @@ bool LoadJpeg(const std::string& path, Image& image, std::vector<std::uint8_t>* 
         // The top row of the file becomes the last row of the image.
         std::memcpy(image.Rows()[height - int(decoder.output_scanline)], row[0], std::size_t(width) * 3);
     }
-    if (exif)
-        KeepFirstApp1(&decoder, *exif);
+    if (metadata)
+        KeepMetadata(&decoder, path, *metadata);
     jpeg_finish_decompress(&decoder);
     jpeg_destroy_decompress(&decoder);
     std::fclose(file);

@@ -1,6 +1,7 @@
 #include "codecs/png/Png.h"
 #include "codecs/CodecError.h"
 #include "codecs/png/PngError.h"
+#include "codecs/png/PngMetadata.h"
 #include "image/ImageLimits.h"
 
 #include <cstdio>
@@ -43,8 +44,10 @@ bool ReadHeader(std::FILE* file, Header& header)
 
 }  // namespace
 
-bool LoadPng(const std::string& path, Image& image, std::string* error)
+bool LoadPng(const std::string& path, Image& image, PhotoMetadata* metadata, std::string* error)
 {
+    if (metadata)
+        *metadata = PhotoMetadata();
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file)
         return FailWith(error, path, "cannot open the file");
@@ -101,6 +104,8 @@ bool LoadPng(const std::string& path, Image& image, std::string* error)
     // The header was checked; the library must agree with what was checked.
     png_set_user_limits(png, header.width, header.height);
     png_init_io(png, file);
+    if (metadata)
+        png::KeepColourChunks(png);
     png_read_png(png, info, PNG_TRANSFORM_SWAP_ENDIAN, nullptr);
     const int width = int(png_get_image_width(png, info));
     const int height = int(png_get_image_height(png, info));
@@ -113,6 +118,8 @@ bool LoadPng(const std::string& path, Image& image, std::string* error)
     const std::size_t rowBytes = std::size_t(width) * std::size_t(pixelBytes);
     for (int i = 0; i < height; ++i)
         std::memcpy(image.Rows()[i], rows[height - 1 - i], rowBytes);
+    if (metadata)
+        png::GetMetadata(png, info, *metadata);
     png_destroy_read_struct(&png, &info, nullptr);
     std::fclose(file);
     return true;

@@ -1,0 +1,110 @@
+// The mark of a correction in a result's XMP packet: written into a packet
+// of its own or merged into the source's, and found again in the forms
+// other programs rewrite it to.
+#include "metadata/CorrectionMark.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace fovella {
+namespace {
+
+const std::string kHead = "<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"
+                          "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\">\n"
+                          " <rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">\n"
+                          "  <rdf:Description rdf:about=\"\" xmlns:xmp=\"http://ns.adobe.com/xap/1.0/\" xmp:Rating=\"4\"/>\n";
+const std::string kTail = " </rdf:RDF>\n</x:xmpmeta>\n";
+const std::string kEnd = "<?xpacket end=\"w\"?>";
+
+struct MarkCase {
+    const char* name;
+    std::string xmp;
+    std::optional<double> scale;  // what the packet says
+};
+
+class CorrectionMarkRead : public testing::TestWithParam<MarkCase> {};
+
+TEST_P(CorrectionMarkRead, FindsTheScaleInAnyFormOrNothing)
+{
+    EXPECT_EQ(CorrectionMarkScale(GetParam().xmp), GetParam().scale);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Packets, CorrectionMarkRead,
+    testing::Values(
+        MarkCase{"Empty", "", std::nullopt},
+        MarkCase{"Unmarked", kHead + kTail + kEnd, std::nullopt},
+        MarkCase{"Attribute",
+                 kHead + "<rdf:Description rdf:about=\"\" xmlns:fovella=\"http://ns.fovella.org/1.0/\" "
+                         "fovella:CorrectionScale=\"2524.16\"/>\n" + kTail + kEnd,
+                 2524.16},
+        MarkCase{"ElementUnderAnotherPrefix",
+                 kHead + "<rdf:Description rdf:about='' xmlns:fv='http://ns.fovella.org/1.0/'>\n"
+                         "<fv:CorrectionScale> 812.5 </fv:CorrectionScale></rdf:Description>\n" + kTail + kEnd,
+                 812.5},
+        MarkCase{"SpacesAroundTheEquals",
+                 kHead + "<rdf:Description xmlns:fovella=\"http://ns.fovella.org/1.0/\" "
+                         "fovella:CorrectionScale = '7'/>" + kTail,
+                 7.0},
+        MarkCase{"TheNameInAnotherNamespace",
+                 kHead + "<rdf:Description xmlns:other=\"http://example.org/\" other:CorrectionScale=\"3\"/>" + kTail,
+                 std::nullopt},
+        MarkCase{"ALongerName",
+                 kHead + "<rdf:Description xmlns:fovella=\"http://ns.fovella.org/1.0/\" "
+                         "fovella:CorrectionScaleX=\"3\"/>" + kTail,
+                 std::nullopt},
+        MarkCase{"NotANumber",
+                 kHead + "<rdf:Description xmlns:fovella=\"http://ns.fovella.org/1.0/\" "
+                         "fovella:CorrectionScale=\"large\"/>" + kTail,
+                 std::nullopt}),
+    [](const testing::TestParamInfo<MarkCase>& info) { return info.param.name; });
+
+TEST(CorrectionMark, ANewPacketWhenThereIsNone)
+{
+    const double scale = 2524.1600036621094;
+    const std::string packet = WithCorrectionMark("", scale);
+    EXPECT_EQ(packet.rfind("<?xpacket begin=", 0), 0u);
+    EXPECT_EQ(packet.substr(packet.size() - kEnd.size()), kEnd);
+    EXPECT_EQ(CorrectionMarkScale(packet), scale);  // every bit of it
+}
+
+// Merged before the end of the RDF element, the growth taken from the
+// padding: the packet keeps its size and every other byte.
+TEST(CorrectionMark, MergedIntoThePacketWithinItsPadding)
+{
+    const std::string padding(300, ' ');
+    const std::string packet = kHead + kTail + padding + "\n" + kEnd;
+    const std::string merged = WithCorrectionMark(packet, 1000.25);
+    const std::string line = "  <rdf:Description rdf:about=\"\" xmlns:fovella=\"http://ns.fovella.org/1.0/\" "
+                             "fovella:CorrectionScale=\"1000.25\"/>\n";
+    EXPECT_EQ(merged, kHead + line + kTail + std::string(300 - line.size(), ' ') + "\n" + kEnd);
+    EXPECT_EQ(CorrectionMarkScale(merged), 1000.25);
+
+    // Without padding the packet grows; a second mark replaces the first.
+    const std::string tight = kHead + kTail + kEnd;
+    const std::string grown = WithCorrectionMark(tight, 5);
+    EXPECT_GT(grown.size(), tight.size());
+    const std::string again = WithCorrectionMark(grown, 6.5);
+    EXPECT_EQ(CorrectionMarkScale(again), 6.5);
+    EXPECT_EQ(again.size(), grown.size() + 2);
+    EXPECT_EQ(again.find("CorrectionScale"), again.rfind("CorrectionScale"));
+}
+
+TEST(CorrectionMark, APacketWithoutRdfIsLeftAsItWas)
+{
+    PhotoMetadata metadata;
+    metadata.xmp = "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"></x:xmpmeta>";
+    EXPECT_EQ(WithCorrectionMark(metadata.xmp, 3), "");
+    EXPECT_EQ(MarkedAsCorrected(metadata, 3).xmp, metadata.xmp);
+    metadata.xmp.clear();
+    EXPECT_EQ(CorrectionMarkScale(MarkedAsCorrected(metadata, 3).xmp), 3.0);
+}
+
+TEST(CorrectionMark, TheRefusalSaysTheScaleInHundredths)
+{
+    EXPECT_EQ(AlreadyCorrectedText(2524.1634), "already corrected by Fovella at scale 2524.16 px");
+}
+
+}  // namespace
+}  // namespace fovella
