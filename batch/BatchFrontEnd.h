@@ -55,6 +55,10 @@ public:
 
     // A dry run describes each file instead of correcting it.
     virtual void DescribeDryRun(const DryRunLine&) {}
+    // An image file left out without a message (such as one without an
+    // EXIF focal length when only that may be used): `reason` says why, for
+    // a log, a terminal or a summary.
+    virtual void FileSkipped(const std::string& /*path*/, const std::string& /*reason*/) {}
 };
 
 }  // namespace fovella

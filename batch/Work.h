@@ -4,6 +4,7 @@
 
 #include "fs/FileReplacement.h"
 #include "image/DibImage.h"
+#include "metadata/PhotoMetadata.h"
 
 #include <cstdint>
 #include <memory>
@@ -24,12 +25,14 @@ struct Pictures {
 struct Work {
     // Stopped: the remap returned early, by the user's cancel or because it
     // refused the picture; the run's cancel flag tells which.
-    enum class State { Loaded, LoadFailed, NoFocal, Corrected, Stopped };
+    // AlreadyCorrected: the file carries Fovella's mark (a result of an
+    // earlier run) and is not corrected again; `error` says at which scale.
+    enum class State { Loaded, LoadFailed, AlreadyCorrected, NoFocal, Corrected, Stopped };
     State state = State::Loaded;
     std::string path;
     std::string error;
     Pictures* pictures = nullptr;  // while the file holds some
-    std::vector<std::uint8_t> exif;  // the file's own block, never the window's
+    PhotoMetadata metadata;  // the file's own, never the window's
     float focal = 0;
     bool fromExif = false;
     double scale = 0;

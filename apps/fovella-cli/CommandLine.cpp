@@ -97,6 +97,8 @@ std::string UsageText()
            "  -j, --jobs N             files prepared at the same time (default: one per\n"
            "                           core); the results do not depend on it\n"
            "      --dry-run            print what would be done, write nothing\n"
+           "      --force              correct again files that a run of Fovella wrote\n"
+           "                           (they are refused without it)\n"
            "      --info               print size, format and EXIF focal length of each\n"
            "                           FILE; write nothing\n"
            "  -h, --help               this text\n"
@@ -238,6 +240,8 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, Options& option
             options.quiet = true;
         } else if (argument == "--dry-run") {
             options.dryRun = true;
+        } else if (argument == "--force") {
+            options.force = true;
         } else if (argument.size() > 1 && argument[0] == '-') {
             error = "unknown option " + argument;
             return false;

@@ -22,6 +22,7 @@ struct Options {
     bool version = false;
     bool info = false;       // --info: describe the inputs, write nothing
     bool dryRun = false;     // --dry-run: say what would be done, write nothing
+    bool force = false;      // --force: correct again files that Fovella wrote
     bool quiet = false;      // --quiet: errors only
     std::string filesFrom;   // --files-from LIST: more input files, one per line; "-": standard input
     bool nulSeparated = false;  // -0: the list's names end with NUL, not a line break

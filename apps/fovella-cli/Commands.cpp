@@ -4,6 +4,7 @@
 #include "batch/BatchRun.h"
 #include "codecs/ImageFile.h"
 #include "codecs/ImageFormats.h"
+#include "exif/ExifDiagnostics.h"
 #include "exif/ExifReader.h"
 #include "fs/DirectoryScanner.h"
 #include "fs/PathString.h"
@@ -14,6 +15,7 @@
 #include <filesystem>
 #include <system_error>
 #include <set>
+#include <sstream>
 #include <ostream>
 #include <thread>
 
@@ -123,6 +125,7 @@ int CorrectFiles(const Options& options, Console& console)
     batch.jobs = images == 1 ? 1 : options.jobs > 0 ? options.jobs : cores;
     batch.remapThreads = batch.jobs == 1 ? cores : 1;
     batch.dryRun = options.dryRun;
+    batch.force = options.force;
     batch.memoryLimit = options.memoryLimit;
     batch.isImage = isImage;
 
@@ -155,8 +158,11 @@ int DescribeFiles(const Options& options, Console& console)
         }
         std::vector<std::uint8_t> exif;
         file.GetExifBlock(exif);
-        // What the reader finds wrong in the block goes to the error stream.
-        const float focal = exif.empty() ? 0 : ReadExif(exif.data(), exif.size(), console.errors).FocalLength;
+        // What the reader finds wrong in the block goes to the error stream,
+        // each line naming the file.
+        std::ostringstream diagnostics;
+        const float focal = exif.empty() ? 0 : ReadExif(exif.data(), exif.size(), diagnostics).FocalLength;
+        console.errors << NamedDiagnostics(Printable(path), diagnostics.str());
         char focalText[64];
         // Any value but 0 is a focal length the block gives, even a negative one.
         if (focal != 0)

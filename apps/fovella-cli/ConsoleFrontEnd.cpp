@@ -4,8 +4,10 @@
 
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <istream>
 #include <ostream>
+#include <system_error>
 
 namespace fovella::cli {
 
@@ -29,6 +31,13 @@ std::string WithoutPath(const std::string& reason)
 {
     const auto at = reason.find("': ");
     return reason.rfind('\'', 0) == 0 && at != std::string::npos ? reason.substr(at + 3) : reason;
+}
+
+// An empty suffix names the source as its own result.
+bool IsSameFile(const std::string& a, const std::string& b)
+{
+    std::error_code error;
+    return !a.empty() && !b.empty() && std::filesystem::equivalent(a, b, error);
 }
 
 std::string OneLine(std::string text)
@@ -101,9 +110,12 @@ OverwriteAnswer ConsoleFrontEnd::AskOverwrite(const std::string& output)
     if (!m_interactive)
         return Skipped(output, "no terminal to ask; --overwrite chooses");
     ClearProgressLine();
+    const char* exists = IsSameFile(output, m_currentPath)
+                             ? "\" already exists and is the source itself: overwriting replaces the original."
+                             : "\" already exists.";
     for (;;) {
-        m_errors << "File \"" << Printable(output)
-                 << "\" already exists. [o]verwrite, overwrite [a]ll, [s]kip, [c]ancel? " << std::flush;
+        m_errors << "File \"" << Printable(output) << exists
+                 << " [o]verwrite, overwrite [a]ll, [s]kip, [c]ancel? " << std::flush;
         std::string answer;
         if (!std::getline(m_in, answer))
             return OverwriteAnswer::Cancel;
@@ -129,6 +141,7 @@ void ConsoleFrontEnd::FileStarted(const std::string& path)
 {
     ++m_started;
     m_current = Printable(GetFileName(path));
+    m_currentPath = path;
 }
 
 void ConsoleFrontEnd::Progress(int filePercent, int)
@@ -151,6 +164,12 @@ void ConsoleFrontEnd::DescribeDryRun(const DryRunLine& line)
                   double(line.focalMm), line.focalFromExif ? "EXIF" : "manual", line.scale);
     m_out << Printable(line.source) << " -> " << Printable(line.output) << ": " << numbers << "\n";
     ++m_described;
+}
+
+void ConsoleFrontEnd::FileSkipped(const std::string& path, const std::string& reason)
+{
+    ClearProgressLine();
+    m_errors << "fovella-cli: skipped " << Printable(path) << ": " << Printable(reason) << "\n";
 }
 
 void ConsoleFrontEnd::ClearProgressLine()

@@ -33,6 +33,7 @@ public:
     bool PollCancelled() override;
     void ResultSaved(const std::string&, const std::string&) override {}
     void DescribeDryRun(const DryRunLine& line) override;
+    void FileSkipped(const std::string& path, const std::string& reason) override;
 
     int Described() const { return m_described; }
     // Results left as they were because --overwrite skip said so.
@@ -59,7 +60,8 @@ private:
     int m_started = 0;
     int m_described = 0;
     int m_kept = 0;
-    std::string m_current;
+    std::string m_current;      // the file being corrected, as the progress line shows it
+    std::string m_currentPath;  // and as the run names it
 };
 
 }  // namespace fovella::cli

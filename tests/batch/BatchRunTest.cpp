@@ -5,6 +5,7 @@
 #include "image/DibImage.h"
 #include "lens/LensModel.h"
 #include "lens/PixelScale.h"
+#include "metadata/CorrectionMark.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -69,6 +70,10 @@ public:
     }
     bool PollCancelled() override { return ++polls > cancelAfterPolls; }
     void ResultSaved(const std::string& source, const std::string&) override { saved.push_back(source); }
+    void FileSkipped(const std::string& path, const std::string& reason) override
+    {
+        skipped.push_back(path + ": " + reason);
+    }
 
     std::vector<Message> MessagesWithIcon(MessageIcon icon) const
     {
@@ -90,6 +95,7 @@ public:
     std::vector<std::pair<float, bool>> focals;  // focal length, from EXIF
     std::vector<int> filePercents, runPercents;
     std::vector<std::string> saved;  // sources whose results were written
+    std::vector<std::string> skipped;  // "path: reason"
     int opened = 0, closed = 0;
     long polls = 0, cancelAfterPolls = 1L << 40;
 };
@@ -209,7 +215,9 @@ TEST_F(BatchRunTest, ResultsAreTheRemapWithTheChosenFocalLengthAndFactor)
 
     options.useFineTune = true;
     options.suffix = "_f";
-    ASSERT_EQ(Run(options, 3.0f, 1.6).counts.savedFiles, 4);  // the _u files are images too
+    // The _u files are images too, but results: not corrected again.
+    ASSERT_EQ(Run(options, 3.0f, 1.6).counts.savedFiles, 2);
+    EXPECT_FALSE(IsFile(dir.File("plain_u_f.png")));
     DibImage tuned, expectedTuned;
     ASSERT_TRUE(file.Load(dir.File("plain_f.png"), tuned, Unknown, 0));
     ASSERT_TRUE(LensModel().Undistort(picture, expectedTuned, PixelScale(3.0f, 40, 30, 1.6)));
@@ -311,7 +319,8 @@ TEST_F(BatchRunTest, AFailedSaveIsThatFilesAlone)
     }
 }
 
-TEST_F(BatchRunTest, ExifOnlyOnPngsSkipsSilently)
+// Without a message box each, but named to the front end with the reason.
+TEST_F(BatchRunTest, ExifOnlyOnPngsSkipsWithoutAMessage)
 {
     Write("a.png");
     Write("b.png");
@@ -321,6 +330,8 @@ TEST_F(BatchRunTest, ExifOnlyOnPngsSkipsSilently)
     EXPECT_EQ(result.counts.savedFiles, 0);
     EXPECT_EQ(frontEnd.messages.size(), 1u);  // the summary alone
     EXPECT_TRUE(frontEnd.focals.empty());
+    EXPECT_EQ(frontEnd.skipped, (std::vector<std::string>{dir.File("a.png") + ": no EXIF focal length",
+                                                          dir.File("b.png") + ": no EXIF focal length"}));
 }
 
 TEST_F(BatchRunTest, ExifOrManualFallsBackToTheTypedValue)
@@ -612,6 +623,63 @@ TEST_F(BatchRunTest, FolderRunChecksTheScaleOffersDefaultsAndReportsEachResult)
     EXPECT_FALSE(declined.offered.useFineTune);
     EXPECT_EQ(declined.opened, 0);
 }
+
+struct SecondRunCase {
+    const char* name;
+    const char* extension;
+    int jobs;
+};
+
+class SecondRunTest : public BatchRunTest, public testing::WithParamInterface<SecondRunCase> {};
+
+// A run with a suffix, then a second run of the same folder: the result of
+// the first is refused, named with the scale it was corrected at, and left
+// as it was; only a forced run corrects it again.
+TEST_P(SecondRunTest, RefusesAResultUnlessForced)
+{
+    const std::string extension = GetParam().extension;
+    Write("a." + extension, ExifWithFocal(73));
+    BatchOptions options;
+    options.saveMode = SaveMode::Suffix;
+    options.focalUsage = FocalUsage::ManualOnly;
+    options.jobs = GetParam().jobs;
+    ASSERT_EQ(Run(options).counts.savedFiles, 1);
+    const std::string result = dir.File("a_u." + extension);
+    const double scale = PixelScale(4.0f, 40, 30, 1.0);
+    ImageFile file;
+    DibImage image;
+    ASSERT_TRUE(file.Load(result, image, Unknown, KeepMetadata));
+    EXPECT_EQ(CorrectionMarkScale(file.Metadata().xmp), scale);
+
+    const std::vector<std::uint8_t> before = test::ReadFileBytes(result);
+    ScriptedFrontEnd second;
+    second.answers = {OverwriteAnswer::Skip};  // a_u exists: the source's own result
+    const BatchResult again = BatchRun(second).RunFiles(List(), options, 4.0f, 1.0, dir.Path());
+    EXPECT_EQ(again.counts.imageFiles, 2);
+    EXPECT_EQ(again.counts.savedFiles, 0);
+    const std::vector<Message> refused = second.MessagesWithIcon(MessageIcon::Warning);
+    ASSERT_EQ(refused.size(), 1u);
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f px", scale);
+    EXPECT_EQ(refused[0].text, result + ": already corrected by Fovella at scale " + text);
+    EXPECT_FALSE(IsFile(dir.File("a_u_u." + extension)));
+    EXPECT_EQ(test::ReadFileBytes(result), before);
+
+    ScriptedFrontEnd forced;
+    forced.answers = {OverwriteAnswer::Skip};
+    options.force = true;
+    const BatchResult third = BatchRun(forced).RunFiles(List(), options, 4.0f, 1.0, dir.Path());
+    EXPECT_EQ(third.counts.savedFiles, 1);
+    EXPECT_TRUE(forced.MessagesWithIcon(MessageIcon::Warning).empty());
+    ASSERT_TRUE(file.Load(dir.File("a_u_u." + extension), image, Unknown, KeepMetadata));
+    EXPECT_EQ(CorrectionMarkScale(file.Metadata().xmp), scale);
+}
+
+INSTANTIATE_TEST_SUITE_P(Results, SecondRunTest,
+                         testing::Values(SecondRunCase{"JpegInOrder", "jpg", 1}, SecondRunCase{"PngInOrder", "png", 1},
+                                         SecondRunCase{"JpegWithJobs", "jpg", 2},
+                                         SecondRunCase{"PngWithJobs", "png", 2}),
+                         [](const testing::TestParamInfo<SecondRunCase>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace fovella
