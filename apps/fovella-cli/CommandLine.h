@@ -43,9 +43,11 @@ struct Options {
     std::uint64_t memoryLimit = 0;  // --memory-limit, bytes; 0: half of the machine's memory
 };
 
-// Fills `options` from the arguments after the program name. False, with a
-// one-line reason, for an unknown option, a missing value, a number out of
-// range, options that exclude each other, or no input.
+// Fills `options` from the arguments after the program name. Number values
+// take a decimal point or a decimal comma. False, with a one-line reason,
+// for an unknown option, a missing value, a value that is not a number
+// (naming the option), a number out of range, options that exclude each
+// other, or no input.
 bool ParseCommandLine(const std::vector<std::string>& arguments, Options& options,
                       std::string& error);
 
