@@ -1,6 +1,7 @@
 #include "apps/fovella-cli/ConsoleFrontEnd.h"
 
 #include "fs/PathString.h"
+#include "fs/ReadableName.h"
 
 #include <csignal>
 #include <cstdio>
@@ -52,14 +53,14 @@ std::string OneLine(std::string text)
 std::string Printable(const std::string& text)
 {
     std::string printable;
-    for (const char c : text) {
+    for (const char c : ReadableName(text)) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte == 0x7F) {
             char escaped[8];
             std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
             printable += escaped;
         } else {
-            printable += c;  // UTF-8 sequences stay as they are
+            printable += c;
         }
     }
     return printable;

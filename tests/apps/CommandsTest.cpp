@@ -299,16 +299,20 @@ TEST_F(CommandsTest, NothingIsSilentAndNamesArePrintedSafely)
     ASSERT_TRUE(file.Load(dir.File("all/in.bmp"), kept, Unknown, 0));
     EXPECT_EQ(kept.Width(), 31);
 
-    // A missing input folder is named; so is a file whose name holds escapes.
+    // A missing input folder is named; so is a file whose name holds escapes,
+    // and one whose name is not UTF-8.
     errors.str("");
     test::WriteFileBytes(dir.File("bad\x1b[31m.jpg"), {'x'});
-    options.inputs = {dir.File("nowhere/"), dir.File("bad\x1b[31m.jpg")};
+    test::WriteFileBytes(dir.File("caf\xE9.jpg"), {'x'});
+    options.inputs = {dir.File("nowhere/"), dir.File("bad\x1b[31m.jpg"), dir.File("caf\xE9.jpg")};
     options.outDir.clear();
     EXPECT_EQ(Correct(), 1);
     EXPECT_NE(errors.str().find("'" + dir.File("nowhere/") + "': no such file or folder\n"), std::string::npos)
         << errors.str();
     EXPECT_NE(errors.str().find("bad\\x1B[31m.jpg"), std::string::npos) << errors.str();
     EXPECT_EQ(errors.str().find('\x1b'), std::string::npos);
+    EXPECT_NE(errors.str().find("Failed to open " + dir.File("caf\\xE9.jpg")), std::string::npos) << errors.str();
+    EXPECT_EQ(errors.str().find('\xE9'), std::string::npos);
     EXPECT_EQ(errors.str().find("cannot be created"), std::string::npos);
 }
 
