@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
 
 namespace fovella {
@@ -107,10 +108,58 @@ void TakeFromPadding(std::string& xmp, std::size_t bytes)
     xmp.erase(start + 1, std::min(bytes, end - start - 1));
 }
 
+// A packet may be written in UTF-16 (its first character '<', or a byte
+// order mark); the mark is read and merged in UTF-8, which every reader of
+// XMP takes too. Other packets come back as they are.
+std::string AsUtf8(const std::string& xmp)
+{
+    if (xmp.size() < 2 || xmp.size() % 2 != 0)
+        return xmp;
+    const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(xmp[at]); };
+    bool bigEndian;
+    if ((byte(0) == 0 && byte(1) == '<') || (byte(0) == 0xFE && byte(1) == 0xFF))
+        bigEndian = true;
+    else if ((byte(0) == '<' && byte(1) == 0) || (byte(0) == 0xFF && byte(1) == 0xFE))
+        bigEndian = false;
+    else
+        return xmp;
+    const auto unit = [&](std::size_t at) {
+        return bigEndian ? std::uint32_t(byte(at)) << 8 | byte(at + 1) : std::uint32_t(byte(at + 1)) << 8 | byte(at);
+    };
+    std::string utf8;
+    for (std::size_t at = 0; at < xmp.size(); at += 2) {
+        std::uint32_t code = unit(at);
+        if (code >= 0xD800 && code <= 0xDBFF && at + 3 < xmp.size() && unit(at + 2) >= 0xDC00 &&
+            unit(at + 2) <= 0xDFFF) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (unit(at + 2) - 0xDC00);
+            at += 2;
+        } else if (code >= 0xD800 && code <= 0xDFFF) {
+            code = 0xFFFD;  // a lone surrogate
+        }
+        if (code < 0x80) {
+            utf8 += char(code);
+        } else if (code < 0x800) {
+            utf8 += char(0xC0 | code >> 6);
+            utf8 += char(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            utf8 += char(0xE0 | code >> 12);
+            utf8 += char(0x80 | (code >> 6 & 0x3F));
+            utf8 += char(0x80 | (code & 0x3F));
+        } else {
+            utf8 += char(0xF0 | code >> 18);
+            utf8 += char(0x80 | (code >> 12 & 0x3F));
+            utf8 += char(0x80 | (code >> 6 & 0x3F));
+            utf8 += char(0x80 | (code & 0x3F));
+        }
+    }
+    return utf8;
+}
+
 }  // namespace
 
-std::optional<double> CorrectionMarkScale(const std::string& xmp)
+std::optional<double> CorrectionMarkScale(const std::string& packet)
 {
+    const std::string xmp = AsUtf8(packet);
     const std::optional<Span> span = FindMarkValue(xmp);
     if (!span)
         return std::nullopt;
@@ -126,8 +175,9 @@ std::optional<double> CorrectionMarkScale(const std::string& xmp)
     return scale;
 }
 
-std::string WithCorrectionMark(const std::string& xmp, double scale)
+std::string WithCorrectionMark(const std::string& packet, double scale)
 {
+    const std::string xmp = AsUtf8(packet);
     const std::string value = NumberText(scale);
     if (xmp.empty())
         return std::string("<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"

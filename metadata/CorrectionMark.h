@@ -24,8 +24,9 @@ std::optional<double> CorrectionMarkScale(const std::string& xmp);
 // `xmp` is empty; else the mark merged into it (its value replaced when it
 // has one already, else a description added before the packet's end of
 // RDF, taking what it needs from the packet's trailing padding), the rest
-// of the packet byte for byte. Empty when `xmp` is not a packet that can be
-// merged into (no RDF element): the caller keeps the packet as it was.
+// of the packet byte for byte (a UTF-16 packet turned into UTF-8 first).
+// Empty when `xmp` is not a packet that can be merged into (no RDF
+// element): the caller keeps the packet as it was.
 std::string WithCorrectionMark(const std::string& xmp, double scale);
 
 // `metadata` as a result corrected at `scale` carries it: the same, with

@@ -91,6 +91,29 @@ TEST(CorrectionMark, MergedIntoThePacketWithinItsPadding)
     EXPECT_EQ(again.find("CorrectionScale"), again.rfind("CorrectionScale"));
 }
 
+// Some writers keep the packet in UTF-16: it is merged into, as UTF-8.
+TEST(CorrectionMark, AUtf16PacketIsMarkedInUtf8)
+{
+    const std::string utf8 = kHead + "<dc:x>Br\xC3\xBC" "cke \xF0\x9F\x93\xB7</dc:x>\n" + kTail + kEnd;
+    // The same text in UTF-16, big-endian and little-endian.
+    const std::u16string units = u"<?xpacket begin=\"\uFEFF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"
+                                 u"<x:xmpmeta xmlns:x=\"adobe:ns:meta/\">\n"
+                                 u" <rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">\n"
+                                 u"  <rdf:Description rdf:about=\"\" xmlns:xmp=\"http://ns.adobe.com/xap/1.0/\" "
+                                 u"xmp:Rating=\"4\"/>\n<dc:x>Br\u00FCcke \U0001F4F7</dc:x>\n"
+                                 u" </rdf:RDF>\n</x:xmpmeta>\n<?xpacket end=\"w\"?>";
+    for (const bool bigEndian : {true, false}) {
+        std::string utf16;
+        for (const char16_t unit : units) {
+            const char high = char(unit >> 8), low = char(unit & 0xFF);
+            utf16 += bigEndian ? std::string{high, low} : std::string{low, high};
+        }
+        const std::string marked = WithCorrectionMark(utf16, 12.5);
+        EXPECT_EQ(marked, WithCorrectionMark(utf8, 12.5)) << bigEndian;
+        EXPECT_EQ(CorrectionMarkScale(marked), 12.5);
+    }
+}
+
 TEST(CorrectionMark, APacketWithoutRdfIsLeftAsItWas)
 {
     PhotoMetadata metadata;
