@@ -9,11 +9,13 @@
 #include "fs/DirectoryScanner.h"
 #include "fs/PathString.h"
 #include "image/MemoryImage.h"
+#include "metadata/CorrectionMark.h"
 
 #include <cstdio>
 #include <fstream>
 #include <filesystem>
 #include <system_error>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <ostream>
@@ -151,7 +153,7 @@ int DescribeFiles(const Options& options, Console& console)
     for (const std::string& path : options.inputs) {
         ImageFile file;
         MemoryImage image;  // holds any format a reader gives, RGBA and 16-bit included
-        if (!file.Load(path, image, Unknown, KeepExif)) {
+        if (!file.Load(path, image, Unknown, KeepMetadata)) {
             console.errors << "fovella-cli: cannot read " << Printable(file.Error()) << "\n";
             status = 1;
             continue;
@@ -170,7 +172,11 @@ int DescribeFiles(const Options& options, Console& console)
         else
             std::snprintf(focalText, sizeof focalText, "EXIF focal length: none");
         console.out << Printable(path) << ": " << image.Width() << " x " << image.Height() << ", "
-                    << FormatName(file.ClassifyExtension(path)) << ", " << focalText << "\n";
+                    << FormatName(file.ClassifyExtension(path)) << ", " << focalText;
+        // A result of an earlier run says so: a run would refuse it.
+        if (const std::optional<double> scale = CorrectionMarkScale(file.Metadata().xmp))
+            console.out << ", " << AlreadyCorrectedText(*scale);
+        console.out << "\n";
     }
     return status;
 }

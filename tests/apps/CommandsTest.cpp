@@ -140,6 +140,13 @@ TEST_F(CommandsTest, ResultsAreRefusedUnlessForcedAndSkippedFilesAreNamed)
     EXPECT_EQ(errors.str(), "fovella-cli: " + dir.File("once.png") + ": already corrected by Fovella at scale " +
                                 scale + "\n");
     EXPECT_FALSE(std::filesystem::exists(dir.File("twice.png")));
+    Options info;
+    info.inputs = {dir.File("once.png")};
+    Console console{in, out, errors, false, false};
+    out.str("");
+    EXPECT_EQ(DescribeFiles(info, console), 0);
+    EXPECT_EQ(out.str(), dir.File("once.png") + ": 31 x 20, PNG, EXIF focal length: none, already corrected by Fovella at scale " +
+                             scale + "\n");
     options.force = true;
     EXPECT_EQ(Correct(), 0) << errors.str();
     EXPECT_TRUE(std::filesystem::exists(dir.File("twice.png")));
