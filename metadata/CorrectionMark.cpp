@@ -13,6 +13,7 @@
 namespace fovella {
 
 const char kFovellaXmpNamespace[] = "http://ns.fovella.org/1.0/";
+const std::size_t kMaxMarkedXmp = 65504;
 
 namespace {
 
@@ -219,7 +220,7 @@ std::string WithCorrectionMark(const std::string& packet, double scale)
 PhotoMetadata MarkedAsCorrected(PhotoMetadata metadata, double scale)
 {
     std::string marked = WithCorrectionMark(metadata.xmp, scale);
-    if (!marked.empty())
+    if (!marked.empty() && (marked.size() <= kMaxMarkedXmp || marked.size() <= metadata.xmp.size()))
         metadata.xmp = std::move(marked);
     return metadata;
 }

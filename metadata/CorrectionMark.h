@@ -6,6 +6,7 @@
 
 #include "metadata/PhotoMetadata.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -29,8 +30,13 @@ std::optional<double> CorrectionMarkScale(const std::string& xmp);
 // element): the caller keeps the packet as it was.
 std::string WithCorrectionMark(const std::string& xmp, double scale);
 
+// What a JPEG file's one XMP segment holds of a packet, in bytes: a packet
+// the mark would push beyond it is left unmarked rather than fail the save.
+extern const std::size_t kMaxMarkedXmp;
+
 // `metadata` as a result corrected at `scale` carries it: the same, with
-// the mark in its XMP packet (left as it is when that cannot be merged).
+// the mark in its XMP packet (left as it is when that cannot be merged, or
+// when the mark would make it larger than kMaxMarkedXmp).
 PhotoMetadata MarkedAsCorrected(PhotoMetadata metadata, double scale);
 
 // The words that refuse a marked file: "already corrected by Fovella at

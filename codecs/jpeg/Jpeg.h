@@ -22,10 +22,10 @@ bool LoadJpeg(const std::string& path, Image& image, PhotoMetadata* metadata,
 // Encodes an Rgb, 8-bit image as a baseline JPEG with `quality` (limited to
 // 0..100) and the library's defaults; `metadata`, when given, is written
 // right after the JFIF APP0 marker: the EXIF block as one APP1 marker, byte
-// for byte, then the XMP packet, its extension and the colour profile.
-// Other formats, and metadata larger than the format holds, are refused
-// before anything is written; a failed save leaves an existing file as it
-// was and no new one.
+// for byte, then the XMP packet, its extension and the colour profile (a
+// part larger than JPEG holds is left out, with a warning on standard
+// error). Other formats are refused before anything is written; a failed
+// save leaves an existing file as it was and no new one.
 bool SaveJpeg(const std::string& path, const Image& image, int quality, const PhotoMetadata* metadata,
               std::string* error = nullptr);
 // The same written into `out`, a replacement of `path` not yet opened, which

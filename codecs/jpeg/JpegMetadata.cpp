@@ -70,28 +70,34 @@ void ReadSegments(const std::vector<Segment>& segments, PhotoMetadata& metadata,
                                    chunk->payload.end());
 }
 
-bool MakeSegments(const PhotoMetadata& metadata, std::vector<Segment>& segments, std::string& problem)
+std::vector<Segment> MakeSegments(const PhotoMetadata& metadata, std::string& problem)
 {
-    segments.clear();
-    if (!metadata.exif.empty())
+    std::vector<Segment> segments;
+    problem.clear();
+    const auto leaveOut = [&](const std::string& what, std::size_t bytes) {
+        problem += (problem.empty() ? "" : "; ") + what + " of " + std::to_string(bytes) +
+                   " bytes is larger than a JPEG file holds; it is left out";
+    };
+    if (metadata.exif.size() > kMaxPayload)
+        leaveOut("the EXIF block", metadata.exif.size());
+    else if (!metadata.exif.empty())
         segments.push_back({kApp1, metadata.exif});
-    if (!metadata.xmp.empty()) {
-        if (sizeof kXmpId + metadata.xmp.size() > kMaxPayload) {
-            problem = "the XMP packet of " + std::to_string(metadata.xmp.size()) +
-                      " bytes is larger than a JPEG segment holds";
-            return false;
-        }
+    if (sizeof kXmpId + metadata.xmp.size() > kMaxPayload) {
+        leaveOut("the XMP packet", metadata.xmp.size());
+    } else if (!metadata.xmp.empty()) {
         Segment xmp{kApp1, std::vector<std::uint8_t>(kXmpId, kXmpId + sizeof kXmpId)};
         xmp.payload.insert(xmp.payload.end(), metadata.xmp.begin(), metadata.xmp.end());
         segments.push_back(std::move(xmp));
     }
+    // Parts of an extension came from segments; they fit one again.
     for (const std::vector<std::uint8_t>& part : metadata.extendedXmp)
-        segments.push_back({kApp1, part});
+        if (part.size() <= kMaxPayload)
+            segments.push_back({kApp1, part});
     const std::size_t profile = metadata.iccProfile.size();
     const std::size_t count = (profile + kMaxIccChunk - 1) / kMaxIccChunk;
     if (count > 255) {
-        problem = "the colour profile of " + std::to_string(profile) + " bytes is larger than a JPEG file holds";
-        return false;
+        leaveOut("the colour profile", profile);
+        return segments;
     }
     for (std::size_t k = 0; k < count; ++k) {
         Segment chunk{kApp2, std::vector<std::uint8_t>(kIccId, kIccId + sizeof kIccId)};
@@ -102,13 +108,7 @@ bool MakeSegments(const PhotoMetadata& metadata, std::vector<Segment>& segments,
                              from + std::ptrdiff_t(std::min(kMaxIccChunk, profile - k * kMaxIccChunk)));
         segments.push_back(std::move(chunk));
     }
-    for (const Segment& segment : segments)
-        if (segment.payload.size() > kMaxPayload) {
-            problem = "a metadata segment of " + std::to_string(segment.payload.size()) +
-                      " bytes is larger than a JPEG segment holds";
-            return false;
-        }
-    return true;
+    return segments;
 }
 
 }  // namespace fovella::jpeg

@@ -32,9 +32,10 @@ void ReadSegments(const std::vector<Segment>& segments, PhotoMetadata& metadata,
 
 // The segments that carry `metadata` in a JPEG file, in the order they
 // follow the JFIF marker: EXIF, XMP, extended XMP, the profile's chunks
-// (each as large as a segment allows). False, with the reason, when a part
-// is larger than the format can carry: the XMP packet beyond one segment,
-// the profile beyond 255 chunks.
-bool MakeSegments(const PhotoMetadata& metadata, std::vector<Segment>& segments, std::string& problem);
+// (each as large as a segment allows). A part larger than the format can
+// carry (the XMP packet beyond one segment, the profile beyond 255 chunks,
+// an EXIF block beyond one segment) is left out, and `problem` says so;
+// empty when everything fits.
+std::vector<Segment> MakeSegments(const PhotoMetadata& metadata, std::string& problem);
 
 }  // namespace fovella::jpeg

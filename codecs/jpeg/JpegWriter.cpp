@@ -19,10 +19,13 @@ bool WriteJpeg(FileReplacement& out, const std::string& path, const Image& image
     quality = quality < 0 ? 0 : quality > 100 ? 100 : quality;
     if (!image.IsValid() || image.GetPixelType() != Rgb || image.GetSampleType() != SampleU8)
         return FailWith(error, path, "only 8-bit RGB pictures can be saved as JPEG");
-    std::vector<jpeg::Segment> segments;
+    // What the format cannot hold is left out, said on standard error as
+    // the library's warnings are; the picture is written all the same.
     std::string problem;
-    if (metadata && !jpeg::MakeSegments(*metadata, segments, problem))
-        return FailWith(error, path, problem);
+    const std::vector<jpeg::Segment> segments = metadata ? jpeg::MakeSegments(*metadata, problem)
+                                                         : std::vector<jpeg::Segment>();
+    if (!problem.empty())
+        std::fprintf(stderr, "'%s': %s\n", path.c_str(), problem.c_str());
 
     if (!out.Open()) {
         if (error)

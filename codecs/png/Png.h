@@ -24,7 +24,8 @@ bool LoadPng(const std::string& path, Image& image, PhotoMetadata* metadata, std
 // Writes a Gray, Rgb or Rgba image of 8 or 16-bit samples, not interlaced,
 // at maximum compression, with what PNG holds of `metadata` when it is
 // given (the colour profile as iCCP, the sRGB, gAMA and cHRM chunks, the
-// XMP packet as an uncompressed iTXt chunk) before the picture. Other
+// XMP packet as an uncompressed iTXt chunk) before the picture; a profile
+// that does not suit the picture is left out, with a warning. Other
 // formats are refused before anything is written; a failed save leaves an
 // existing file as it was and no new one.
 bool SavePng(const std::string& path, const Image& image, const PhotoMetadata* metadata,

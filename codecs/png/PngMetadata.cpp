@@ -68,6 +68,10 @@ void GetMetadata(png_structp png, png_infop info, PhotoMetadata& metadata)
 
 void SetMetadata(png_structp png, png_infop info, const PhotoMetadata& metadata)
 {
+    // A profile that libpng refuses for this picture (a grey one for colour,
+    // one whose header is damaged) is left out with a warning, not the
+    // whole file with an error.
+    png_set_benign_errors(png, 1);
     if (!metadata.iccProfile.empty())
         png_set_iCCP(png, info, kProfileName, PNG_COMPRESSION_TYPE_BASE, metadata.iccProfile.data(),
                      png_uint_32(metadata.iccProfile.size()));

@@ -123,8 +123,8 @@ TEST(JpegSegments, SortTheApp1PayloadsByWhatTheyAre)
     EXPECT_EQ(metadata.exif, exif);
     EXPECT_EQ(metadata.extendedXmp, std::vector<std::vector<std::uint8_t>>{extended});
 
-    std::vector<Segment> written;
-    ASSERT_TRUE(jpeg::MakeSegments(metadata, written, problem)) << problem;
+    const std::vector<Segment> written = jpeg::MakeSegments(metadata, problem);
+    EXPECT_EQ(problem, "");
     ASSERT_EQ(written.size(), 3u);
     EXPECT_EQ(written[0].payload, exif);
     EXPECT_EQ(written[1].payload, segments[0].payload);
@@ -132,14 +132,14 @@ TEST(JpegSegments, SortTheApp1PayloadsByWhatTheyAre)
 }
 
 // Chunks as large as a segment allows (65519 bytes of profile), as other
-// writers cut them; what cannot fit is refused, not cut.
-TEST(JpegSegments, CutTheProfileIntoFullChunksAndRefuseWhatDoesNotFit)
+// writers cut them; what cannot fit is left out, not cut, and said.
+TEST(JpegSegments, CutTheProfileIntoFullChunksAndLeaveOutWhatDoesNotFit)
 {
     PhotoMetadata metadata;
     metadata.iccProfile.assign(2 * 65519 + 1, 7);
-    std::vector<Segment> segments;
     std::string problem;
-    ASSERT_TRUE(jpeg::MakeSegments(metadata, segments, problem));
+    std::vector<Segment> segments = jpeg::MakeSegments(metadata, problem);
+    EXPECT_EQ(problem, "");
     ASSERT_EQ(segments.size(), 3u);
     for (int k = 0; k < 3; ++k) {
         EXPECT_EQ(segments[k].marker, jpeg::kApp2);
@@ -148,13 +148,15 @@ TEST(JpegSegments, CutTheProfileIntoFullChunksAndRefuseWhatDoesNotFit)
         EXPECT_EQ(segments[k].payload[13], 3);
     }
     metadata.iccProfile.assign(255 * 65519 + 1, 7);
-    EXPECT_FALSE(jpeg::MakeSegments(metadata, segments, problem));
-    metadata.iccProfile.clear();
     metadata.xmp.assign(65533 - 29 + 1, ' ');  // behind the namespace and its NUL
-    EXPECT_FALSE(jpeg::MakeSegments(metadata, segments, problem));
-    EXPECT_NE(problem.find("XMP packet of 65505 bytes"), std::string::npos) << problem;
+    metadata.exif = test::ExifWithFocal(58, 10);
+    segments = jpeg::MakeSegments(metadata, problem);
+    ASSERT_EQ(segments.size(), 1u);
+    EXPECT_EQ(segments[0].payload, metadata.exif);
+    EXPECT_EQ(problem, "the XMP packet of 65505 bytes is larger than a JPEG file holds; it is left out; "
+                       "the colour profile of 16707346 bytes is larger than a JPEG file holds; it is left out");
     metadata.xmp.pop_back();
-    EXPECT_TRUE(jpeg::MakeSegments(metadata, segments, problem));
+    EXPECT_EQ(jpeg::MakeSegments(metadata, problem).size(), 2u);
 }
 
 // The types of a PNG file's chunks, in file order.
@@ -297,6 +299,35 @@ TEST_P(MetadataCarryTest, ExiftoolReadsBackTheSameProfileAndPacket)
         DibImage image;
         ASSERT_TRUE(file.Load(plain, image, Unknown, KeepMetadata)) << file.Error();
         EXPECT_EQ(file.Metadata().iccProfile, source.iccProfile);
+    }
+}
+
+// A profile that does not suit a PNG picture (grey for colour, or no
+// profile at all) is left out with a warning naming the file; the picture
+// and the packet are written all the same.
+TEST(PngMetadata, AProfileThatDoesNotSuitThePictureIsLeftOutNotTheFile)
+{
+    test::ScratchDir dir;
+    DibImage picture;
+    ASSERT_TRUE(picture.Create(9, 7, Rgb, SampleU8, BottomUp));
+    test::FillGradient(picture);
+    PhotoMetadata metadata;
+    metadata.xmp = Packet("t");
+    std::vector<std::uint8_t> grey = BuiltProfile(1024);
+    std::memcpy(&grey[16], "GRAY", 4);
+    for (const std::vector<std::uint8_t>& profile : {grey, Bytes("not a profile at all")}) {
+        metadata.iccProfile = profile;
+        ImageFile file;
+        file.SetMetadata(metadata);
+        testing::internal::CaptureStderr();
+        ASSERT_TRUE(file.Save(dir.File("a.png"), picture, Png, 100, 1)) << file.Error();
+        const std::string warning = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(warning.rfind("'" + dir.File("a.png") + "': libpng warning: ", 0), 0u) << warning;
+        DibImage back;
+        ASSERT_TRUE(file.Load(dir.File("a.png"), back, Unknown, KeepMetadata)) << file.Error();
+        EXPECT_TRUE(file.Metadata().iccProfile.empty());
+        EXPECT_EQ(file.Metadata().xmp, metadata.xmp);
+        EXPECT_EQ(test::PictureMd5(back), test::PictureMd5(picture));
     }
 }
 

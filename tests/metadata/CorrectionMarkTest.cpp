@@ -124,6 +124,19 @@ TEST(CorrectionMark, APacketWithoutRdfIsLeftAsItWas)
     EXPECT_EQ(CorrectionMarkScale(MarkedAsCorrected(metadata, 3).xmp), 3.0);
 }
 
+// A packet that fills a JPEG segment to the last byte, without padding,
+// stays as it was: a result without the mark, not a save that fails.
+TEST(CorrectionMark, APacketThatWouldOutgrowAJpegSegmentIsLeftUnmarked)
+{
+    PhotoMetadata metadata;
+    metadata.xmp = kHead + "<dc:x>" + std::string(kMaxMarkedXmp - kHead.size() - kTail.size() - kEnd.size() - 13, 'x') +
+                   "</dc:x>" + kTail + kEnd;
+    ASSERT_EQ(metadata.xmp.size(), kMaxMarkedXmp);
+    EXPECT_EQ(MarkedAsCorrected(metadata, 3).xmp, metadata.xmp);
+    metadata.xmp.erase(kHead.size() + 6, 200);
+    EXPECT_EQ(CorrectionMarkScale(MarkedAsCorrected(metadata, 3).xmp), 3.0);
+}
+
 TEST(CorrectionMark, TheRefusalSaysTheScaleInHundredths)
 {
     EXPECT_EQ(AlreadyCorrectedText(2524.1634), "already corrected by Fovella at scale 2524.16 px");
