@@ -82,10 +82,12 @@ void Load(Work& work, ImageFile& file, bool force)
         work.error = file.Error();
     } else {
         work.metadata = file.Metadata();
+        work.state = Work::State::Loaded;
         const std::optional<double> corrected = CorrectionMarkScale(work.metadata.xmp);
-        work.state = corrected && !force ? Work::State::AlreadyCorrected : Work::State::Loaded;
-        if (corrected)
+        if (corrected && !force) {
+            work.state = Work::State::AlreadyCorrected;
             work.error = AlreadyCorrectedText(*corrected);
+        }
     }
     work.loadSeconds = SecondsSince(start);
 }
