@@ -92,6 +92,27 @@ std::string NumberText(double value)
     return std::string(text, result.ptr);
 }
 
+// The rdf:about of the packet's first description, which every description
+// of a packet must share (older packets write it without the prefix);
+// empty when the packet has none.
+std::string AboutOf(const std::string& xmp, const std::string& rdf)
+{
+    const std::size_t description = xmp.find("<" + rdf + ":Description");
+    if (description == std::string::npos)
+        return std::string();
+    const std::size_t tagEnd = xmp.find('>', description);
+    for (const std::string& name : {" " + rdf + ":about=", std::string(" about=")}) {
+        const std::size_t at = xmp.find(name, description);
+        if (at == std::string::npos || at > tagEnd || at + name.size() >= xmp.size())
+            continue;
+        const std::size_t open = at + name.size();
+        const std::size_t close = xmp.find(xmp[open], open + 1);
+        if ((xmp[open] == '"' || xmp[open] == '\'') && close != std::string::npos)
+            return xmp.substr(open + 1, close - open - 1);
+    }
+    return std::string();
+}
+
 // Takes back up to `bytes` of the whitespace that pads the packet before its
 // end marker (all of it but the first byte, which ends the line before), so
 // that a packet grown by an edit keeps its size where the padding allows:
@@ -207,9 +228,12 @@ std::string WithCorrectionMark(const std::string& packet, double scale)
         const std::string indent = ownLine ? xmp.substr(lineStart, at - lineStart) + " " : std::string();
         if (ownLine)
             at = lineStart;
-        const std::string description = indent + "<" + *rdf + ":Description " + *rdf +
-                                        ":about=\"\" xmlns:fovella=\"" + kFovellaXmpNamespace + "\" fovella:" +
-                                        kProperty + "=\"" + value + "\"/>" + (ownLine ? "\n" : "");
+        std::string about = AboutOf(xmp, *rdf);
+        for (std::size_t quote; (quote = about.find('"')) != std::string::npos;)
+            about.replace(quote, 1, "&quot;");
+        const std::string description = indent + "<" + *rdf + ":Description " + *rdf + ":about=\"" + about +
+                                        "\" xmlns:fovella=\"" + kFovellaXmpNamespace + "\" fovella:" + kProperty +
+                                        "=\"" + value + "\"/>" + (ownLine ? "\n" : "");
         merged.insert(at, description);
         added = description.size();
     }

@@ -114,6 +114,21 @@ TEST(CorrectionMark, AUtf16PacketIsMarkedInUtf8)
     }
 }
 
+// Every description of a packet names the same resource: the mark's takes
+// the packet's rdf:about, or the bare about of older writers.
+TEST(CorrectionMark, TheMarkDescribesWhatThePacketDescribes)
+{
+    for (const char* about : {" rdf:about='uuid:80056b68'", " about=\"uuid:80056b68\""}) {
+        const std::string packet = std::string("<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF "
+                                               "xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'><rdf:Description") +
+                                   about + " xmlns:dc='http://purl.org/dc/elements/1.1/'/></rdf:RDF></x:xmpmeta>";
+        const std::string marked = WithCorrectionMark(packet, 2);
+        EXPECT_NE(marked.find("<rdf:Description rdf:about=\"uuid:80056b68\" xmlns:fovella="), std::string::npos)
+            << marked;
+        EXPECT_EQ(CorrectionMarkScale(marked), 2.0);
+    }
+}
+
 TEST(CorrectionMark, APacketWithoutRdfIsLeftAsItWas)
 {
     PhotoMetadata metadata;
