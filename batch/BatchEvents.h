@@ -27,14 +27,16 @@ struct FileFailure {
 
 // Why a file was left alone on purpose.
 enum class SkipReason {
-    NoExifFocal,   // the options take the focal length from EXIF only, and it has none
-    ResultExists,  // its result exists, and the overwrite answer was to skip it
+    NoExifFocal,       // the options take the focal length from EXIF only, and it has none
+    ResultExists,      // its result exists, and the overwrite answer was to skip it
+    AlreadyCorrected,  // it carries the mark of an earlier correction (a result)
 };
 
 struct FileSkip {
     SkipReason why;
     std::string path;    // the source
     std::string output;  // its result's path (ResultExists only)
+    double markedScale = 0;  // the scale of the earlier correction (AlreadyCorrected only)
 };
 
 // Why a run did not start.

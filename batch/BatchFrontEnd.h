@@ -51,7 +51,6 @@ public:
     virtual void FileSkipped(const FileSkip&) {}
 
     // A dry run describes each file instead of correcting it.
-    virtual void DescribeDryRun(const DryRunLine&) {}
-};
+    virtual void DescribeDryRun(const DryRunLine&) {}};
 
 }  // namespace fovella

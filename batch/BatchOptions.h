@@ -46,6 +46,8 @@ struct BatchOptions {
     std::uint64_t memoryLimit = 0;
     // Describe each file instead of correcting and saving it.
     bool dryRun = false;
+    // Correct again files that carry the mark of an earlier correction.
+    bool force = false;
 };
 
 // What the window holds when it starts a run over its image's folder.

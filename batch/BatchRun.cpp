@@ -5,6 +5,7 @@
 #include "codecs/CodecError.h"
 #include "codecs/ImageFile.h"
 #include "codecs/ImageFormats.h"
+#include "exif/ExifDiagnostics.h"
 #include "exif/ExifReader.h"
 #include "fs/DirectoryScanner.h"
 #include "fs/FileReplacement.h"
@@ -12,6 +13,7 @@
 #include "image/DibImage.h"
 #include "lens/LensModel.h"
 #include "lens/PixelScale.h"
+#include "metadata/CorrectionMark.h"
 
 #include <algorithm>
 #include <atomic>
@@ -20,6 +22,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <set>
 #include <sstream>
 
@@ -67,15 +70,21 @@ struct FocalChoice {
 };
 
 // Steps that need no front end: load, choose the focal length, remap.
-void Load(Work& work, ImageFile& file)
+// A result of an earlier correction is not corrected again unless `force`.
+void Load(Work& work, ImageFile& file, bool force)
 {
     const Clock::time_point start = Clock::now();
-    if (!file.Load(work.path, work.pictures->source, Unknown, KeepExif)) {
+    if (!file.Load(work.path, work.pictures->source, Unknown, KeepMetadata)) {
         work.state = Work::State::LoadFailed;
         work.error = file.Error();
     } else {
-        file.GetExifBlock(work.exif);
+        work.metadata = file.Metadata();
         work.state = Work::State::Loaded;
+        const std::optional<double> corrected = CorrectionMarkScale(work.metadata.xmp);
+        if (corrected && !force) {
+            work.state = Work::State::AlreadyCorrected;
+            work.markedScale = *corrected;
+        }
     }
     work.loadSeconds = SecondsSince(start);
 }
@@ -83,14 +92,15 @@ void Load(Work& work, ImageFile& file)
 void ChooseFocal(Work& work, const FocalChoice& choice)
 {
     float exifFocal = 0;
-    if (!work.exif.empty() && choice.usage != FocalUsage::ManualOnly) {
+    std::vector<std::uint8_t>& exif = work.metadata.exif;
+    if (!exif.empty() && choice.usage != FocalUsage::ManualOnly) {
         // A damaged block has no focal length; what the reader found wrong
-        // goes to standard error in one piece, so that jobs running side by
-        // side do not mix their lines.
+        // goes to standard error in one piece, each line naming the file, so
+        // that jobs running side by side do not mix their lines.
         std::ostringstream diagnostics;
-        exifFocal = ReadExif(work.exif.data(), work.exif.size(), diagnostics).FocalLength;
+        exifFocal = ReadExif(exif.data(), exif.size(), diagnostics).FocalLength;
         if (!diagnostics.str().empty())
-            std::cerr << diagnostics.str() << std::flush;
+            std::cerr << NamedDiagnostics(work.path, diagnostics.str()) << std::flush;
     }
     if (choice.usage == FocalUsage::ExifOnly && exifFocal == 0) {
         work.state = Work::State::NoFocal;
@@ -117,13 +127,13 @@ void WriteResult(Work& work, ImageFile& file, const std::string& output, int qua
 {
     const Clock::time_point start = Clock::now();
     const ImageFileFormat format = file.ClassifyExtension(output);
-    file.SetExifBlock(work.exif);
+    file.SetMetadata(MarkedAsCorrected(work.metadata, work.scale));
     work.written = std::make_unique<FileReplacement>(output);
     DibImage& result = work.pictures->result;
     const bool written = format == Jpeg ? result.ConvertPixelType(Rgb) &&
                                               file.Write(*work.written, output, result, Jpeg, quality, 1)
                                         : file.Write(*work.written, output, result,
-                                                     format == Bmp ? Bmp : Png, 100, 0);
+                                                     format == Bmp ? Bmp : Png, 100, 1);
     if (!written) {
         work.writeError = file.Error();
         work.written.reset();
@@ -241,7 +251,7 @@ private:
         work.pictures = &pictures;
         ImageFile file;
         if (work.state != Work::State::LoadFailed)
-            Load(work, file);
+            Load(work, file, m_options.force);
         if (work.state == Work::State::Loaded)
             ChooseFocal(work, m_focal);
         if (work.state == Work::State::Loaded && work.scale > 0 && std::isfinite(work.scale) && !m_options.dryRun) {
@@ -278,6 +288,10 @@ private:
     {
         if (work.state == Work::State::LoadFailed) {
             m_frontEnd.FileFailed({FileStage::Open, work.path, {}, work.error});
+            return false;
+        }
+        if (work.state == Work::State::AlreadyCorrected) {
+            m_frontEnd.FileSkipped({SkipReason::AlreadyCorrected, work.path, {}, work.markedScale});
             return false;
         }
         return true;

@@ -4,6 +4,7 @@
 
 #include "fs/FileReplacement.h"
 #include "image/DibImage.h"
+#include "metadata/PhotoMetadata.h"
 
 #include <atomic>
 #include <cstdint>
@@ -25,12 +26,16 @@ struct Pictures {
 struct Work {
     // Stopped: the remap refused the picture, or was stopped because the
     // run ended before this file's turn (it is then never reported).
-    enum class State { Loaded, LoadFailed, NoFocal, Corrected, Stopped };
+    // AlreadyCorrected: the file carries Fovella's mark (a result of an
+    // earlier run) and is not corrected again; `markedScale` says at which
+    // scale.
+    enum class State { Loaded, LoadFailed, AlreadyCorrected, NoFocal, Corrected, Stopped };
     State state = State::Loaded;
     std::string path;
     std::string error;
+    double markedScale = 0;  // AlreadyCorrected only
     Pictures* pictures = nullptr;  // while the file holds some
-    std::vector<std::uint8_t> exif;  // the file's own block, never the window's
+    PhotoMetadata metadata;  // the file's own, never the window's
     float focal = 0;
     bool fromExif = false;
     double scale = 0;

@@ -19,7 +19,7 @@ const ImageFormatInfo* ImageFile::ReadableFormat(const std::string& path, ImageF
 {
     if (format == Unknown)
         format = ClassifyExtension(path);
-    m_exif.clear();
+    m_metadata = PhotoMetadata();
     m_error.clear();
     const ImageFormatInfo* codec = FindImageFormat(format);
     if (!codec || !codec->read) {
@@ -45,25 +45,25 @@ const ImageFormatInfo* ImageFile::ReadableFormat(const std::string& path, ImageF
 bool ImageFile::Load(const std::string& path, Image& image, ImageFileFormat format, unsigned options)
 {
     const ImageFormatInfo* codec = ReadableFormat(path, format);
-    return codec && codec->read(path, image, (options & KeepExif) ? &m_exif : nullptr, &m_error);
+    return codec && codec->read(path, image, (options & KeepMetadata) ? &m_metadata : nullptr, &m_error);
 }
 
 bool ImageFile::ReadSize(const std::string& path, int& width, int& height, ImageFileFormat format,
                          unsigned options)
 {
     const ImageFormatInfo* codec = ReadableFormat(path, format);
-    return codec && codec->size(path, width, height, (options & KeepExif) ? &m_exif : nullptr, &m_error);
+    return codec && codec->size(path, width, height, (options & KeepMetadata) ? &m_metadata : nullptr, &m_error);
 }
 
 bool ImageFile::Save(const std::string& path, const Image& image, ImageFileFormat format,
-                     int quality, unsigned writeExif)
+                     int quality, unsigned writeMetadata)
 {
     FileReplacement out(path);
-    return Write(out, path, image, format, quality, writeExif) && CommitOrFail(out, &m_error);
+    return Write(out, path, image, format, quality, writeMetadata) && CommitOrFail(out, &m_error);
 }
 
 bool ImageFile::Write(FileReplacement& out, const std::string& path, const Image& image,
-                      ImageFileFormat format, int quality, unsigned writeExif)
+                      ImageFileFormat format, int quality, unsigned writeMetadata)
 {
     if (format == Unknown)
         format = ClassifyExtension(path);
@@ -73,7 +73,7 @@ bool ImageFile::Write(FileReplacement& out, const std::string& path, const Image
         m_error = "'" + path + "': not a file format that can be written";
         return false;
     }
-    return codec->write(out, path, image, quality, (writeExif & 1) ? &m_exif : nullptr, &m_error);
+    return codec->write(out, path, image, quality, (writeMetadata & 1) ? &m_metadata : nullptr, &m_error);
 }
 
 }  // namespace fovella

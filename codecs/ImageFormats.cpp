@@ -12,26 +12,33 @@ namespace fovella {
 
 namespace {
 
-// Only the JPEG codec carries an EXIF block and a quality; the others are
+// Only JPEG and PNG carry metadata, only JPEG a quality; the others are
 // adapted to the table's one signature.
 template <bool (*Load)(const std::string&, Image&, std::string*)>
-bool WithoutExif(const std::string& path, Image& image, std::vector<std::uint8_t>*, std::string* error)
+bool WithoutMetadata(const std::string& path, Image& image, PhotoMetadata*, std::string* error)
 {
     return Load(path, image, error);
 }
 
 template <bool (*Size)(const std::string&, int&, int&, std::string*)>
-bool SizeWithoutExif(const std::string& path, int& width, int& height, std::vector<std::uint8_t>* exif,
-                     std::string* error)
+bool SizeWithoutMetadata(const std::string& path, int& width, int& height, PhotoMetadata* metadata,
+                         std::string* error)
 {
-    if (exif)
-        exif->clear();
+    if (metadata)
+        *metadata = PhotoMetadata();
     return Size(path, width, height, error);
 }
 
-template <bool (*Write)(FileReplacement&, const std::string&, const Image&, std::string*)>
+template <bool (*Write)(FileReplacement&, const std::string&, const Image&, const PhotoMetadata*, std::string*)>
 bool WithoutQuality(FileReplacement& out, const std::string& path, const Image& image, int,
-                    const std::vector<std::uint8_t>*, std::string* error)
+                    const PhotoMetadata* metadata, std::string* error)
+{
+    return Write(out, path, image, metadata, error);
+}
+
+template <bool (*Write)(FileReplacement&, const std::string&, const Image&, std::string*)>
+bool WithoutQualityOrMetadata(FileReplacement& out, const std::string& path, const Image& image, int,
+                              const PhotoMetadata*, std::string* error)
 {
     return Write(out, path, image, error);
 }
@@ -42,11 +49,11 @@ const std::vector<ImageFormatInfo>& ImageFormats()
 {
     static const std::vector<ImageFormatInfo> formats = {
         {Jpeg, "JPEG", {"jpg", "jpeg"}, &LoadJpeg, &ReadJpegSize, &WriteJpeg, true},
-        {Bmp, "BMP", {"bmp"}, &WithoutExif<LoadBmp>, &SizeWithoutExif<ReadBmpSize>, &WithoutQuality<WriteBmp>, true},
-        {Png, "PNG", {"png"}, &WithoutExif<LoadPng>, &SizeWithoutExif<ReadPngSize>, &WithoutQuality<WritePng>, true},
-        {Tiff, "TIFF", {"tif", "tiff"}, &WithoutExif<LoadTiff>, &SizeWithoutExif<ReadTiffSize>, nullptr, false},
-        {Pcx, "PCX", {"pcx"}, &WithoutExif<LoadPcx>, &SizeWithoutExif<ReadPcxSize>, nullptr, false},
-        {Tga, "TGA", {"tga"}, &WithoutExif<LoadTga>, &SizeWithoutExif<ReadTgaSize>, nullptr, false},
+        {Bmp, "BMP", {"bmp"}, &WithoutMetadata<LoadBmp>, &SizeWithoutMetadata<ReadBmpSize>, &WithoutQualityOrMetadata<WriteBmp>, true},
+        {Png, "PNG", {"png"}, &LoadPng, &ReadPngSize, &WithoutQuality<WritePng>, true},
+        {Tiff, "TIFF", {"tif", "tiff"}, &WithoutMetadata<LoadTiff>, &SizeWithoutMetadata<ReadTiffSize>, nullptr, false},
+        {Pcx, "PCX", {"pcx"}, &WithoutMetadata<LoadPcx>, &SizeWithoutMetadata<ReadPcxSize>, nullptr, false},
+        {Tga, "TGA", {"tga"}, &WithoutMetadata<LoadTga>, &SizeWithoutMetadata<ReadTgaSize>, nullptr, false},
     };
     return formats;
 }

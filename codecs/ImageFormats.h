@@ -15,16 +15,18 @@ namespace fovella {
 
 class FileReplacement;
 
-using FormatReader = bool (*)(const std::string& path, Image& image, std::vector<std::uint8_t>* exif,
+// Fills `metadata`, when given, with what the format holds of it.
+using FormatReader = bool (*)(const std::string& path, Image& image, PhotoMetadata* metadata,
                               std::string* error);
 // The picture's width and height from the file's header alone, checked as
-// the reader checks it; with `exif`, the EXIF block as the reader keeps it.
+// the reader checks it; with `metadata`, the metadata as the reader keeps it
+// (for PNG, the chunks before the picture data).
 using FormatSizeReader = bool (*)(const std::string& path, int& width, int& height,
-                                  std::vector<std::uint8_t>* exif, std::string* error);
+                                  PhotoMetadata* metadata, std::string* error);
 // Writes into `out`, a replacement of `path` not yet opened; the caller
-// commits it.
+// commits it. Writes what the format holds of `metadata`, when given.
 using FormatWriter = bool (*)(FileReplacement& out, const std::string& path, const Image& image,
-                              int quality, const std::vector<std::uint8_t>* exif, std::string* error);
+                              int quality, const PhotoMetadata* metadata, std::string* error);
 
 struct ImageFormatInfo {
     ImageFileFormat format;

@@ -1,18 +1,18 @@
-// libFuzzer target: LoadJpeg, with the EXIF block kept, on arbitrary bytes.
+// libFuzzer target: LoadJpeg, with the metadata kept, on arbitrary bytes.
 #include "codecs/jpeg/Jpeg.h"
 #include "fuzz/FuzzFile.h"
 
 namespace {
 
-bool LoadKeepingExif(const std::string& path, fovella::Image& image, std::string* error)
+bool LoadKeepingMetadata(const std::string& path, fovella::Image& image, std::string* error)
 {
-    std::vector<std::uint8_t> exif;
-    return fovella::LoadJpeg(path, image, &exif, error);
+    fovella::PhotoMetadata metadata;
+    return fovella::LoadJpeg(path, image, &metadata, error);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    return fovella::fuzz::LoadBytes<LoadKeepingExif>(data, size, "jpg");
+    return fovella::fuzz::LoadBytes<LoadKeepingMetadata>(data, size, "jpg");
 }

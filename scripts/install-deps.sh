@@ -9,6 +9,7 @@ packages=(
   make cmake g++          # the build
   libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev  # codecs/
   libgtest-dev            # tests
+  libgs-common libimage-exiftool-perl  # tests: an Adobe RGB profile, and exiftool to read metadata back
   clang libclang-rt-14-dev  # fuzz/ (libFuzzer)
   libbenchmark-dev        # bench/
   qt6-base-dev fonts-dejavu-core  # ui/: the window, and a font for offscreen pictures

@@ -1,55 +1,38 @@
 #include "apps/fovella-cli/CommandLine.h"
 
-#include <cerrno>
+#include "batch/DecimalNumber.h"
+
 #include <cmath>
-#include <cstdlib>
 #include <initializer_list>
+#include <optional>
 #include <utility>
 
 namespace fovella::cli {
 
 namespace {
 
-// The whole text must be a finite number.
-bool ParseNumber(const std::string& text, double& value)
+// A whole number from `low` to `high`.
+bool IsWhole(double number, int low, int high)
 {
-    if (text.empty())
-        return false;
-    char* end = nullptr;
-    errno = 0;
-    value = std::strtod(text.c_str(), &end);
-    return *end == '\0' && errno == 0 && std::isfinite(value);
+    return number >= low && number <= high && number == std::floor(number);
 }
 
-// The whole text must be a whole number from `low` to `high`.
-bool ParseWhole(const std::string& text, int low, int high, int& value)
+// A size in bytes: a number followed by K, M or G (powers of 1024), or by
+// nothing, meaning M. Nothing when the text before the unit is not a number.
+std::optional<double> ParseSize(const std::string& text)
 {
-    double number = 0;
-    if (!ParseNumber(text, number) || number < low || number > high || number != std::floor(number))
-        return false;
-    value = int(number);
-    return true;
-}
-
-// A size in bytes: a positive number followed by K, M or G (powers of 1024),
-// or by nothing, meaning M.
-bool ParseBytes(const std::string& text, std::uint64_t& bytes)
-{
-    if (text.empty())
-        return false;
     double scale = double(1 << 20);
     std::string number = text;
-    switch (text.back()) {
+    switch (text.empty() ? '\0' : text.back()) {
     case 'K': case 'k': scale = 1024; number.pop_back(); break;
     case 'M': case 'm': number.pop_back(); break;
     case 'G': case 'g': scale = double(1u << 30); number.pop_back(); break;
     default: break;
     }
-    double value = 0;
-    if (!ParseNumber(number, value) || !(value > 0) || value * scale >= 1e19)
-        return false;
-    bytes = std::uint64_t(value * scale);
-    return bytes > 0;
+    const std::optional<double> value = ParseDecimal(number);
+    if (!value)
+        return std::nullopt;
+    return *value * scale;
 }
 
 // The text must name one of the choices.
@@ -75,9 +58,12 @@ std::string UsageText()
            "(JPEG, BMP, PNG, TIFF, PCX, TGA) or a folder, meaning the JPEG, BMP and PNG\n"
            "files directly inside it. Results go to a folder \"undistorted\" beside each\n"
            "source unless --out-dir or --suffix says otherwise; JPEG results keep the\n"
-           "source's EXIF block, TIFF, PCX and TGA sources give PNG results.\n"
+           "source's EXIF block, JPEG and PNG results its colour profile and XMP, and\n"
+           "say that they are corrected (a later run refuses them without --force).\n"
+           "TIFF, PCX and TGA sources give PNG results.\n"
            "\n"
            "  -f, --focal MM           focal length the photographs were taken with, in mm\n"
+           "                           (numbers take a decimal point or comma: 5.8, 5,8)\n"
            "      --focal-source SRC   exif (files without an EXIF focal length are\n"
            "                           skipped), manual (-f), or auto (default: EXIF when\n"
            "                           the file has it, else -f)\n"
@@ -97,6 +83,8 @@ std::string UsageText()
            "  -j, --jobs N             files prepared at the same time (default: one per\n"
            "                           core); the results do not depend on it\n"
            "      --dry-run            print what would be done, write nothing\n"
+           "      --force              correct again files that a run of Fovella wrote\n"
+           "                           (they are refused without it)\n"
            "      --info               print size, format and EXIF focal length of each\n"
            "                           FILE; write nothing\n"
            "  -h, --help               this text\n"
@@ -152,7 +140,20 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, Options& option
             text = arguments[++k];
             return true;
         };
+        // The value of a number option; text that is not a number is
+        // refused, naming the option as it was typed.
         double number = 0;
+        auto numberValue = [&]() {
+            if (!value())
+                return false;
+            const std::optional<double> parsed = ParseDecimal(text);
+            if (!parsed) {
+                error = "option " + argument + ": '" + text + "' is " + kNotANumber;
+                return false;
+            }
+            number = *parsed;
+            return true;
+        };
         if (argument == "-h" || argument == "--help") {
             options.help = true;
         } else if (argument == "--version") {
@@ -160,10 +161,10 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, Options& option
         } else if (argument == "--info") {
             options.info = true;
         } else if (argument == "-f" || argument == "--focal") {
-            if (!value())
+            if (!numberValue())
                 return false;
-            if (!ParseNumber(text, number) || !std::isfinite(float(number)) || float(number) <= 0) {
-                error = "focal length '" + text + "' is not a positive number of millimetres";
+            if (!std::isfinite(float(number)) || float(number) <= 0) {
+                error = "option " + argument + ": focal length '" + text + "' is not a positive number of millimetres";
                 return false;
             }
             options.focalMm = float(number);
@@ -178,19 +179,21 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, Options& option
                 return false;
             }
         } else if (argument == "--fine-tune") {
-            if (!value())
+            if (!numberValue())
                 return false;
-            if (!ParseNumber(text, options.fineTune) || options.fineTune <= 0) {
-                error = "fine-tune factor '" + text + "' is not a positive number";
+            if (!(number > 0)) {
+                error = "option " + argument + ": fine-tune factor '" + text + "' is not a positive number";
                 return false;
             }
+            options.fineTune = number;
         } else if (argument == "-q" || argument == "--quality") {
-            if (!value())
+            if (!numberValue())
                 return false;
-            if (!ParseWhole(text, 0, 100, options.quality)) {
-                error = "quality '" + text + "' is not a whole number from 0 to 100";
+            if (!IsWhole(number, 0, 100)) {
+                error = "option " + argument + ": quality '" + text + "' is not a whole number from 0 to 100";
                 return false;
             }
+            options.quality = int(number);
         } else if (argument == "-o" || argument == "--output") {
             if (!value())
                 return false;
@@ -215,19 +218,26 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, Options& option
             }
             overwriteGiven = true;
         } else if (argument == "-j" || argument == "--jobs") {
-            if (!value())
+            if (!numberValue())
                 return false;
-            if (!ParseWhole(text, 1, 256, options.jobs)) {
-                error = "number of jobs '" + text + "' is not a whole number from 1 to 256";
+            if (!IsWhole(number, 1, 256)) {
+                error = "option " + argument + ": number of jobs '" + text + "' is not a whole number from 1 to 256";
                 return false;
             }
+            options.jobs = int(number);
         } else if (argument == "--memory-limit") {
             if (!value())
                 return false;
-            if (!ParseBytes(text, options.memoryLimit)) {
-                error = "memory limit '" + text + "' is not a size such as 800M or 6G";
+            const std::optional<double> bytes = ParseSize(text);
+            if (!bytes) {
+                error = "option " + argument + ": '" + text + "' is " + kNotANumber + " (a size such as 800M or 6G)";
                 return false;
             }
+            if (!(*bytes >= 1) || *bytes >= 1e19) {
+                error = "option " + argument + ": memory limit '" + text + "' is not a size such as 800M or 6G";
+                return false;
+            }
+            options.memoryLimit = std::uint64_t(*bytes);
         } else if (argument == "--files-from") {
             if (!value())
                 return false;
@@ -238,6 +248,8 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, Options& option
             options.quiet = true;
         } else if (argument == "--dry-run") {
             options.dryRun = true;
+        } else if (argument == "--force") {
+            options.force = true;
         } else if (argument.size() > 1 && argument[0] == '-') {
             error = "unknown option " + argument;
             return false;

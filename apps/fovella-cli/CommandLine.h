@@ -22,6 +22,7 @@ struct Options {
     bool version = false;
     bool info = false;       // --info: describe the inputs, write nothing
     bool dryRun = false;     // --dry-run: say what would be done, write nothing
+    bool force = false;      // --force: correct again files that Fovella wrote
     bool quiet = false;      // --quiet: errors only
     std::string filesFrom;   // --files-from LIST: more input files, one per line; "-": standard input
     bool nulSeparated = false;  // -0: the list's names end with NUL, not a line break
@@ -42,9 +43,11 @@ struct Options {
     std::uint64_t memoryLimit = 0;  // --memory-limit, bytes; 0: half of the machine's memory
 };
 
-// Fills `options` from the arguments after the program name. False, with a
-// one-line reason, for an unknown option, a missing value, a number out of
-// range, options that exclude each other, or no input.
+// Fills `options` from the arguments after the program name. Number values
+// take a decimal point or a decimal comma. False, with a one-line reason,
+// for an unknown option, a missing value, a value that is not a number
+// (naming the option), a number out of range, options that exclude each
+// other, or no input.
 bool ParseCommandLine(const std::vector<std::string>& arguments, Options& options,
                       std::string& error);
 

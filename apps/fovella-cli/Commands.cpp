@@ -4,15 +4,19 @@
 #include "batch/BatchRun.h"
 #include "codecs/ImageFile.h"
 #include "codecs/ImageFormats.h"
+#include "exif/ExifDiagnostics.h"
 #include "exif/ExifReader.h"
 #include "fs/DirectoryScanner.h"
 #include "fs/PathString.h"
+#include "metadata/CorrectionMark.h"
 
 #include <cstdio>
 #include <fstream>
 #include <filesystem>
 #include <system_error>
+#include <optional>
 #include <set>
+#include <sstream>
 #include <ostream>
 
 namespace fovella::cli {
@@ -119,6 +123,7 @@ int CorrectFiles(const Options& options, Console& console)
     batch.useFineTune = true;
     ShareCores(batch, images, options.jobs);
     batch.dryRun = options.dryRun;
+    batch.force = options.force;
     batch.memoryLimit = options.memoryLimit;
     batch.isImage = isImage;
 
@@ -146,15 +151,18 @@ int DescribeFiles(const Options& options, Console& console)
         // decoded, so a file whose pixel data is cut short is described too.
         ImageFile file;
         int width = 0, height = 0;
-        if (!file.ReadSize(path, width, height, Unknown, KeepExif)) {
+        if (!file.ReadSize(path, width, height, Unknown, KeepMetadata)) {
             console.errors << "fovella-cli: cannot read " << Printable(file.Error()) << "\n";
             status = 1;
             continue;
         }
         std::vector<std::uint8_t> exif;
         file.GetExifBlock(exif);
-        // What the reader finds wrong in the block goes to the error stream.
-        const float focal = exif.empty() ? 0 : ReadExif(exif.data(), exif.size(), console.errors).FocalLength;
+        // What the reader finds wrong in the block goes to the error stream,
+        // each line naming the file.
+        std::ostringstream diagnostics;
+        const float focal = exif.empty() ? 0 : ReadExif(exif.data(), exif.size(), diagnostics).FocalLength;
+        console.errors << NamedDiagnostics(Printable(path), diagnostics.str());
         char focalText[64];
         // Any value but 0 is a focal length the block gives, even a negative one.
         if (focal != 0)
@@ -162,7 +170,11 @@ int DescribeFiles(const Options& options, Console& console)
         else
             std::snprintf(focalText, sizeof focalText, "EXIF focal length: none");
         console.out << Printable(path) << ": " << width << " x " << height << ", "
-                    << FormatName(file.ClassifyExtension(path)) << ", " << focalText << "\n";
+                    << FormatName(file.ClassifyExtension(path)) << ", " << focalText;
+        // A result of an earlier run says so: a run would refuse it.
+        if (const std::optional<double> scale = CorrectionMarkScale(file.Metadata().xmp))
+            console.out << ", " << AlreadyCorrectedText(*scale);
+        console.out << "\n";
     }
     return status;
 }

@@ -1,11 +1,16 @@
 #include "apps/fovella-cli/ConsoleFrontEnd.h"
 
+#include "metadata/CorrectionMark.h"
+
 #include "fs/PathString.h"
+#include "fs/ReadableName.h"
 
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <istream>
 #include <ostream>
+#include <system_error>
 
 namespace fovella::cli {
 
@@ -31,6 +36,13 @@ std::string WithoutPath(const std::string& reason)
     return reason.rfind('\'', 0) == 0 && at != std::string::npos ? reason.substr(at + 3) : reason;
 }
 
+// An empty suffix names the source as its own result.
+bool IsSameFile(const std::string& a, const std::string& b)
+{
+    std::error_code error;
+    return !a.empty() && !b.empty() && std::filesystem::equivalent(a, b, error);
+}
+
 std::string OneLine(std::string text)
 {
     for (std::size_t at; (at = text.find('\n')) != std::string::npos;)
@@ -43,14 +55,14 @@ std::string OneLine(std::string text)
 std::string Printable(const std::string& text)
 {
     std::string printable;
-    for (const char c : text) {
+    for (const char c : ReadableName(text)) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte == 0x7F) {
             char escaped[8];
             std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
             printable += escaped;
         } else {
-            printable += c;  // UTF-8 sequences stay as they are
+            printable += c;
         }
     }
     return printable;
@@ -100,12 +112,19 @@ void ConsoleFrontEnd::FileFailed(const FileFailure& failure)
 
 void ConsoleFrontEnd::FileSkipped(const FileSkip& skip)
 {
-    // A file without an EXIF focal length, under --focal-source exif, goes
-    // by in silence, as in the window; it counts as not saved.
-    if (skip.why != SkipReason::ResultExists)
-        return;
     ClearProgressLine();
-    m_errors << "fovella-cli: skipped " << Printable(skip.output) << ": it exists (" << m_skipWhy << ")\n";
+    switch (skip.why) {
+    case SkipReason::NoExifFocal:
+        m_errors << "fovella-cli: skipped " << Printable(skip.path) << ": no EXIF focal length\n";
+        break;
+    case SkipReason::ResultExists:
+        m_errors << "fovella-cli: skipped " << Printable(skip.output) << ": it exists (" << m_skipWhy << ")\n";
+        break;
+    case SkipReason::AlreadyCorrected:
+        m_errors << "fovella-cli: " << Printable(skip.path) << ": " << AlreadyCorrectedText(skip.markedScale)
+                 << "\n";
+        break;
+    }
 }
 
 void ConsoleFrontEnd::RunCompleted(const BatchCounts& counts)
@@ -133,9 +152,12 @@ OverwriteAnswer ConsoleFrontEnd::AskOverwrite(const std::string& output)
     if (!m_interactive)
         return Skip("no terminal to ask; --overwrite chooses");
     ClearProgressLine();
+    const char* exists = IsSameFile(output, m_currentPath)
+                             ? "\" already exists and is the source itself: overwriting replaces the original."
+                             : "\" already exists.";
     for (;;) {
-        m_errors << "File \"" << Printable(output)
-                 << "\" already exists. [o]verwrite, overwrite [a]ll, [s]kip, [c]ancel? " << std::flush;
+        m_errors << "File \"" << Printable(output) << exists
+                 << " [o]verwrite, overwrite [a]ll, [s]kip, [c]ancel? " << std::flush;
         std::string answer;
         if (!std::getline(m_in, answer))
             return OverwriteAnswer::Cancel;
@@ -160,6 +182,7 @@ void ConsoleFrontEnd::FileStarted(const std::string& path)
 {
     ++m_started;
     m_current = Printable(GetFileName(path));
+    m_currentPath = path;
 }
 
 void ConsoleFrontEnd::Progress(int filePercent, int)

@@ -11,8 +11,9 @@
 
 namespace fovella::cli {
 
-// `text` with control characters shown as \xNN, so that a file name cannot
-// drive the terminal.
+// `text` with control characters, and bytes that are not UTF-8, shown as
+// \xNN (ReadableName): a file name can neither drive the terminal nor turn
+// into characters it does not hold.
 std::string Printable(const std::string& text);
 
 class ConsoleFrontEnd : public BatchFrontEnd {
@@ -67,7 +68,8 @@ private:
     int m_started = 0;
     int m_described = 0;
     int m_kept = 0;
-    std::string m_current;
+    std::string m_current;      // the file being corrected, as the progress line shows it
+    std::string m_currentPath;  // and as the run names it
 };
 
 }  // namespace fovella::cli

@@ -9,11 +9,14 @@
 
 int main(int argc, char* argv[])
 {
+    // Takes Qt's own options out of argv.
     QApplication application(argc, argv);
     // Qt takes the desktop's locale; numbers are read and shown with a point.
     std::setlocale(LC_NUMERIC, "C");
     fovella::QtPlatformServices services;
-    const QStringList arguments = QApplication::arguments();
-    fovella::CCorrectorApp(services).InitInstance(arguments.size() > 1 ? arguments[1].toStdString() : std::string());
+    // The name byte for byte as the system gave it: Qt's arguments() decodes
+    // it as UTF-8 text, which turns a name that is not valid UTF-8 into
+    // another name that does not exist.
+    fovella::CCorrectorApp(services).InitInstance(argc > 1 ? std::string(argv[1]) : std::string());
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "batch/dialogs/COverwriteDlg.h"
 #include "framework/PlatformServices.h"
 #include "fs/PathString.h"
+#include "metadata/CorrectionMark.h"
 
 #include <cstdio>
 #include <iostream>
@@ -74,6 +75,15 @@ void DialogBatchFrontEnd::FileFailed(const FileFailure& failure)
     case FileStage::Undistort: Show("Failed to undistort " + failure.path, "Undistort", true, failure.reason); break;
     case FileStage::Save: Show("Failed to save " + failure.output, "Save", true, failure.reason); break;
     }
+}
+
+// A file without an EXIF focal length, or whose result exists and was to
+// be skipped, goes by in silence; a result of an earlier run is said, since
+// the user may have meant to correct it.
+void DialogBatchFrontEnd::FileSkipped(const FileSkip& skip)
+{
+    if (skip.why == SkipReason::AlreadyCorrected)
+        Show(skip.path + ": " + AlreadyCorrectedText(skip.markedScale), "Undistort", false);
 }
 
 void DialogBatchFrontEnd::RunCompleted(const BatchCounts& counts)

@@ -31,6 +31,7 @@ public:
     void RunEnded() override;
     void RunCompleted(const BatchCounts& counts) override;
     void FileFailed(const FileFailure& failure) override;
+    void FileSkipped(const FileSkip& skip) override;
     void FileStarted(const std::string& path) override;
     void FocalChosen(float focalMm, bool fromExif) override;
     void Progress(int filePercent, int runPercent) override;

@@ -2,6 +2,7 @@
 
 #include "codecs/CodecError.h"
 #include "codecs/jpeg/Jpeg.h"
+#include "codecs/jpeg/JpegMetadata.h"
 #include "image/ImageLimits.h"
 
 #include <cstdio>
@@ -41,24 +42,32 @@ bool CheckHeader(const jpeg_decompress_struct& decoder, long fileBytes, ErrorMan
     return true;
 }
 
-void KeepFirstApp1(j_decompress_ptr decoder, std::vector<std::uint8_t>& exif)
+void SaveMetadataMarkers(j_decompress_ptr decoder)
 {
+    jpeg_save_markers(decoder, kApp1, 0xFFFF);
+    jpeg_save_markers(decoder, kApp2, 0xFFFF);
+}
+
+void KeepMetadata(j_decompress_ptr decoder, const std::string& path, PhotoMetadata& metadata)
+{
+    std::vector<Segment> segments;
     for (jpeg_saved_marker_ptr marker = decoder->marker_list; marker; marker = marker->next)
-        if (marker->marker == kApp1) {
-            exif.assign(marker->data, marker->data + marker->data_length);
-            return;
-        }
+        segments.push_back({marker->marker, std::vector<std::uint8_t>(marker->data, marker->data + marker->data_length)});
+    std::string problem;
+    ReadSegments(segments, metadata, problem);
+    if (!problem.empty())
+        std::fprintf(stderr, "'%s': %s\n", path.c_str(), problem.c_str());
 }
 
 }  // namespace jpeg
 
 // The header segments only, up to the first scan: libjpeg stops there
 // without touching the coded picture.
-bool ReadJpegSize(const std::string& path, int& width, int& height, std::vector<std::uint8_t>* exif,
+bool ReadJpegSize(const std::string& path, int& width, int& height, PhotoMetadata* metadata,
                   std::string* error)
 {
-    if (exif)
-        exif->clear();
+    if (metadata)
+        *metadata = PhotoMetadata();
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file)
         return FailWith(error, path, "cannot open the file");
@@ -75,21 +84,21 @@ bool ReadJpegSize(const std::string& path, int& width, int& height, std::vector<
     if (setjmp(errors.recovery)) {
         jpeg_destroy_decompress(&decoder);
         std::fclose(file);
-        if (exif)
-            exif->clear();
+        if (metadata)
+            *metadata = PhotoMetadata();
         return FailWith(error, path, errors.message);
     }
     jpeg_create_decompress(&decoder);
     jpeg_stdio_src(&decoder, file);
-    if (exif)
-        jpeg_save_markers(&decoder, jpeg::kApp1, 0xFFFF);
+    if (metadata)
+        jpeg::SaveMetadataMarkers(&decoder);
     jpeg_read_header(&decoder, TRUE);
     if (!jpeg::CheckHeader(decoder, fileBytes, errors))
         std::longjmp(errors.recovery, -2);
     width = int(decoder.image_width);
     height = int(decoder.image_height);
-    if (exif)
-        jpeg::KeepFirstApp1(&decoder, *exif);
+    if (metadata)
+        jpeg::KeepMetadata(&decoder, path, *metadata);
     jpeg_destroy_decompress(&decoder);
     std::fclose(file);
     return true;

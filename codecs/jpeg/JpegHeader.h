@@ -4,9 +4,9 @@
 #pragma once
 
 #include "codecs/jpeg/JpegError.h"
+#include "metadata/PhotoMetadata.h"
 
-#include <cstdint>
-#include <vector>
+#include <string>
 
 namespace fovella::jpeg {
 
@@ -15,11 +15,13 @@ namespace fovella::jpeg {
 // space that does not turn into RGB (CMYK).
 bool CheckHeader(const jpeg_decompress_struct& decoder, long fileBytes, ErrorManager& errors);
 
-// The payload of the first APP1 marker among those the library saved, or
-// nothing.
-void KeepFirstApp1(j_decompress_ptr decoder, std::vector<std::uint8_t>& exif);
+// Before jpeg_read_header: the library keeps the segments that hold the
+// metadata (APP1 and APP2).
+void SaveMetadataMarkers(j_decompress_ptr decoder);
 
-// The marker code of APP1, where the EXIF block lives.
-constexpr int kApp1 = JPEG_APP0 + 1;
+// After jpeg_read_header: the metadata of the segments the library kept. A
+// damaged profile is left out, and said so on standard error, as the
+// library's own warnings are.
+void KeepMetadata(j_decompress_ptr decoder, const std::string& path, PhotoMetadata& metadata);
 
 }  // namespace fovella::jpeg

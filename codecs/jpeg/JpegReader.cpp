@@ -10,9 +10,6 @@ namespace fovella {
 
 namespace {
 
-using jpeg::kApp1;
-using jpeg::KeepFirstApp1;
-
 // A progressive file may repeat scans without end; real ones have about 10.
 constexpr int kMaxScans = 500;
 
@@ -32,11 +29,10 @@ void LimitScans(j_common_ptr info)
 
 }  // namespace
 
-bool LoadJpeg(const std::string& path, Image& image, std::vector<std::uint8_t>* exif,
-              std::string* error)
+bool LoadJpeg(const std::string& path, Image& image, PhotoMetadata* metadata, std::string* error)
 {
-    if (exif)
-        exif->clear();
+    if (metadata)
+        *metadata = PhotoMetadata();
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file)
         return FailWith(error, path, "cannot open the file");
@@ -55,16 +51,16 @@ bool LoadJpeg(const std::string& path, Image& image, std::vector<std::uint8_t>* 
     if (setjmp(errors.recovery)) {
         jpeg_destroy_decompress(&decoder);
         std::fclose(file);
-        if (exif)
-            exif->clear();
+        if (metadata)
+            *metadata = PhotoMetadata();
         return FailWith(error, path, errors.message);
     }
     jpeg_create_decompress(&decoder);
     scanLimit.library.progress_monitor = LimitScans;
     decoder.progress = &scanLimit.library;
     jpeg_stdio_src(&decoder, file);
-    if (exif)
-        jpeg_save_markers(&decoder, kApp1, 0xFFFF);
+    if (metadata)
+        jpeg::SaveMetadataMarkers(&decoder);
     jpeg_read_header(&decoder, TRUE);
     decoder.out_color_space = JCS_RGB;
     // Refuse a picture too large, or too large for the file, before the
@@ -86,8 +82,8 @@ bool LoadJpeg(const std::string& path, Image& image, std::vector<std::uint8_t>* 
         // The top row of the file becomes the last row of the image.
         std::memcpy(image.Rows()[height - int(decoder.output_scanline)], row[0], std::size_t(width) * 3);
     }
-    if (exif)
-        KeepFirstApp1(&decoder, *exif);
+    if (metadata)
+        jpeg::KeepMetadata(&decoder, path, *metadata);
     jpeg_finish_decompress(&decoder);
     jpeg_destroy_decompress(&decoder);
     std::fclose(file);

@@ -1,6 +1,7 @@
 #include "codecs/png/Png.h"
 #include "codecs/CodecError.h"
 #include "codecs/png/PngError.h"
+#include "codecs/png/PngMetadata.h"
 #include "image/ImageLimits.h"
 
 #include <cstdio>
@@ -81,10 +82,36 @@ bool CheckHeader(const Header& header, Picture& picture, std::string& reason)
     return true;
 }
 
+// The chunks up to the picture data, where writers put the profile and
+// the XMP packet; what follows the picture is not looked for. A chunk the
+// library refuses leaves the metadata empty: the size stands.
+void ReadMetadataBeforePicture(const std::string& path, std::FILE* file, PhotoMetadata& metadata)
+{
+    png::ErrorState errors{path, {}};
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &errors, png::OnError, png::OnWarning);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        return;
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        metadata = PhotoMetadata();
+        return;
+    }
+    png_init_io(png, file);
+    png::KeepColourChunks(png);
+    png_read_info(png, info);
+    png::GetMetadata(png, info, metadata);
+    png_destroy_read_struct(&png, &info, nullptr);
+}
+
 }  // namespace
 
-bool ReadPngSize(const std::string& path, int& width, int& height, std::string* error)
+bool ReadPngSize(const std::string& path, int& width, int& height, PhotoMetadata* metadata, std::string* error)
 {
+    if (metadata)
+        *metadata = PhotoMetadata();
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
     if (!file)
         return FailWith(error, path, "cannot open the file");
@@ -97,11 +124,15 @@ bool ReadPngSize(const std::string& path, int& width, int& height, std::string* 
         return FailWith(error, path, reason);
     width = int(header.width);
     height = int(header.height);
+    if (metadata && std::fseek(file.get(), 0, SEEK_SET) == 0)
+        ReadMetadataBeforePicture(path, file.get(), *metadata);
     return true;
 }
 
-bool LoadPng(const std::string& path, Image& image, std::string* error)
+bool LoadPng(const std::string& path, Image& image, PhotoMetadata* metadata, std::string* error)
 {
+    if (metadata)
+        *metadata = PhotoMetadata();
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file)
         return FailWith(error, path, "cannot open the file");
@@ -136,6 +167,8 @@ bool LoadPng(const std::string& path, Image& image, std::string* error)
     // The header was checked; the library must agree with what was checked.
     png_set_user_limits(png, header.width, header.height);
     png_init_io(png, file);
+    if (metadata)
+        png::KeepColourChunks(png);
     png_read_png(png, info, PNG_TRANSFORM_SWAP_ENDIAN, nullptr);
     const int width = int(png_get_image_width(png, info));
     const int height = int(png_get_image_height(png, info));
@@ -148,6 +181,8 @@ bool LoadPng(const std::string& path, Image& image, std::string* error)
     const std::size_t rowBytes = std::size_t(width) * std::size_t(pixelBytes);
     for (int i = 0; i < height; ++i)
         std::memcpy(image.Rows()[i], rows[height - 1 - i], rowBytes);
+    if (metadata)
+        png::GetMetadata(png, info, *metadata);
     png_destroy_read_struct(&png, &info, nullptr);
     std::fclose(file);
     return true;

@@ -1,6 +1,7 @@
 #include "codecs/png/Png.h"
 #include "codecs/CodecError.h"
 #include "codecs/png/PngError.h"
+#include "codecs/png/PngMetadata.h"
 #include "fs/FileReplacement.h"
 
 #include <new>
@@ -8,13 +9,14 @@
 
 namespace fovella {
 
-bool SavePng(const std::string& path, const Image& image, std::string* error)
+bool SavePng(const std::string& path, const Image& image, const PhotoMetadata* metadata, std::string* error)
 {
     FileReplacement out(path);
-    return WritePng(out, path, image, error) && CommitOrFail(out, error);
+    return WritePng(out, path, image, metadata, error) && CommitOrFail(out, error);
 }
 
-bool WritePng(FileReplacement& out, const std::string& path, const Image& image, std::string* error)
+bool WritePng(FileReplacement& out, const std::string& path, const Image& image, const PhotoMetadata* metadata,
+              std::string* error)
 {
     int colourType;
     switch (image.GetPixelType()) {
@@ -65,6 +67,8 @@ bool WritePng(FileReplacement& out, const std::string& path, const Image& image,
     png_set_IHDR(png, info, png_uint_32(image.Width()), png_uint_32(image.Height()),
                  sampleType == SampleU8 ? 8 : 16, colourType, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (metadata)
+        png::SetMetadata(png, info, *metadata);
     png_set_rows(png, info, rows.data());
     png_write_png(png, info, PNG_TRANSFORM_SWAP_ENDIAN, nullptr);
     png_destroy_write_struct(&png, &info);

@@ -27,6 +27,15 @@ TEST(CommandLine, ReadsFocalLengthFineTuneInputAndOutput)
     ASSERT_TRUE(Parse({"in.bmp", "--focal", "24", "-o", "out.bmp"}, defaults, error));
     EXPECT_EQ(defaults.fineTune, 1.0);
     EXPECT_EQ(defaults.focalMm, 24.0f);
+    EXPECT_FALSE(defaults.force);
+
+    // A decimal comma means what a decimal point means.
+    Options comma;
+    ASSERT_TRUE(Parse({"-f", "5,8", "--fine-tune", "1,5", "--force", "in.bmp", "-o", "out.bmp"}, comma, error))
+        << error;
+    EXPECT_EQ(comma.focalMm, 5.8f);
+    EXPECT_EQ(comma.fineTune, 1.5);
+    EXPECT_TRUE(comma.force);
 }
 
 TEST(CommandLine, AttachedValuesAndTheEndOfOptions)
@@ -126,10 +135,18 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(Wrong{"ZeroFocal", {"-f", "0", "a.bmp", "-o", "b.bmp"}, "not a positive number"},
                     Wrong{"NegativeFocal", {"-f", "-2", "a.bmp", "-o", "b.bmp"}, "not a positive number"},
                     Wrong{"FocalWithUnit", {"-f", "12mm", "a.bmp", "-o", "b.bmp"}, "'12mm'"},
-                    Wrong{"NanFocal", {"-f", "nan", "a.bmp", "-o", "b.bmp"}, "not a positive number"},
+                    Wrong{"NanFocal", {"-f", "nan", "a.bmp", "-o", "b.bmp"}, "option -f: 'nan' is not a number"},
+                    Wrong{"TextFocal", {"--focal", "abc", "a.bmp", "-o", "b.bmp"}, "option --focal: 'abc' is not a number"},
+                    Wrong{"TwoCommas", {"-f", "5,8,1", "a.bmp", "-o", "b.bmp"}, "option -f: '5,8,1' is not a number"},
+                    Wrong{"HexFocal", {"-f", "0x10", "a.bmp", "-o", "b.bmp"}, "option -f: '0x10' is not a number"},
+                    Wrong{"TextQuality", {"-q", "high", "a.jpg", "-o", "b.jpg"}, "option -q: 'high' is not a number"},
+                    Wrong{"TextJobs", {"--jobs=two", "a.bmp"}, "option --jobs: 'two' is not a number"},
+                    Wrong{"TextMemoryLimit", {"--memory-limit", "lotsG", "a.bmp"},
+                          "option --memory-limit: 'lotsG' is not a number"},
                     Wrong{"FocalBeyondFloat", {"-f", "1e300", "a.bmp", "-o", "b.bmp"}, "not a positive number"},
-                    Wrong{"EmptyFocal", {"-f", "", "a.bmp", "-o", "b.bmp"}, "not a positive number"},
-                    Wrong{"FineTuneNotANumber", {"-f", "5", "--fine-tune", "x", "a.bmp", "-o", "b.bmp"}, "fine-tune"},
+                    Wrong{"EmptyFocal", {"-f", "", "a.bmp", "-o", "b.bmp"}, "option -f: '' is not a number"},
+                    Wrong{"FineTuneNotANumber", {"-f", "5", "--fine-tune", "x", "a.bmp", "-o", "b.bmp"},
+                          "option --fine-tune: 'x' is not a number"},
                     Wrong{"FineTuneZero", {"-f", "5", "--fine-tune", "0", "a.bmp", "-o", "b.bmp"}, "fine-tune"},
                     Wrong{"OutputWithoutValue", {"-f", "5", "a.bmp", "-o"}, "needs a value"},
                     Wrong{"NoInput", {"-f", "5", "-o", "b.bmp"}, "no input file"},

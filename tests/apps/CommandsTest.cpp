@@ -101,6 +101,67 @@ TEST_F(CommandsTest, OverwriteAnswersFromTheChoiceOrTheTerminal)
     EXPECT_EQ(Correct(), 130);
 }
 
+// An empty suffix makes each source its own result: the question says so,
+// and "--suffix ''" still replaces the source when told to.
+TEST_F(CommandsTest, TheQuestionSaysWhenTheResultIsTheSourceItself)
+{
+    options.inputs = {dir.File("in.bmp")};
+    options.suffixGiven = true;
+    options.suffix = "";
+    const std::vector<std::uint8_t> source = test::ReadFileBytes(dir.File("in.bmp"));
+    in.str("s\n");
+    EXPECT_EQ(Correct(true), 1);
+    EXPECT_NE(errors.str().find("File \"" + dir.File("in.bmp") +
+                                "\" already exists and is the source itself: overwriting replaces the original. "
+                                "[o]verwrite, overwrite [a]ll, [s]kip, [c]ancel? "),
+              std::string::npos)
+        << errors.str();
+    EXPECT_EQ(test::ReadFileBytes(dir.File("in.bmp")), source);
+
+    options.overwrite = OverwriteChoice::All;
+    EXPECT_EQ(Correct(), 0) << errors.str();
+    EXPECT_NE(test::ReadFileBytes(dir.File("in.bmp")), source);
+}
+
+// A result of an earlier run is refused by name, counted as not saved;
+// --force corrects it again. Files without an EXIF focal length are named
+// when only that may be used.
+TEST_F(CommandsTest, ResultsAreRefusedUnlessForcedAndSkippedFilesAreNamed)
+{
+    options.inputs = {dir.File("two.png")};
+    options.output = dir.File("once.png");
+    options.overwrite = OverwriteChoice::All;
+    ASSERT_EQ(Correct(), 0) << errors.str();
+    options.inputs = {dir.File("once.png")};
+    options.output = dir.File("twice.png");
+    errors.str("");
+    EXPECT_EQ(Correct(), 1);
+    char scale[32];
+    std::snprintf(scale, sizeof scale, "%.2f px", PixelScale(4.0f, 31, 20, 1.0));
+    EXPECT_EQ(errors.str(), "fovella-cli: " + dir.File("once.png") + ": already corrected by Fovella at scale " +
+                                scale + "\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("twice.png")));
+    Options info;
+    info.inputs = {dir.File("once.png")};
+    Console console{in, out, errors, false, false};
+    out.str("");
+    EXPECT_EQ(DescribeFiles(info, console), 0);
+    EXPECT_EQ(out.str(), dir.File("once.png") + ": 31 x 20, PNG, EXIF focal length: none, already corrected by Fovella at scale " +
+                             scale + "\n");
+    options.force = true;
+    EXPECT_EQ(Correct(), 0) << errors.str();
+    EXPECT_TRUE(std::filesystem::exists(dir.File("twice.png")));
+
+    options = Options();
+    options.inputs = {dir.File("in.bmp"), dir.File("two.png")};
+    options.focalSource = FocalSource::Exif;
+    options.outDir = dir.File("exif");
+    errors.str("");
+    EXPECT_EQ(Correct(), 1);
+    EXPECT_EQ(errors.str(), "fovella-cli: skipped " + dir.File("in.bmp") + ": no EXIF focal length\n" +
+                                "fovella-cli: skipped " + dir.File("two.png") + ": no EXIF focal length\n");
+}
+
 TEST_F(CommandsTest, DryRunWritesNothing)
 {
     options.inputs = {dir.Path()};
@@ -210,7 +271,9 @@ TEST_F(CommandsTest, NegativeFocalLengthsAndTheReadersDiagnosticsAreReported)
     EXPECT_EQ(DescribeFiles(options, console), 0);
     EXPECT_EQ(out.str(), photos.File("neg.jpg") + ": 20 x 10, JPEG, EXIF focal length: -0.160 mm\n" +
                              photos.File("damaged.jpg") + ": 20 x 10, JPEG, EXIF focal length: none\n");
-    EXPECT_EQ(errors.str(), "Nonfatal Error : Invalid Exif alignment marker.\n");
+    // Each line names its file, so that a run over many files can be read.
+    const std::string diagnostic = "'" + photos.File("damaged.jpg") + "': Nonfatal Error : Invalid Exif alignment marker.\n";
+    EXPECT_EQ(errors.str(), diagnostic);
 
     // Only the header and the EXIF block are read: a photograph whose coded
     // picture is cut short is still described.
@@ -228,9 +291,10 @@ TEST_F(CommandsTest, NegativeFocalLengthsAndTheReadersDiagnosticsAreReported)
     std::filesystem::remove(photos.File("cut.jpg"));
     options.inputs = {photos.Path()};
     options.focalSource = FocalSource::Auto;
+    options.jobs = 2;
     testing::internal::CaptureStderr();
     Correct();
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Nonfatal Error : Invalid Exif alignment marker.\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), diagnostic);
 }
 
 // Only the user's cancel ends a run: a picture the remap refuses (here a
@@ -254,16 +318,20 @@ TEST_F(CommandsTest, NothingIsSilentAndNamesArePrintedSafely)
     ASSERT_TRUE(file.Load(dir.File("all/in.bmp"), kept, Unknown, 0));
     EXPECT_EQ(kept.Width(), 31);
 
-    // A missing input folder is named; so is a file whose name holds escapes.
+    // A missing input folder is named; so is a file whose name holds escapes,
+    // and one whose name is not UTF-8.
     errors.str("");
     test::WriteFileBytes(dir.File("bad\x1b[31m.jpg"), {'x'});
-    options.inputs = {dir.File("nowhere/"), dir.File("bad\x1b[31m.jpg")};
+    test::WriteFileBytes(dir.File("caf\xE9.jpg"), {'x'});
+    options.inputs = {dir.File("nowhere/"), dir.File("bad\x1b[31m.jpg"), dir.File("caf\xE9.jpg")};
     options.outDir.clear();
     EXPECT_EQ(Correct(), 1);
     EXPECT_NE(errors.str().find("'" + dir.File("nowhere/") + "': no such file or folder\n"), std::string::npos)
         << errors.str();
     EXPECT_NE(errors.str().find("bad\\x1B[31m.jpg"), std::string::npos) << errors.str();
     EXPECT_EQ(errors.str().find('\x1b'), std::string::npos);
+    EXPECT_NE(errors.str().find("Failed to open " + dir.File("caf\\xE9.jpg")), std::string::npos) << errors.str();
+    EXPECT_EQ(errors.str().find('\xE9'), std::string::npos);
     EXPECT_EQ(errors.str().find("cannot be created"), std::string::npos);
 }
 

@@ -5,6 +5,7 @@
 #include "image/DibImage.h"
 #include "lens/LensModel.h"
 #include "lens/PixelScale.h"
+#include "metadata/CorrectionMark.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -54,7 +55,11 @@ public:
         EXPECT_EQ(failure.reason.empty(), failure.stage == FileStage::Scale) << failure.path;
         failures.push_back({failure.stage, failure.path, failure.output});
     }
-    void FileSkipped(const FileSkip& skip) override { skips.push_back({skip.why, skip.path}); }
+    void FileSkipped(const FileSkip& skip) override
+    {
+        skips.push_back({skip.why, skip.path});
+        markedScales.push_back(skip.markedScale);
+    }
     void DescribeDryRun(const DryRunLine& line) override { described.push_back(line.source + " -> " + line.output); }
     OverwriteAnswer AskOverwrite(const std::string& text) override
     {
@@ -101,6 +106,7 @@ public:
     std::vector<BatchCounts> summaries;
     std::vector<Failed> failures;
     std::vector<std::pair<SkipReason, std::string>> skips;
+    std::vector<double> markedScales;
     std::vector<std::string> described;
     std::vector<std::string> log;  // starts, focal lengths and per-cents, in order
     std::vector<std::string> questions, started;
@@ -226,7 +232,9 @@ TEST_F(BatchRunTest, ResultsAreTheRemapWithTheChosenFocalLengthAndFactor)
 
     options.useFineTune = true;
     options.suffix = "_f";
-    ASSERT_EQ(Run(options, 3.0f, 1.6).counts.savedFiles, 4);  // the _u files are images too
+    // The _u files are images too, but results: not corrected again.
+    ASSERT_EQ(Run(options, 3.0f, 1.6).counts.savedFiles, 2);
+    EXPECT_FALSE(IsFile(dir.File("plain_u_f.png")));
     DibImage tuned, expectedTuned;
     ASSERT_TRUE(file.Load(dir.File("plain_f.png"), tuned, Unknown, 0));
     ASSERT_TRUE(LensModel().Undistort(picture, expectedTuned, PixelScale(3.0f, 40, 30, 1.6)));
@@ -326,7 +334,8 @@ TEST_F(BatchRunTest, AFailedSaveIsThatFilesAlone)
     }
 }
 
-TEST_F(BatchRunTest, ExifOnlyOnPngsSkipsSilently)
+// Without a message box each, but named to the front end with the reason.
+TEST_F(BatchRunTest, ExifOnlyOnPngsSkipsWithoutAMessage)
 {
     Write("a.png");
     Write("b.png");
@@ -699,6 +708,63 @@ TEST_F(BatchRunTest, FolderRunChecksTheScaleOffersDefaultsAndReportsEachResult)
     EXPECT_FALSE(declined.offered.useFineTune);
     EXPECT_EQ(declined.opened, 0);
 }
+
+struct SecondRunCase {
+    const char* name;
+    const char* extension;
+    int jobs;
+};
+
+class SecondRunTest : public BatchRunTest, public testing::WithParamInterface<SecondRunCase> {};
+
+// A run with a suffix, then a second run of the same folder: the result of
+// the first is refused, named with the scale it was corrected at, and left
+// as it was; only a forced run corrects it again.
+TEST_P(SecondRunTest, RefusesAResultUnlessForced)
+{
+    const std::string extension = GetParam().extension;
+    Write("a." + extension, ExifWithFocal(73));
+    BatchOptions options;
+    options.saveMode = SaveMode::Suffix;
+    options.focalUsage = FocalUsage::ManualOnly;
+    options.jobs = GetParam().jobs;
+    ASSERT_EQ(Run(options).counts.savedFiles, 1);
+    const std::string result = dir.File("a_u." + extension);
+    const double scale = PixelScale(4.0f, 40, 30, 1.0);
+    ImageFile file;
+    DibImage image;
+    ASSERT_TRUE(file.Load(result, image, Unknown, KeepMetadata));
+    EXPECT_EQ(CorrectionMarkScale(file.Metadata().xmp), scale);
+
+    const std::vector<std::uint8_t> before = test::ReadFileBytes(result);
+    ScriptedFrontEnd second;
+    second.answers = {OverwriteAnswer::Skip};  // a_u exists: the source's own result
+    const BatchResult again = BatchRun(second).RunFiles(List(), options, 4.0f, 1.0, dir.Path());
+    EXPECT_EQ(again.counts.imageFiles, 2);
+    EXPECT_EQ(again.counts.savedFiles, 0);
+    EXPECT_EQ(second.skips, (std::vector<std::pair<SkipReason, std::string>>{
+                                {SkipReason::ResultExists, dir.File("a." + extension)},
+                                {SkipReason::AlreadyCorrected, result}}));
+    EXPECT_EQ(second.markedScales, (std::vector<double>{0, scale}));
+    EXPECT_FALSE(IsFile(dir.File("a_u_u." + extension)));
+    EXPECT_EQ(test::ReadFileBytes(result), before);
+
+    ScriptedFrontEnd forced;
+    forced.answers = {OverwriteAnswer::Skip};
+    options.force = true;
+    const BatchResult third = BatchRun(forced).RunFiles(List(), options, 4.0f, 1.0, dir.Path());
+    EXPECT_EQ(third.counts.savedFiles, 1);
+    EXPECT_EQ(forced.skips, (std::vector<std::pair<SkipReason, std::string>>{
+                                {SkipReason::ResultExists, dir.File("a." + extension)}}));
+    ASSERT_TRUE(file.Load(dir.File("a_u_u." + extension), image, Unknown, KeepMetadata));
+    EXPECT_EQ(CorrectionMarkScale(file.Metadata().xmp), scale);
+}
+
+INSTANTIATE_TEST_SUITE_P(Results, SecondRunTest,
+                         testing::Values(SecondRunCase{"JpegInOrder", "jpg", 1}, SecondRunCase{"PngInOrder", "png", 1},
+                                         SecondRunCase{"JpegWithJobs", "jpg", 2},
+                                         SecondRunCase{"PngWithJobs", "png", 2}),
+                         [](const testing::TestParamInfo<SecondRunCase>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace fovella

@@ -290,14 +290,17 @@ TEST_F(FolderRunTest, AnExistingResultAsksAndTheFourAnswersDoWhatTheySay)
     EXPECT_NE(services.messages.back().text.find("saved image files: 3"), std::string::npos);
     EXPECT_NE(test::ReadFileBytes(photos.File("a.png")), test::ReadFileBytes(photos.File("b.png")));
     {
-        // Cancel at the question ends the run: no summary.
+        // a.png is a result now, refused by name; b.png asks, and Cancel at
+        // the question ends the run: no summary.
         services.messages.clear();
         RunAnswerer answerer;
         answerer.options = suffixEmpty;
         answerer.answers = {kIdCancel};
         Click(kUndistortDir);
         EXPECT_EQ(answerer.asked, 1);
-        EXPECT_TRUE(services.messages.empty());
+        ASSERT_EQ(services.messages.size(), 1u);
+        EXPECT_EQ(services.messages[0].text.rfind(photos.File("a.png") + ": already corrected by Fovella at scale ", 0), 0u)
+            << services.messages[0].text;
     }
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_NE(before, test::ReadFileBytes(photos.File("c.png")));
