@@ -1,0 +1,319 @@
+#include "lines/LineEstimator.h"
+
+#include "codecs/ImageFile.h"
+#include "codecs/jpeg/JpegReduced.h"
+#include "image/MemoryImage.h"
+#include "lines/ChainJoining.h"
+#include "lines/ChainStraightness.h"
+#include "lines/EdgeChains.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace fovella {
+
+namespace {
+
+// Strengths are searched as the bend b = x |x|: a line's deviation from
+// straight grows with x squared, so residuals are nearly parabolas in b
+// (in x they are flat around 0, and a weak correction is lost in noise).
+// From an opposite bend to a barrel bend of x = 1.3, a third beyond the
+// strongest the benchmark makes, as far to either side: curved things of
+// the world (arches, scrolls) then fall on both sides alike instead of
+// leaning the vote one way. Each chain's own best is placed between grid
+// points by a parabola.
+constexpr double kLeastBend = -1.69, kGreatestBend = 1.69, kGridStep = 0.02;
+// Points of a chain beyond this many are thinned out evenly: neighbouring
+// edge points carry nearly the same error, so more buy little accuracy.
+constexpr int kMaxPointsPerChain = 64;
+// A chain needs a length of this share of the reduced picture's diagonal:
+// shorter ones bend too little under any correction to tell strengths apart.
+constexpr double kMinChainShare = 0.03;
+// Pieces of edges shorter than this are left out before joining: their
+// direction is too uncertain to tell where they lead.
+constexpr int kMinPiecePoints = 10;
+// Pieces of one line are joined across gaps up to this share of the
+// reduced picture's diagonal (a door, a tree, a lamp in front of a wall).
+constexpr double kMaxGapShare = 0.03;
+// A chain whose direction is within this sine of the radius through its
+// middle lies along a ray from the centre, which the correction keeps
+// straight: it says nothing.
+constexpr double kMinRadialSine = 0.2;
+// Edge positions scatter by about a twentieth of a pixel at best; no chain
+// is trusted more than that.
+constexpr double kLeastScatter = 0.05;
+// A chain still this far (RMS, reduced pixels) from its line at its best
+// strength is a curve no correction straightens.
+constexpr double kMaxStraightenedRms = 0.35;
+// A chain whose own strength is less certain than this (standard error in
+// x) cannot tell a mild correction from none.
+constexpr double kMaxChainError = 0.25;  // in bend
+// A chain counts for a bend while within this many of its standard errors.
+// Chains' own errors come from their scatter about their line, which
+// misses how real edges wander (mouldings, joints): at 3 the vote picked
+// one cluster of a few chains and its answers leaned towards stronger
+// corrections on the tuning photographs; 6 lets most straight chains agree.
+constexpr double kAgreement = 6;
+// Evidence needed for an answer: chains found, and chains that agree.
+constexpr int kMinChains = 8, kMinAgreeing = 6;
+// Below this strength the answer is "no barrel distortion". The straight
+// tuning photographs come out between x = -0.43 and 0.32, but with errors
+// that make most of them abstain; 0.08 only keeps answers whose corners
+// would move by less than a pixel per thousand of the half diagonal.
+constexpr double kMinStrength = 0.08;
+// Abstain when the chains' spread leaves the scale this uncertain.
+constexpr double kMaxRelativeError = 0.05;
+
+struct Vote {
+    std::size_t chain;
+    double bend, error, scatter2;  // own best bend, its standard error, point variance
+};
+
+double StrengthOfBend(double bend) { return std::copysign(std::sqrt(std::fabs(bend)), bend); }
+
+bool Cancelled(const std::atomic<bool>* cancel) { return cancel && cancel->load(std::memory_order_relaxed); }
+
+// Corner displacement in full-resolution pixels for strength x and half
+// diagonal R: R - m asinh(R / m).
+double CornerShift(double strength, double halfDiagonal)
+{
+    return strength > 0 ? halfDiagonal * (1 - std::asinh(strength) / strength) : 0;
+}
+
+// Golden-section search for the minimum of f on [a, b].
+template <class F>
+double GoldenMinimum(F f, double a, double b, double tolerance)
+{
+    const double ratio = (std::sqrt(5.0) - 1) / 2;
+    double c = b - ratio * (b - a), d = a + ratio * (b - a);
+    double fc = f(c), fd = f(d);
+    while (b - a > tolerance) {
+        if (fc < fd) {
+            b = d;
+            d = c;
+            fd = fc;
+            c = b - ratio * (b - a);
+            fc = f(c);
+        } else {
+            a = c;
+            c = d;
+            fc = fd;
+            d = a + ratio * (b - a);
+            fd = f(d);
+        }
+    }
+    return (a + b) / 2;
+}
+
+}  // namespace
+
+LineEstimate EstimateLines(const GreyPlane& plane, int fullWidth, int fullHeight, const std::atomic<bool>* cancel)
+{
+    LineEstimate result;
+    if (plane.width < 8 || plane.height < 8 || fullWidth < plane.width || fullHeight < plane.height) {
+        result.verdict = LineEstimate::Verdict::Unreadable;
+        result.error = "the picture is too small";
+        return result;
+    }
+    // Full-resolution coordinate of a plane pixel: its block's centre.
+    const double kx = double(fullWidth) / plane.width, ky = double(fullHeight) / plane.height;
+    const double centreX = (fullWidth - 1) / 2.0, centreY = (fullHeight - 1) / 2.0;
+    const double halfDiagonal = std::hypot(double(fullWidth), double(fullHeight)) / 2;
+    const double planeHalfDiagonal = std::hypot(double(plane.width), double(plane.height)) / 2;
+    const auto toFull = [&](const EdgePoint& p) { return LinePoint{(p.x + 0.5) * kx - 0.5, (p.y + 0.5) * ky - 0.5}; };
+
+    const int minPoints = std::max(12, int(kMinChainShare * 2 * planeHalfDiagonal));
+    const std::vector<EdgeChain> found =
+        JoinCollinearChains(FindEdgeChains(plane, kMinPiecePoints), kMaxGapShare * 2 * planeHalfDiagonal);
+    if (Cancelled(cancel)) {
+        result.verdict = LineEstimate::Verdict::Cancelled;
+        return result;
+    }
+
+    std::vector<CentredChain> centred;
+    std::vector<const EdgeChain*> sources;
+    for (const EdgeChain& chain : found) {
+        if (int(chain.size()) < minPoints)
+            continue;
+        const LinePoint first = toFull(chain.front()), last = toFull(chain.back());
+        const LinePoint middle = toFull(chain[chain.size() / 2]);
+        const double dx = last.x - first.x, dy = last.y - first.y;
+        const double rx = middle.x - centreX, ry = middle.y - centreY;
+        const double chord = std::hypot(dx, dy), radius = std::hypot(rx, ry);
+        if (radius > 0 && std::fabs(dx * ry - dy * rx) < kMinRadialSine * chord * radius)
+            continue;
+        CentredChain c;
+        const std::size_t stride = (chain.size() + kMaxPointsPerChain - 1) / kMaxPointsPerChain;
+        for (std::size_t i = 0; i < chain.size(); i += stride) {
+            const LinePoint p = toFull(chain[i]);
+            c.u.push_back((p.x - centreX) / halfDiagonal);
+            c.v.push_back((p.y - centreY) / halfDiagonal);
+        }
+        centred.push_back(std::move(c));
+        sources.push_back(&chain);
+    }
+
+    // Each chain's own best strength, from the grid and a parabola.
+    const int steps = int(std::lround((kGreatestBend - kLeastBend) / kGridStep));
+    // Half diagonals squared to reduced pixels squared.
+    const double toPixels2 = planeHalfDiagonal * planeHalfDiagonal;
+    std::vector<Vote> votes;
+    std::vector<double> residuals(std::size_t(steps) + 1);
+    for (std::size_t j = 0; j < centred.size(); ++j) {
+        if (Cancelled(cancel)) {
+            result.verdict = LineEstimate::Verdict::Cancelled;
+            return result;
+        }
+        for (int g = 0; g <= steps; ++g)
+            residuals[std::size_t(g)] = CorrectedResidual(centred[j], StrengthOfBend(kLeastBend + g * kGridStep)) * toPixels2;
+        const int best = int(std::min_element(residuals.begin(), residuals.end()) - residuals.begin());
+        if (best == 0 || best == steps)
+            continue;  // straightened, if at all, beyond the strengths looked at
+        const double a = residuals[std::size_t(best - 1)], b = residuals[std::size_t(best)],
+                     c = residuals[std::size_t(best + 1)];
+        const double curvature = (a - 2 * b + c) / (2 * kGridStep * kGridStep);
+        if (!(curvature > 0))
+            continue;
+        const double offset = 0.5 * (a - c) / (a - 2 * b + c) * kGridStep;
+        const double least = b - curvature * offset * offset;
+        const double n = double(centred[j].u.size());
+        const double scatter2 = std::max(least / (n - 2), kLeastScatter * kLeastScatter);
+        // Thinned points stand for the whole chain's.
+        if (std::sqrt(least / n) > kMaxStraightenedRms)
+            continue;
+        const double error = std::sqrt(scatter2 / curvature);
+        if (error > kMaxChainError)
+            continue;
+        votes.push_back({j, kLeastBend + best * kGridStep + offset, error, scatter2});
+    }
+    result.chainsFound = int(votes.size());
+    if (int(votes.size()) < kMinChains)
+        return result;
+
+    // The vote: the strength that the most chains, each counted by how well
+    // it fits within its own error (capped, so that a dissenter costs the
+    // same however far off), agree with.
+    double bestBend = 0, bestCost = 1e300;
+    for (double b = kLeastBend; b <= kGreatestBend; b += 0.001) {
+        double cost = 0;
+        for (const Vote& v : votes) {
+            const double z = (b - v.bend) / v.error;
+            cost += std::min(z * z, kAgreement * kAgreement);
+        }
+        if (cost < bestCost) {
+            bestCost = cost;
+            bestBend = b;
+        }
+    }
+    std::vector<const Vote*> agreeing;
+    for (const Vote& v : votes)
+        if (std::fabs(v.bend - bestBend) <= kAgreement * v.error)
+            agreeing.push_back(&v);
+    if (int(agreeing.size()) < kMinAgreeing)
+        return result;
+    if (Cancelled(cancel)) {
+        result.verdict = LineEstimate::Verdict::Cancelled;
+        return result;
+    }
+
+    // Refinement on the agreeing chains' own residuals.
+    const auto total = [&](double b) {
+        double sum = 0;
+        for (const Vote* v : agreeing)
+            sum += CorrectedResidual(centred[v->chain], StrengthOfBend(b)) * toPixels2 / v->scatter2;
+        return sum;
+    };
+    const double bend = GoldenMinimum(total, bestBend - 2 * kGridStep, bestBend + 2 * kGridStep, 1e-5);
+    const double strength = StrengthOfBend(bend);
+
+    // The spread of the agreeing chains' own strengths around it.
+    double weights = 0, weights2 = 0, spread = 0;
+    for (const Vote* v : agreeing) {
+        const double w = 1 / (v->error * v->error);
+        weights += w;
+        weights2 += w * w;
+        spread += w * (v->bend - bend) * (v->bend - bend);
+    }
+    const double effective = weights * weights / weights2;
+    const double bendError = std::sqrt(spread / weights / std::max(1.0, effective - 1));
+
+    result.strength = strength;
+    for (const Vote* v : agreeing) {
+        std::vector<LinePoint> points;
+        for (const EdgePoint& p : *sources[v->chain])
+            points.push_back(toFull(p));
+        result.chains.push_back(std::move(points));
+    }
+    // Straight, bent the other way, too weak to matter, or not told apart
+    // from none by two standard errors: no barrel distortion to correct.
+    if (strength < kMinStrength || CornerShift(strength, halfDiagonal) < 0.5 ||
+        bend - 2 * bendError < kMinStrength * kMinStrength) {
+        result.verdict = LineEstimate::Verdict::NoBarrelDistortion;
+        return result;
+    }
+    // m = R / sqrt(b): a relative error e of b is e / 2 of m.
+    result.relativeError = bendError / (2 * bend);
+    if (result.relativeError > kMaxRelativeError) {
+        result.chains.clear();
+        return result;
+    }
+    result.verdict = LineEstimate::Verdict::Found;
+    result.scale = halfDiagonal / strength;
+    return result;
+}
+
+LineEstimate EstimateLines(const Image& picture, const std::atomic<bool>* cancel)
+{
+    const GreyPlane plane = ReduceToGrey(picture, LineReductionFactor(picture.Width(), picture.Height()));
+    if (plane.values.empty()) {
+        LineEstimate result;
+        result.verdict = LineEstimate::Verdict::Unreadable;
+        result.error = "not an 8-bit picture";
+        return result;
+    }
+    return EstimateLines(plane, picture.Width(), picture.Height(), cancel);
+}
+
+LineEstimate EstimateLinesOfFile(const std::string& path, const std::atomic<bool>* cancel)
+{
+    LineEstimate result;
+    result.verdict = LineEstimate::Verdict::Unreadable;
+    ImageFile file;
+    if (file.ClassifyExtension(path) == Jpeg) {
+        int width = 0, height = 0;
+        if (!ReadJpegSize(path, width, height)) {
+            result.error = "'" + path + "': cannot read the JPEG header";
+            return result;
+        }
+        MemoryImage reduced;
+        int fullWidth = 0, fullHeight = 0;
+        if (!LoadJpegReduced(path, LineReductionFactor(width, height), reduced, fullWidth, fullHeight,
+                             &result.error))
+            return result;
+        return EstimateLines(ReduceToGrey(reduced, 1), fullWidth, fullHeight, cancel);
+    }
+    MemoryImage picture;
+    if (!file.Load(path, picture, Unknown, 0)) {
+        result.error = file.Error();
+        return result;
+    }
+    return EstimateLines(picture, cancel);
+}
+
+LinePoint CorrectedPoint(LinePoint point, double scale, int fullWidth, int fullHeight)
+{
+    const double cx = (fullWidth - 1) / 2.0, cy = (fullHeight - 1) / 2.0;
+    const double dx = point.x - cx, dy = point.y - cy, r = std::hypot(dx, dy);
+    if (!(r > 0) || !(scale > 0))
+        return point;
+    const double factor = scale * std::sinh(r / scale) / r;
+    return {cx + dx * factor, cy + dy * factor};
+}
+
+double FocalForScale(double scale, int width, int height, double fineTune)
+{
+    const double diagonal = std::hypot(double(width), double(height));
+    return scale / (fineTune * diagonal * 0.17);
+}
+
+}  // namespace fovella
