@@ -9,6 +9,7 @@
 #include "image/MemoryImage.h"
 #include "lens/PixelScale.h"
 #include "lines/LineEstimator.h"
+#include "tests/support/LineScene.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -22,68 +23,6 @@ namespace {
 
 using Verdict = LineEstimate::Verdict;
 
-// Undistorted scene: dark bars on a light ground, each a straight band of
-// width 6 with edges blurred over about a pixel, along lines a x + b y = c
-// in a frame of unit half diagonal.
-struct Bar {
-    double a, b, c;
-};
-
-const std::vector<Bar>& Scene()
-{
-    static const std::vector<Bar> bars = [] {
-        std::vector<Bar> list;
-        // Nearly horizontal and nearly vertical lines across the frame, off
-        // the centre (a line through it is never bent).
-        for (const double c : {-0.62, -0.41, -0.2, 0.23, 0.44, 0.66}) {
-            list.push_back({0.03, 1, c});
-            list.push_back({1, -0.05, c * 1.4});
-        }
-        return list;
-    }();
-    return bars;
-}
-
-// 0 (dark) to 1 (light) at scene point (u, v), `pixel` the size of a
-// picture pixel in scene units.
-double SceneLevel(double u, double v, double pixel)
-{
-    double level = 1;
-    for (const Bar& bar : Scene()) {
-        const double d = std::fabs(bar.a * u + bar.b * v - bar.c) / std::hypot(bar.a, bar.b) / pixel;
-        level = std::min(level, std::clamp((d - 3) / 1.5 + 0.5, 0.0, 1.0));
-    }
-    return level;
-}
-
-// The scene seen through the model: output pixel q shows the scene at
-// c + s (q - c) m sinh(|q - c| / m) / |q - c|, s keeping the corners filled;
-// `strength` x = R / m, 0 for no distortion. Noise of amplitude `noise`
-// grey levels from a fixed sequence.
-void Draw(Image& picture, int width, int height, double strength, int noise, PixelType type = Rgb,
-          RowOrder order = TopDown)
-{
-    ASSERT_TRUE(picture.Create(width, height, type, SampleU8, order));
-    const double cx = (width - 1) / 2.0, cy = (height - 1) / 2.0;
-    const double halfDiagonal = std::hypot(double(width), double(height)) / 2;
-    const double m = strength > 0 ? halfDiagonal / strength : 0;
-    const double s = m > 0 ? halfDiagonal / (m * std::sinh(halfDiagonal / m)) : 1;
-    std::uint32_t random = 12345;
-    for (int y = 0; y < height; ++y) {
-        std::uint8_t* row = picture.Rows()[order == TopDown ? y : height - 1 - y];
-        for (int x = 0; x < width; ++x) {
-            const LinePoint p = m > 0 ? CorrectedPoint({double(x), double(y)}, m, width, height)
-                                      : LinePoint{double(x), double(y)};
-            const double u = s * (p.x - cx) / halfDiagonal, v = s * (p.y - cy) / halfDiagonal;
-            random = random * 1664525u + 1013904223u;
-            const int jitter = noise ? int(random >> 24) % (2 * noise + 1) - noise : 0;
-            const int level = std::clamp(int(std::lround(40 + 170 * SceneLevel(u, v, s / halfDiagonal))) + jitter, 0, 255);
-            for (int k = 0; k < picture.BytesPerPixel(); ++k)
-                row[x * picture.BytesPerPixel() + k] = std::uint8_t(level);
-        }
-    }
-}
-
 struct DistortedCase {
     int width, height;
     double strength;
@@ -96,7 +35,7 @@ TEST_P(DistortedScene, GivesTheScaleBack)
 {
     const DistortedCase c = GetParam();
     MemoryImage picture;
-    Draw(picture, c.width, c.height, c.strength, c.noise);
+    ASSERT_TRUE(test::DrawLineScene(picture, c.width, c.height, c.strength, c.noise));
     const LineEstimate estimate = EstimateLines(picture);
     ASSERT_EQ(estimate.verdict, Verdict::Found) << "strength " << estimate.strength;
     const double m = std::hypot(double(c.width), double(c.height)) / 2 / c.strength;
@@ -125,7 +64,7 @@ TEST(LineEstimator, AStraightSceneHasNoBarrelDistortion)
 {
     for (const int noise : {0, 6}) {
         MemoryImage picture;
-        Draw(picture, 1201, 800, 0, noise);
+        test::DrawLineScene(picture, 1201, 800, 0, noise);
         const LineEstimate estimate = EstimateLines(picture);
         EXPECT_EQ(estimate.verdict, Verdict::NoBarrelDistortion) << "strength " << estimate.strength;
         EXPECT_EQ(estimate.scale, 0);
@@ -173,8 +112,8 @@ bool SameEstimate(const LineEstimate& a, const LineEstimate& b)
 TEST(LineEstimator, TheSameOnAnyThreadAnyRowOrderAndPixelOrder)
 {
     MemoryImage topDown, bottomUp;
-    Draw(topDown, 1001, 700, 0.7, 6, Rgb, TopDown);
-    Draw(bottomUp, 1001, 700, 0.7, 6, Bgr, BottomUp);
+    test::DrawLineScene(topDown, 1001, 700, 0.7, 6, Rgb, TopDown);
+    test::DrawLineScene(bottomUp, 1001, 700, 0.7, 6, Bgr, BottomUp);
     const LineEstimate reference = EstimateLines(topDown);
     ASSERT_EQ(reference.verdict, Verdict::Found);
     EXPECT_TRUE(SameEstimate(EstimateLines(bottomUp), reference));
@@ -191,7 +130,7 @@ TEST(LineEstimator, TheSameOnAnyThreadAnyRowOrderAndPixelOrder)
 TEST(LineEstimator, ASetCancelFlagStopsIt)
 {
     MemoryImage picture;
-    Draw(picture, 600, 400, 0.7, 0);
+    test::DrawLineScene(picture, 600, 400, 0.7, 0);
     const std::atomic<bool> cancel{true};
     EXPECT_EQ(EstimateLines(picture, &cancel).verdict, Verdict::Cancelled);
 }
@@ -201,7 +140,7 @@ TEST(LineEstimator, AJpegFileIsReadReducedAndGivesTheScale)
     test::ScratchDir dir;
     MemoryImage picture;
     // Large enough to be reduced by 2.
-    Draw(picture, 2401, 1400, 0.5, 4);
+    test::DrawLineScene(picture, 2401, 1400, 0.5, 4);
     ImageFile file;
     ASSERT_TRUE(file.Save(dir.File("d.jpg"), picture, Jpeg, 90, 0));
     ASSERT_TRUE(file.Save(dir.File("d.bmp"), picture, Bmp, 100, 0));
