@@ -1,9 +1,11 @@
 // What bench/lines-accuracy.sh needs besides fovella-cli:
 //
-//   fovella-lines-tool distort IN OUT X   IN given a barrel distortion of
+//   fovella-lines-tool distort IN OUT X [W H]
+//                                         IN given a barrel distortion of
 //                                         strength X = R / m (R the half
 //                                         diagonal) of the remap's model,
-//                                         saved as JPEG quality 90
+//                                         saved as JPEG quality 90 (scaled to
+//                                         W x H when given)
 //   fovella-lines-tool estimate FILE...   one line per file: the file, the
 //                                         verdict, the strength and scale
 //                                         found, their relative error, the
@@ -61,12 +63,13 @@ bool LoadTopDownRgb(const std::string& path, MemoryImage& picture)
     return true;
 }
 
-int Distort(const std::string& in, const std::string& out, double strength)
+int Distort(const std::string& in, const std::string& out, double strength, int width, int height)
 {
     MemoryImage source;
     if (!LoadTopDownRgb(in, source))
         return 1;
-    const int w = source.Width(), h = source.Height();
+    const int w = width > 0 ? width : source.Width(), h = height > 0 ? height : source.Height();
+    const double zoomX = double(source.Width()) / w, zoomY = double(source.Height()) / h;
     MemoryImage distorted;
     distorted.Create(w, h, Rgb, SampleU8, TopDown);
     const double cx = (w - 1) / 2.0, cy = (h - 1) / 2.0;
@@ -76,7 +79,8 @@ int Distort(const std::string& in, const std::string& out, double strength)
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const LinePoint p = m > 0 ? CorrectedPoint({double(x), double(y)}, m, w, h) : LinePoint{double(x), double(y)};
-            Sample(source, cx + s * (p.x - cx), cy + s * (p.y - cy), distorted.Rows()[y] + x * 3);
+            Sample(source, (cx + s * (p.x - cx) + 0.5) * zoomX - 0.5, (cy + s * (p.y - cy) + 0.5) * zoomY - 0.5,
+                   distorted.Rows()[y] + x * 3);
         }
     ImageFile file;
     if (!file.Save(out, distorted, Jpeg, 90, 0)) {
@@ -185,12 +189,13 @@ int Picture(const std::string& in, const std::string& out)
 int main(int argc, char** argv)
 {
     const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "distort" && argc == 5)
-        return Distort(argv[2], argv[3], std::atof(argv[4]));
+    if (command == "distort" && (argc == 5 || argc == 7))
+        return Distort(argv[2], argv[3], std::atof(argv[4]), argc == 7 ? std::atoi(argv[5]) : 0,
+                       argc == 7 ? std::atoi(argv[6]) : 0);
     if (command == "estimate" && argc >= 3)
         return Estimate(argc - 2, argv + 2);
     if (command == "picture" && argc == 4)
         return Picture(argv[2], argv[3]);
-    std::fprintf(stderr, "usage: fovella-lines-tool distort IN OUT X | estimate FILE... | picture IN OUT.png\n");
+    std::fprintf(stderr, "usage: fovella-lines-tool distort IN OUT X [W H] | estimate FILE... | picture IN OUT.png\n");
     return 2;
 }
