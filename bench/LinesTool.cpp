@@ -12,7 +12,8 @@
 //                                         chains, and the milliseconds taken
 //   fovella-lines-tool picture IN OUT.png IN and IN corrected by the
 //                                         estimate side by side, the chains
-//                                         used drawn on both, 960 pixels wide
+//                                         used drawn on both, about 640
+//                                         pixels wide
 //
 // The distortion: D(q) = U(c + s (q - c) m sinh(|q - c| / m) / |q - c|),
 // c the middle of the picture and s = R / (m sinh(R / m)), so that the
@@ -144,6 +145,9 @@ void Reduce(const Image& in, int factor, MemoryImage& out)
             }
 }
 
+// Both halves together, in pixels: small enough for the README.
+constexpr int kPictureWidth = 640;
+
 int Picture(const std::string& in, const std::string& out)
 {
     MemoryImage source;
@@ -157,7 +161,7 @@ int Picture(const std::string& in, const std::string& out)
     MemoryImage corrected;
     LensModel(2).Undistort(source, corrected, estimate.scale);
     const int w = source.Width(), h = source.Height();
-    const int factor = std::max(1, 2 * w / 960);
+    const int factor = std::max(1, 2 * w / kPictureWidth);
     const int radius = std::max(1, factor / 2);
     for (const auto& chain : estimate.chains)
         for (const LinePoint& p : chain) {

@@ -34,7 +34,7 @@ double CorrectedResidual(const CentredChain& chain, double strength)
     std::vector<double> cu(n), cv(n), radial(n), tangential(n), rho(n);
     double su = 0, sv = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        rho[i] = std::hypot(chain.u[i], chain.v[i]);
+        rho[i] = std::sqrt(chain.u[i] * chain.u[i] + chain.v[i] * chain.v[i]);
         const Stretch stretch = StretchAt(rho[i], strength);
         cu[i] = chain.u[i] * stretch.tangential;
         cv[i] = chain.v[i] * stretch.tangential;
@@ -65,7 +65,7 @@ double CorrectedResidual(const CentredChain& chain, double strength)
         if (rho[i] > 0) {
             const double er = (chain.u[i] * nu + chain.v[i] * nv) / rho[i];
             const double et = (-chain.v[i] * nu + chain.u[i] * nv) / rho[i];
-            gain = std::hypot(radial[i] * er, tangential[i] * et);
+            gain = std::sqrt(radial[i] * er * radial[i] * er + tangential[i] * et * tangential[i] * et);
         }
         sum += (distance / gain) * (distance / gain);
     }
