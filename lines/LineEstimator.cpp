@@ -38,6 +38,10 @@ constexpr int kMinPiecePoints = 10;
 // Pieces of one line are joined across gaps up to this share of the
 // reduced picture's diagonal (a door, a tree, a lamp in front of a wall).
 constexpr double kMaxGapShare = 0.03;
+// A chain with most of its points this close to the picture's border (in
+// reduced pixels) follows the frame, a scanner's edge or a vignette, not a
+// line of the scene.
+constexpr double kBorderMargin = 8;
 // A chain whose direction is within this sine of the radius through its
 // middle lies along a ray from the centre, which the correction keeps
 // straight: it says nothing.
@@ -118,6 +122,14 @@ double GoldenMinimum(F f, double a, double b, double tolerance)
     return (a + b) / 2;
 }
 
+bool AlongBorder(const EdgeChain& chain, int width, int height)
+{
+    std::size_t near = 0;
+    for (const EdgePoint& p : chain)
+        near += std::min({p.x, p.y, width - 1 - p.x, height - 1 - p.y}) < kBorderMargin;
+    return 2 * near > chain.size();
+}
+
 }  // namespace
 
 LineEstimate EstimateLines(const GreyPlane& plane, int fullWidth, int fullHeight, const std::atomic<bool>* cancel)
@@ -146,7 +158,7 @@ LineEstimate EstimateLines(const GreyPlane& plane, int fullWidth, int fullHeight
     std::vector<CentredChain> centred;
     std::vector<const EdgeChain*> sources;
     for (const EdgeChain& chain : found) {
-        if (int(chain.size()) < minPoints)
+        if (int(chain.size()) < minPoints || AlongBorder(chain, plane.width, plane.height))
             continue;
         const LinePoint first = toFull(chain.front()), last = toFull(chain.back());
         const LinePoint middle = toFull(chain[chain.size() / 2]);

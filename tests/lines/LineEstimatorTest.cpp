@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <thread>
@@ -74,8 +75,10 @@ TEST(LineEstimator, AStraightSceneHasNoBarrelDistortion)
 
 TEST(LineEstimator, PicturesWithoutLinesHaveNoStraightLines)
 {
-    // Flat; noise alone; rings around the centre (curves no m straightens).
-    MemoryImage flat, noise, rings;
+    // Flat; noise alone; rings around the centre (curves no m straightens);
+    // a frame drawn 5 pixels inside the border, which is not the scene's.
+    MemoryImage flat, noise, rings, framed;
+    ASSERT_TRUE(framed.Create(640, 480, Gray, SampleU8, TopDown));
     ASSERT_TRUE(flat.Create(640, 480, Rgb, SampleU8, TopDown));
     ASSERT_TRUE(noise.Create(640, 480, Gray, SampleU8, TopDown));
     ASSERT_TRUE(rings.Create(640, 480, Gray, SampleU8, TopDown));
@@ -88,9 +91,11 @@ TEST(LineEstimator, PicturesWithoutLinesHaveNoStraightLines)
             noise.Rows()[y][x] = std::uint8_t(random >> 24);
             const double r = std::hypot(x - 400.0, y - 300.0);
             rings.Rows()[y][x] = std::uint8_t(128 + 100 * std::sin(r / 9));
+            const int inset = std::min({x, y, 639 - x, 479 - y});
+            framed.Rows()[y][x] = inset >= 5 && inset <= 7 ? 30 : 200;
         }
     for (const Image* picture : {static_cast<const Image*>(&flat), static_cast<const Image*>(&noise),
-                                 static_cast<const Image*>(&rings)}) {
+                                 static_cast<const Image*>(&rings), static_cast<const Image*>(&framed)}) {
         const LineEstimate estimate = EstimateLines(*picture);
         EXPECT_EQ(estimate.verdict, Verdict::NoStraightLines) << "strength " << estimate.strength;
         EXPECT_TRUE(estimate.chains.empty());
