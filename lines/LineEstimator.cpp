@@ -130,6 +130,77 @@ bool AlongBorder(const EdgeChain& chain, int width, int height)
     return 2 * near > chain.size();
 }
 
+// A chain's own best bend, from the grid and a parabola through the least
+// residual and its neighbours, with its error from the chain's scatter
+// about its line; false for a chain that no bend looked at straightens, or
+// one too uncertain to count.
+bool MeasureOwnBend(const CentredChain& chain, double toPixels2, Vote& vote)
+{
+    const int steps = int(std::lround((kGreatestBend - kLeastBend) / kGridStep));
+    std::vector<double> residuals(std::size_t(steps) + 1);
+    for (int g = 0; g <= steps; ++g)
+        residuals[std::size_t(g)] = CorrectedResidual(chain, StrengthOfBend(kLeastBend + g * kGridStep)) * toPixels2;
+    const int best = int(std::min_element(residuals.begin(), residuals.end()) - residuals.begin());
+    if (best == 0 || best == steps)
+        return false;  // straightened, if at all, beyond the bends looked at
+    const double a = residuals[std::size_t(best - 1)], b = residuals[std::size_t(best)],
+                 c = residuals[std::size_t(best + 1)];
+    const double curvature = (a - 2 * b + c) / (2 * kGridStep * kGridStep);
+    if (!(curvature > 0))
+        return false;
+    const double offset = 0.5 * (a - c) / (a - 2 * b + c) * kGridStep;
+    const double least = b - curvature * offset * offset;
+    const double n = double(chain.u.size());
+    // Thinned points stand for the whole chain's.
+    if (std::sqrt(least / n) > kMaxStraightenedRms)
+        return false;
+    vote.scatter2 = std::max(least / (n - 2), kLeastScatter * kLeastScatter);
+    vote.ownError = std::sqrt(vote.scatter2 / curvature);
+    if (vote.ownError > kMaxChainError)
+        return false;
+    vote.bend = kLeastBend + best * kGridStep + offset;
+    vote.error = std::hypot(vote.ownError, kChainWander);
+    return true;
+}
+
+// The vote: the bend that the most chains, each counted by how well it
+// fits within its error (capped, so that a dissenter costs the same
+// however far off), agree with.
+double VotedBend(const std::vector<Vote>& votes)
+{
+    double bestBend = 0, bestCost = 1e300;
+    for (double b = kLeastBend; b <= kGreatestBend; b += 0.001) {
+        double cost = 0;
+        for (const Vote& v : votes) {
+            const double z = (b - v.bend) / v.error;
+            cost += std::min(z * z, kAgreement * kAgreement);
+        }
+        if (cost < bestCost) {
+            bestCost = cost;
+            bestBend = b;
+        }
+    }
+    return bestBend;
+}
+
+// How much the agreeing chains' bends spread beyond their own errors (the
+// between-chain variance of a random-effects model, by the method of
+// moments): about 0 for drawn lines, the wander of real edges otherwise.
+double BetweenChainVariance(const std::vector<const Vote*>& agreeing)
+{
+    double weights = 0, weights2 = 0, weighted = 0;
+    for (const Vote* v : agreeing) {
+        const double w = 1 / (v->ownError * v->ownError);
+        weights += w;
+        weights2 += w * w;
+        weighted += w * v->bend;
+    }
+    double q = 0;
+    for (const Vote* v : agreeing)
+        q += (v->bend - weighted / weights) * (v->bend - weighted / weights) / (v->ownError * v->ownError);
+    return std::max(0.0, (q - double(agreeing.size() - 1)) / (weights - weights2 / weights));
+}
+
 }  // namespace
 
 LineEstimate EstimateLines(const GreyPlane& plane, int fullWidth, int fullHeight, const std::atomic<bool>* cancel)
@@ -178,59 +249,23 @@ LineEstimate EstimateLines(const GreyPlane& plane, int fullWidth, int fullHeight
         sources.push_back(&chain);
     }
 
-    // Each chain's own best strength, from the grid and a parabola.
-    const int steps = int(std::lround((kGreatestBend - kLeastBend) / kGridStep));
     // Half diagonals squared to reduced pixels squared.
     const double toPixels2 = planeHalfDiagonal * planeHalfDiagonal;
     std::vector<Vote> votes;
-    std::vector<double> residuals(std::size_t(steps) + 1);
     for (std::size_t j = 0; j < centred.size(); ++j) {
         if (Cancelled(cancel)) {
             result.verdict = LineEstimate::Verdict::Cancelled;
             return result;
         }
-        for (int g = 0; g <= steps; ++g)
-            residuals[std::size_t(g)] = CorrectedResidual(centred[j], StrengthOfBend(kLeastBend + g * kGridStep)) * toPixels2;
-        const int best = int(std::min_element(residuals.begin(), residuals.end()) - residuals.begin());
-        if (best == 0 || best == steps)
-            continue;  // straightened, if at all, beyond the strengths looked at
-        const double a = residuals[std::size_t(best - 1)], b = residuals[std::size_t(best)],
-                     c = residuals[std::size_t(best + 1)];
-        const double curvature = (a - 2 * b + c) / (2 * kGridStep * kGridStep);
-        if (!(curvature > 0))
-            continue;
-        const double offset = 0.5 * (a - c) / (a - 2 * b + c) * kGridStep;
-        const double least = b - curvature * offset * offset;
-        const double n = double(centred[j].u.size());
-        const double scatter2 = std::max(least / (n - 2), kLeastScatter * kLeastScatter);
-        // Thinned points stand for the whole chain's.
-        if (std::sqrt(least / n) > kMaxStraightenedRms)
-            continue;
-        const double ownError = std::sqrt(scatter2 / curvature);
-        if (ownError > kMaxChainError)
-            continue;
-        votes.push_back({j, kLeastBend + best * kGridStep + offset, ownError,
-                         std::hypot(ownError, kChainWander), scatter2});
+        Vote vote{j, 0, 0, 0, 0};
+        if (MeasureOwnBend(centred[j], toPixels2, vote))
+            votes.push_back(vote);
     }
     result.chainsFound = int(votes.size());
     if (int(votes.size()) < kMinChains)
         return result;
 
-    // The vote: the strength that the most chains, each counted by how well
-    // it fits within its own error (capped, so that a dissenter costs the
-    // same however far off), agree with.
-    double bestBend = 0, bestCost = 1e300;
-    for (double b = kLeastBend; b <= kGreatestBend; b += 0.001) {
-        double cost = 0;
-        for (const Vote& v : votes) {
-            const double z = (b - v.bend) / v.error;
-            cost += std::min(z * z, kAgreement * kAgreement);
-        }
-        if (cost < bestCost) {
-            bestCost = cost;
-            bestBend = b;
-        }
-    }
+    const double bestBend = VotedBend(votes);
     std::vector<const Vote*> agreeing;
     for (const Vote& v : votes)
         if (std::fabs(v.bend - bestBend) <= kAgreement * v.error)
@@ -242,20 +277,7 @@ LineEstimate EstimateLines(const GreyPlane& plane, int fullWidth, int fullHeight
         return result;
     }
 
-    // How much the agreeing chains' bends spread beyond their own errors
-    // (the between-chain variance of a random-effects model, by the method of
-    // moments): about 0 for drawn lines, the wander of real edges otherwise.
-    double weights = 0, weights2 = 0, weighted = 0;
-    for (const Vote* v : agreeing) {
-        const double w = 1 / (v->ownError * v->ownError);
-        weights += w;
-        weights2 += w * w;
-        weighted += w * v->bend;
-    }
-    double q = 0;
-    for (const Vote* v : agreeing)
-        q += (v->bend - weighted / weights) * (v->bend - weighted / weights) / (v->ownError * v->ownError);
-    const double between = std::max(0.0, (q - double(agreeing.size() - 1)) / (weights - weights2 / weights));
+    const double between = BetweenChainVariance(agreeing);
 
     // Refinement on the agreeing chains' own residuals, each chain's weighed
     // down by the share of its error that the spread between chains adds.
