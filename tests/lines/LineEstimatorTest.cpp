@@ -102,6 +102,18 @@ TEST(LineEstimator, PicturesWithoutLinesHaveNoStraightLines)
     }
 }
 
+TEST(LineEstimator, PicturesTooSmallOrOfAnotherFormatAreRefusedWithAReason)
+{
+    MemoryImage tiny, wide;
+    ASSERT_TRUE(tiny.Create(7, 5, Rgb, SampleU8, TopDown));
+    ASSERT_TRUE(wide.Create(64, 32, Rgb, SampleU16, TopDown));
+    for (const Image* picture : {static_cast<const Image*>(&tiny), static_cast<const Image*>(&wide)}) {
+        const LineEstimate estimate = EstimateLines(*picture);
+        EXPECT_EQ(estimate.verdict, Verdict::Unreadable);
+        EXPECT_FALSE(estimate.error.empty());
+    }
+}
+
 bool SameEstimate(const LineEstimate& a, const LineEstimate& b)
 {
     if (a.verdict != b.verdict || a.scale != b.scale || a.relativeError != b.relativeError ||
