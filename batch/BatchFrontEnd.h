@@ -19,6 +19,7 @@ struct DryRunLine {
     std::string source, output;
     float focalMm = 0;
     bool focalFromExif = false;
+    bool focalFromLines = false;  // the scale found from the picture's lines
     double scale = 0;
 };
 

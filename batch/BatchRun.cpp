@@ -13,6 +13,7 @@
 #include "image/DibImage.h"
 #include "lens/LensModel.h"
 #include "lens/PixelScale.h"
+#include "lines/LineEstimator.h"
 
 #include <atomic>
 #include <chrono>
@@ -83,8 +84,29 @@ void Load(Work& work, ImageFile& file)
     work.loadSeconds = SecondsSince(start);
 }
 
+// The scale from the picture's own straight lines, and the focal length
+// that gives it at the run's fine tune.
+void ChooseFromLines(Work& work, double fineTune)
+{
+    const Image& source = work.pictures->source;
+    const LineEstimate estimate = EstimateLines(source);
+    if (estimate.verdict != LineEstimate::Verdict::Found) {
+        work.state = Work::State::Straight;
+        work.error = estimate.verdict == LineEstimate::Verdict::NoBarrelDistortion ? "no barrel distortion found"
+                                                                                   : "no straight lines found";
+        return;
+    }
+    work.fromLines = true;
+    work.scale = estimate.scale;
+    work.focal = float(FocalForScale(estimate.scale, source.Width(), source.Height(), fineTune));
+}
+
 void ChooseFocal(Work& work, const FocalChoice& choice)
 {
+    if (choice.usage == FocalUsage::Lines) {
+        ChooseFromLines(work, choice.fineTune);
+        return;
+    }
     float exifFocal = 0;
     if (!work.exif.empty() && choice.usage != FocalUsage::ManualOnly) {
         // A damaged block has no focal length; what the reader found wrong
@@ -316,6 +338,10 @@ private:
     {
         if (work.state == Work::State::NoFocal)
             return false;
+        if (work.state == Work::State::Straight) {
+            m_frontEnd.ShowMessage(work.path + ": " + work.error, "Undistort", MessageIcon::Warning);
+            return false;
+        }
         m_frontEnd.FocalChosen(work.focal, work.fromExif);
         if (!(work.scale > 0)) {
             m_frontEnd.ShowMessage("Focal length should be positive.\n" + work.path, "Undistort",
@@ -327,7 +353,8 @@ private:
             return false;
         }
         if (m_options.dryRun) {
-            m_frontEnd.DescribeDryRun({work.path, OutputFor(work.path), work.focal, work.fromExif, work.scale});
+            m_frontEnd.DescribeDryRun(
+                {work.path, OutputFor(work.path), work.focal, work.fromExif, work.fromLines, work.scale});
             return false;
         }
         return true;

@@ -23,8 +23,9 @@ struct Pictures {
 // One file on its way through the run.
 struct Work {
     // Stopped: the remap returned early, by the user's cancel or because it
-    // refused the picture; the run's cancel flag tells which.
-    enum class State { Loaded, LoadFailed, NoFocal, Corrected, Stopped };
+    // refused the picture; the run's cancel flag tells which. Straight: the
+    // picture's lines gave no scale; `error` says why.
+    enum class State { Loaded, LoadFailed, NoFocal, Straight, Corrected, Stopped };
     State state = State::Loaded;
     std::string path;
     std::string error;
@@ -32,6 +33,7 @@ struct Work {
     std::vector<std::uint8_t> exif;  // the file's own block, never the window's
     float focal = 0;
     bool fromExif = false;
+    bool fromLines = false;
     double scale = 0;
     double loadSeconds = 0, remapSeconds = 0, writeSeconds = 0;
     std::uint64_t memory = 0;  // what its pictures take, from the header

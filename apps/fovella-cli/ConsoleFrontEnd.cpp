@@ -148,7 +148,8 @@ void ConsoleFrontEnd::DescribeDryRun(const DryRunLine& line)
     ClearProgressLine();
     char numbers[128];
     std::snprintf(numbers, sizeof numbers, "focal length %.3f mm (%s), scale %.2f px",
-                  double(line.focalMm), line.focalFromExif ? "EXIF" : "manual", line.scale);
+                  double(line.focalMm), line.focalFromLines ? "lines" : line.focalFromExif ? "EXIF" : "manual",
+                  line.scale);
     m_out << Printable(line.source) << " -> " << Printable(line.output) << ": " << numbers << "\n";
     ++m_described;
 }
