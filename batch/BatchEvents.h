@@ -30,6 +30,8 @@ enum class SkipReason {
     NoExifFocal,       // the options take the focal length from EXIF only, and it has none
     ResultExists,      // its result exists, and the overwrite answer was to skip it
     AlreadyCorrected,  // it carries the mark of an earlier correction (a result)
+    NoStraightLines,     // the scale was to come from its lines, and it has too few
+    NoBarrelDistortion,  // the scale was to come from its lines, and they are straight already
 };
 
 struct FileSkip {
@@ -57,6 +59,7 @@ struct DryRunLine {
     std::string source, output;
     float focalMm = 0;
     bool focalFromExif = false;
+    bool focalFromLines = false;  // the scale found from the picture's lines
     double scale = 0;
 };
 

@@ -16,6 +16,7 @@ enum class FocalUsage : int {
     ExifOnly = 0,     // "Use EXIF value only"
     ManualOnly = 1,   // "Use manually set value only"
     ExifOrManual = 2, // "Use EXIF value if possible, manual otherwise"
+    Lines = 3,        // each file's scale found from its own straight lines
 };
 
 struct BatchOptions {

@@ -13,6 +13,7 @@
 #include "image/DibImage.h"
 #include "lens/LensModel.h"
 #include "lens/PixelScale.h"
+#include "lines/LineEstimator.h"
 #include "metadata/CorrectionMark.h"
 
 #include <algorithm>
@@ -89,8 +90,30 @@ void Load(Work& work, ImageFile& file, bool force)
     work.loadSeconds = SecondsSince(start);
 }
 
+// The scale from the picture's own straight lines, and the focal length
+// that gives it at the run's fine tune.
+void ChooseFromLines(Work& work, double fineTune)
+{
+    const Image& source = work.pictures->source;
+    const LineEstimate estimate = EstimateLines(source);
+    if (estimate.verdict != LineEstimate::Verdict::Found) {
+        work.state = Work::State::Straight;
+        work.straightWhy = estimate.verdict == LineEstimate::Verdict::NoBarrelDistortion
+                               ? SkipReason::NoBarrelDistortion
+                               : SkipReason::NoStraightLines;
+        return;
+    }
+    work.fromLines = true;
+    work.scale = estimate.scale;
+    work.focal = float(FocalForScale(estimate.scale, source.Width(), source.Height(), fineTune));
+}
+
 void ChooseFocal(Work& work, const FocalChoice& choice)
 {
+    if (choice.usage == FocalUsage::Lines) {
+        ChooseFromLines(work, choice.fineTune);
+        return;
+    }
     float exifFocal = 0;
     std::vector<std::uint8_t>& exif = work.metadata.exif;
     if (!exif.empty() && choice.usage != FocalUsage::ManualOnly) {
@@ -323,9 +346,13 @@ private:
 
     bool ReportFocal(Work& work)
     {
-        ReportStart(work, work.state != Work::State::NoFocal);
+        ReportStart(work, work.state != Work::State::NoFocal && work.state != Work::State::Straight);
         if (work.state == Work::State::NoFocal) {
             m_frontEnd.FileSkipped({SkipReason::NoExifFocal, work.path, {}});
+            return false;
+        }
+        if (work.state == Work::State::Straight) {
+            m_frontEnd.FileSkipped({work.straightWhy, work.path, {}});
             return false;
         }
         if (!(work.scale > 0)) {
@@ -337,7 +364,8 @@ private:
             return false;
         }
         if (m_options.dryRun) {
-            m_frontEnd.DescribeDryRun({work.path, OutputFor(work.path), work.focal, work.fromExif, work.scale});
+            m_frontEnd.DescribeDryRun(
+                {work.path, OutputFor(work.path), work.focal, work.fromExif, work.fromLines, work.scale});
             return false;
         }
         return true;

@@ -2,6 +2,7 @@
 // corrected in. Inside the batch engine: not a public header.
 #pragma once
 
+#include "batch/BatchEvents.h"
 #include "fs/FileReplacement.h"
 #include "image/DibImage.h"
 #include "metadata/PhotoMetadata.h"
@@ -28,16 +29,19 @@ struct Work {
     // run ended before this file's turn (it is then never reported).
     // AlreadyCorrected: the file carries Fovella's mark (a result of an
     // earlier run) and is not corrected again; `markedScale` says at which
-    // scale.
-    enum class State { Loaded, LoadFailed, AlreadyCorrected, NoFocal, Corrected, Stopped };
+    // scale. Straight: the picture's lines gave no scale; `straightWhy` says
+    // why.
+    enum class State { Loaded, LoadFailed, AlreadyCorrected, NoFocal, Straight, Corrected, Stopped };
     State state = State::Loaded;
     std::string path;
     std::string error;
     double markedScale = 0;  // AlreadyCorrected only
+    SkipReason straightWhy = SkipReason::NoStraightLines;  // Straight only
     Pictures* pictures = nullptr;  // while the file holds some
     PhotoMetadata metadata;  // the file's own, never the window's
     float focal = 0;
     bool fromExif = false;
+    bool fromLines = false;
     double scale = 0;
     // Whole per-cents of its remap, -1 until the remap starts: set by the
     // job that corrects it, read by the run's thread while it waits for

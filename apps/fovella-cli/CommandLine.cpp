@@ -66,7 +66,9 @@ std::string UsageText()
            "                           (numbers take a decimal point or comma: 5.8, 5,8)\n"
            "      --focal-source SRC   exif (files without an EXIF focal length are\n"
            "                           skipped), manual (-f), or auto (default: EXIF when\n"
-           "                           the file has it, else -f)\n"
+           "                           the file has it, else -f), or lines (the scale\n"
+           "                           found from each picture's straight lines; files\n"
+           "                           with none, or none bent, are not written)\n"
            "      --fine-tune F        factor on the correction's scale (default 1;\n"
            "                           0.2 to 5 on the window's slider)\n"
            "  -q, --quality N          JPEG quality, 0 to 100 (default 95)\n"
@@ -173,9 +175,9 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, Options& option
             if (!value())
                 return false;
             if (!ParseChoice(text, {std::pair{"auto", FocalSource::Auto}, {"exif", FocalSource::Exif},
-                                    {"manual", FocalSource::Manual}},
+                                    {"manual", FocalSource::Manual}, {"lines", FocalSource::Lines}},
                              options.focalSource)) {
-                error = "focal source '" + text + "' is not one of exif, manual, auto";
+                error = "focal source '" + text + "' is not one of exif, manual, auto, lines";
                 return false;
             }
         } else if (argument == "--fine-tune") {

@@ -12,6 +12,7 @@ enum class FocalSource {
     Auto,    // the file's EXIF value when it has one, else -f
     Exif,    // the file's EXIF value only; files without one are skipped
     Manual,  // -f only
+    Lines,   // each file's own straight lines
 };
 
 // The answer to "the output file exists".

@@ -34,6 +34,7 @@ FocalUsage UsageOf(FocalSource source)
     switch (source) {
     case FocalSource::Exif: return FocalUsage::ExifOnly;
     case FocalSource::Manual: return FocalUsage::ManualOnly;
+    case FocalSource::Lines: return FocalUsage::Lines;
     default: return FocalUsage::ExifOrManual;
     }
 }

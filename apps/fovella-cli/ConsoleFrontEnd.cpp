@@ -124,6 +124,12 @@ void ConsoleFrontEnd::FileSkipped(const FileSkip& skip)
         m_errors << "fovella-cli: " << Printable(skip.path) << ": " << AlreadyCorrectedText(skip.markedScale)
                  << "\n";
         break;
+    case SkipReason::NoStraightLines:
+        m_errors << "fovella-cli: " << Printable(skip.path) << ": no straight lines found\n";
+        break;
+    case SkipReason::NoBarrelDistortion:
+        m_errors << "fovella-cli: " << Printable(skip.path) << ": no barrel distortion found\n";
+        break;
     }
 }
 
@@ -202,7 +208,8 @@ void ConsoleFrontEnd::DescribeDryRun(const DryRunLine& line)
     ClearProgressLine();
     char numbers[128];
     std::snprintf(numbers, sizeof numbers, "focal length %.3f mm (%s), scale %.2f px",
-                  double(line.focalMm), line.focalFromExif ? "EXIF" : "manual", line.scale);
+                  double(line.focalMm), line.focalFromLines ? "lines" : line.focalFromExif ? "EXIF" : "manual",
+                  line.scale);
     m_out << Printable(line.source) << " -> " << Printable(line.output) << ": " << numbers << "\n";
     ++m_described;
 }

@@ -16,6 +16,18 @@ namespace {
 // that leaves room for arithmetic coding of flat pictures.
 constexpr std::uint64_t kMaxExpansion = 16384;
 
+constexpr int kMaxScans = 500;
+
+void LimitScans(j_common_ptr info)
+{
+    auto* decoder = reinterpret_cast<j_decompress_ptr>(info);
+    if (decoder->is_decompressor && decoder->input_scan_number > kMaxScans) {
+        std::snprintf(reinterpret_cast<jpeg::ErrorManager*>(info->err)->message, JMSG_LENGTH_MAX,
+                      "more than %d scans", kMaxScans);
+        std::longjmp(reinterpret_cast<jpeg::ErrorManager*>(info->err)->recovery, -2);
+    }
+}
+
 }  // namespace
 
 namespace jpeg {
@@ -40,6 +52,13 @@ bool CheckHeader(const jpeg_decompress_struct& decoder, long fileBytes, ErrorMan
         return false;
     }
     return true;
+}
+
+void InstallScanLimit(j_decompress_ptr decoder, ScanLimit& limit)
+{
+    limit.library = {};
+    limit.library.progress_monitor = LimitScans;
+    decoder->progress = &limit.library;
 }
 
 void SaveMetadataMarkers(j_decompress_ptr decoder)

@@ -15,6 +15,15 @@ namespace fovella::jpeg {
 // space that does not turn into RGB (CMYK).
 bool CheckHeader(const jpeg_decompress_struct& decoder, long fileBytes, ErrorManager& errors);
 
+// A progressive file may repeat scans without end; real ones have about
+// 10. Installed as the decoder's progress monitor, this stops a decode past
+// the 500th scan with the reason in the error manager. `limit` must outlive
+// the decode.
+struct ScanLimit {
+    jpeg_progress_mgr library;
+};
+void InstallScanLimit(j_decompress_ptr decoder, ScanLimit& limit);
+
 // Before jpeg_read_header: the library keeps the segments that hold the
 // metadata (APP1 and APP2).
 void SaveMetadataMarkers(j_decompress_ptr decoder);

@@ -8,27 +8,6 @@
 
 namespace fovella {
 
-namespace {
-
-// A progressive file may repeat scans without end; real ones have about 10.
-constexpr int kMaxScans = 500;
-
-struct ScanLimit {
-    jpeg_progress_mgr library;
-};
-
-void LimitScans(j_common_ptr info)
-{
-    auto* decoder = reinterpret_cast<j_decompress_ptr>(info);
-    if (decoder->is_decompressor && decoder->input_scan_number > kMaxScans) {
-        std::snprintf(reinterpret_cast<jpeg::ErrorManager*>(info->err)->message, JMSG_LENGTH_MAX,
-                      "more than %d scans", kMaxScans);
-        std::longjmp(reinterpret_cast<jpeg::ErrorManager*>(info->err)->recovery, -2);
-    }
-}
-
-}  // namespace
-
 bool LoadJpeg(const std::string& path, Image& image, PhotoMetadata* metadata, std::string* error)
 {
     if (metadata)
@@ -46,7 +25,7 @@ bool LoadJpeg(const std::string& path, Image& image, PhotoMetadata* metadata, st
 
     jpeg_decompress_struct decoder;
     jpeg::ErrorManager errors;
-    ScanLimit scanLimit{};
+    jpeg::ScanLimit scanLimit;
     decoder.err = jpeg::Install(errors, path);
     if (setjmp(errors.recovery)) {
         jpeg_destroy_decompress(&decoder);
@@ -56,8 +35,7 @@ bool LoadJpeg(const std::string& path, Image& image, PhotoMetadata* metadata, st
         return FailWith(error, path, errors.message);
     }
     jpeg_create_decompress(&decoder);
-    scanLimit.library.progress_monitor = LimitScans;
-    decoder.progress = &scanLimit.library;
+    jpeg::InstallScanLimit(&decoder, scanLimit);
     jpeg_stdio_src(&decoder, file);
     if (metadata)
         jpeg::SaveMetadataMarkers(&decoder);

@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# How well the scale found from a picture's straight lines matches the truth,
+# and how long it takes.
+#
+#   bench/lines-accuracy.sh SFM_GIT_DIR [DATA_DIR]     (after make build)
+#
+# SFM_GIT_DIR is a git directory (a clone, bare or not) of the public
+# repository openMVG/SfM_quality_evaluation; only its scenes fountain-P11 and
+# Herz-Jesus-P8 (3072 x 2048, free of distortion) are read. OpenCV's sample
+# photographs come from Debian's opencv-doc (scripts/install-deps.sh
+# --bench). Nothing is kept in the repository: DATA_DIR (default: a
+# temporary folder, removed at the end) receives the pictures.
+#
+# Each photograph U is given a barrel distortion of the remap's model with
+# strength x = R / m (R the half diagonal) of 0.35, 0.5, 0.7 and 1.0 and
+# saved as JPEG quality 90 (fovella-lines-tool distort); x = 0 is the
+# photograph itself, re-encoded, as a control. Pictures without straight
+# lines are asked as they are.
+#
+# The estimator's thresholds were tuned on the frames kept in
+# ../shared/testdata/lines (fountain 0000/0003/0006/0009, Herz-Jesus
+# 0000/0002/0004/0006); the other frames of the two scenes and OpenCV's
+# photographs were never looked at while tuning and make the held-out set.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+repo=${1:?usage: bench/lines-accuracy.sh SFM_GIT_DIR [DATA_DIR]}
+build=${BUILD:-build}
+tool=$build/bench/fovella-lines-tool
+cli=$build/apps/fovella-cli
+opencv=/usr/share/doc/opencv-doc/examples/data
+for program in "$tool" "$cli"; do
+  [ -x "$program" ] || { echo "lines-accuracy: $program is missing; run make build first" >&2; exit 1; }
+done
+[ -d "$opencv" ] || { echo "lines-accuracy: needs opencv-doc (scripts/install-deps.sh --bench)" >&2; exit 1; }
+
+if [ $# -ge 2 ]; then
+  data=$2
+  mkdir -p "$data"
+else
+  data=$(mktemp -d "${TMPDIR:-/tmp}/fovella-lines.XXXXXX")
+  trap 'rm -rf "$data"' EXIT
+fi
+mkdir -p "$data/photos" "$data/tuning" "$data/held-out" "$data/no-lines" "$data/speed"
+
+# The photographs, out of the git history.
+calibration=Benchmarking_Camera_Calibration_2008
+git --git-dir="$repo" ls-tree -r --name-only HEAD "$calibration/fountain-P11/images" \
+    "$calibration/Herz-Jesus-P8/images" | grep '\.jpg$' | while read -r path; do
+  scene=$(basename "$(dirname "$(dirname "$path")")")
+  target="$data/photos/$scene-$(basename "$path")"
+  [ -s "$target" ] || git --git-dir="$repo" show "HEAD:$path" > "$target"
+done
+for name in building.jpg home.jpg leuvenA.jpg leuvenB.jpg; do
+  cp "$opencv/$name" "$data/photos/opencv-$name"
+done
+
+tuning=" fountain-P11-0000 fountain-P11-0003 fountain-P11-0006 fountain-P11-0009 Herz-Jesus-P8-0000 Herz-Jesus-P8-0002 Herz-Jesus-P8-0004 Herz-Jesus-P8-0006 "
+for photo in "$data"/photos/*.jpg; do
+  name=$(basename "$photo" .jpg)
+  case "$tuning" in *" $name "*) set=tuning ;; *) set=held-out ;; esac
+  for x in 0.00 0.35 0.50 0.70 1.00; do
+    out="$data/$set/${name}_x$x.jpg"
+    [ -s "$out" ] || "$tool" distort "$photo" "$out" "$x"
+  done
+done
+for name in fruits.jpg baboon.jpg apple.jpg orange.jpg butterfly.jpg starry_night.jpg smarties.png \
+            HappyFish.jpg squirrel_cls.jpg; do
+  [ -f "$opencv/$name" ] && cp "$opencv/$name" "$data/no-lines/"
+done
+
+# Scores of a list of estimates (file verdict strength scale error chains
+# agreeing milliseconds), the true strength in the name after _x.
+score() {
+  awk '{
+    n = split($1, part, "_x"); x = substr(part[n], 1, 4) + 0
+    if (x == 0) { controls++; if ($2 == "no-barrel") straight++; next }
+    cases++
+    if ($2 == "found") { e = x / $3 - 1; print (e < 0 ? -e : e) > "/dev/stderr" }
+  } END { printf "%d distorted, %d controls of which %d no barrel distortion", cases, controls, straight }' "$1" \
+    2> "$1.errors"
+  sort -g "$1.errors" | awk -v cases="$(grep -cv '_x0\.00' "$1")" '{ e[NR] = $1 }
+    END { within = 0; for (i = 1; i <= NR; ++i) if (e[i] <= 0.03) ++within
+          printf "; %d answered, median error %.2f %%, %d within 3 %% (%.0f %% of all distorted)\n",
+                 NR, NR ? 100 * e[int((NR + 1) / 2)] : 0, within, 100 * within / cases }'
+}
+
+for set in tuning held-out; do
+  "$tool" estimate "$data/$set"/*.jpg > "$data/$set.txt"
+  printf '%-9s ' "$set:"
+  score "$data/$set.txt"
+done
+"$tool" estimate "$data"/no-lines/* > "$data/no-lines.txt"
+echo "no lines:  $(wc -l < "$data/no-lines.txt") pictures, $(grep -c ' no-lines ' "$data/no-lines.txt") no straight lines found"
+
+# Speed: a 24-megapixel JPEG of a distorted photograph (x = 0.7), the
+# estimate alone on one core (medians of 5), and fovella-cli --dry-run with
+# the scale from the lines against a typed focal length.
+big="$data/speed/fountain-24mp.jpg"
+[ -s "$big" ] || "$tool" distort "$data/photos/fountain-P11-0005.jpg" "$big" 0.7 6000 4000
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+seconds() {
+  local start end
+  start=$(date +%s.%N)
+  "$@" > /dev/null 2>&1 || true
+  end=$(date +%s.%N)
+  awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f\n", b - a }'
+}
+estimates=() lines=() typed=()
+for round in 1 2 3 4 5; do
+  estimates+=("$(taskset -c 0 "$tool" estimate "$big" | awk '{ print $8 / 1000 }')")
+  lines+=("$(seconds taskset -c 0 "$cli" -j 1 --dry-run --focal-source lines "$big")")
+  typed+=("$(seconds taskset -c 0 "$cli" -j 1 --dry-run --focal-source manual -f 5 "$big")")
+done
+echo "24 MP JPEG, one core: estimate $(median "${estimates[@]}") s (reduced decode included);" \
+     "--dry-run --focal-source lines $(median "${lines[@]}") s, with -f $(median "${typed[@]}") s"

@@ -1,0 +1,120 @@
+#include "lines/ChainJoining.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <numeric>
+#include <utility>
+
+namespace fovella {
+
+namespace {
+
+// Direction is measured over this many points at each end: enough to
+// average away the edge points' scatter, short enough to follow a bend.
+constexpr std::size_t kEndSpan = 20;
+// The largest turn from one piece to the next: a distorted line turns by
+// about 2 degrees over the longest gap joined.
+const double kMinDirectionCosine = std::cos(4.0 * M_PI / 180.0);
+
+struct End {
+    double x, y;    // the end point
+    double dx, dy;  // unit direction of travel there
+};
+
+End Tail(const EdgeChain& chain)
+{
+    const EdgePoint& last = chain.back();
+    const EdgePoint& before = chain[chain.size() - std::min(chain.size(), kEndSpan)];
+    const double length = std::hypot(last.x - before.x, last.y - before.y);
+    return {last.x, last.y, (last.x - before.x) / length, (last.y - before.y) / length};
+}
+
+End Head(const EdgeChain& chain)
+{
+    const EdgePoint& first = chain.front();
+    const EdgePoint& after = chain[std::min(chain.size(), kEndSpan) - 1];
+    const double length = std::hypot(after.x - first.x, after.y - first.y);
+    return {first.x, first.y, (after.x - first.x) / length, (after.y - first.y) / length};
+}
+
+}  // namespace
+
+std::vector<EdgeChain> JoinCollinearChains(const std::vector<EdgeChain>& pieces, double maxGap)
+{
+    const std::size_t n = pieces.size();
+    std::vector<End> heads(n), tails(n);
+    // Heads by grid cell of maxGap, for finding the ones near a tail.
+    std::map<std::pair<int, int>, std::vector<std::size_t>> cells;
+    const auto cellOf = [maxGap](double x, double y) {
+        return std::make_pair(int(std::floor(x / maxGap)), int(std::floor(y / maxGap)));
+    };
+    for (std::size_t k = 0; k < n; ++k) {
+        heads[k] = Head(pieces[k]);
+        tails[k] = Tail(pieces[k]);
+        cells[cellOf(heads[k].x, heads[k].y)].push_back(k);
+    }
+    // A piece's best successor: the nearest head that its tail leads to.
+    std::vector<int> next(n, -1);
+    for (std::size_t k = 0; k < n; ++k) {
+        const End& t = tails[k];
+        const auto [cx, cy] = cellOf(t.x, t.y);
+        double best = maxGap;
+        for (int gy = cy - 1; gy <= cy + 1; ++gy)
+            for (int gx = cx - 1; gx <= cx + 1; ++gx) {
+                const auto cell = cells.find({gx, gy});
+                if (cell == cells.end())
+                    continue;
+                for (const std::size_t j : cell->second) {
+                    const End& h = heads[j];
+                    const double ox = h.x - t.x, oy = h.y - t.y;
+                    const double gap = std::hypot(ox, oy);
+                    const double along = ox * t.dx + oy * t.dy;
+                    const double across = std::fabs(ox * t.dy - oy * t.dx);
+                    if (j == k || gap > best || along < -1 || across > 1 + gap / 50 ||
+                        h.dx * t.dx + h.dy * t.dy < kMinDirectionCosine)
+                        continue;
+                    best = gap;
+                    next[k] = int(j);
+                }
+            }
+    }
+    // Each head taken by one tail only: the nearest, as each tail chose.
+    std::vector<int> previous(n, -1);
+    for (std::size_t k = 0; k < n; ++k) {
+        if (next[k] < 0)
+            continue;
+        const int j = next[k];
+        const int rival = previous[std::size_t(j)];
+        const auto gapFrom = [&](std::size_t i) {
+            return std::hypot(heads[std::size_t(j)].x - tails[i].x, heads[std::size_t(j)].y - tails[i].y);
+        };
+        if (rival < 0 || gapFrom(k) < gapFrom(std::size_t(rival))) {
+            if (rival >= 0)
+                next[std::size_t(rival)] = -1;
+            previous[std::size_t(j)] = int(k);
+        } else {
+            next[k] = -1;
+        }
+    }
+    std::vector<EdgeChain> joined;
+    std::vector<bool> used(n, false);
+    const auto follow = [&](std::size_t start) {
+        EdgeChain chain;
+        for (int k = int(start); k >= 0 && !used[std::size_t(k)]; k = next[std::size_t(k)]) {
+            used[std::size_t(k)] = true;
+            chain.insert(chain.end(), pieces[std::size_t(k)].begin(), pieces[std::size_t(k)].end());
+        }
+        joined.push_back(std::move(chain));
+    };
+    for (std::size_t k = 0; k < n; ++k)
+        if (previous[k] < 0)
+            follow(k);
+    // What is left are rings of pieces; each is opened at its first piece.
+    for (std::size_t k = 0; k < n; ++k)
+        if (!used[k])
+            follow(k);
+    return joined;
+}
+
+}  // namespace fovella

@@ -1,0 +1,75 @@
+#include "lines/ChainStraightness.h"
+
+#include <cmath>
+
+namespace fovella {
+
+namespace {
+
+// sinh(s) / s and cosh(s), or sin(s) / s and cos(s) for the opposite bend;
+// the series where s is too small for the quotient to be accurate.
+struct Stretch {
+    double tangential, radial;
+};
+
+Stretch StretchAt(double rho, double strength)
+{
+    const double s = std::fabs(strength) * rho;
+    if (s < 1e-4)
+        return {1 + (strength > 0 ? 1 : -1) * s * s / 6, 1 + (strength > 0 ? 1 : -1) * s * s / 2};
+    if (strength > 0)
+        return {std::sinh(s) / s, std::cosh(s)};
+    return {std::sin(s) / s, std::cos(s)};
+}
+
+}  // namespace
+
+double CorrectedRadius(double rho, double strength) { return rho * StretchAt(rho, strength).tangential; }
+
+double CorrectedResidual(const CentredChain& chain, double strength)
+{
+    const std::size_t n = chain.u.size();
+    if (n < 3)
+        return 0;
+    std::vector<double> cu(n), cv(n), radial(n), tangential(n), rho(n);
+    double su = 0, sv = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        rho[i] = std::sqrt(chain.u[i] * chain.u[i] + chain.v[i] * chain.v[i]);
+        const Stretch stretch = StretchAt(rho[i], strength);
+        cu[i] = chain.u[i] * stretch.tangential;
+        cv[i] = chain.v[i] * stretch.tangential;
+        radial[i] = stretch.radial;
+        tangential[i] = stretch.tangential;
+        su += cu[i];
+        sv += cv[i];
+    }
+    const double mu = su / double(n), mv = sv / double(n);
+    double suu = 0, svv = 0, suv = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const double du = cu[i] - mu, dv = cv[i] - mv;
+        suu += du * du;
+        svv += dv * dv;
+        suv += du * dv;
+    }
+    // The line's normal: the eigenvector of the smaller eigenvalue.
+    const double angle = 0.5 * std::atan2(2 * suv, suu - svv);
+    const double nu = -std::sin(angle), nv = std::cos(angle);
+    double sum = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const double distance = (cu[i] - mu) * nu + (cv[i] - mv) * nv;
+        // A step d in the distorted picture moves the corrected point by J d,
+        // J stretching radius by `radial` and the perpendicular by the
+        // tangential factor; the smallest step that moves it `distance`
+        // across the line has length distance / |J^T n|.
+        double gain = 1;
+        if (rho[i] > 0) {
+            const double er = (chain.u[i] * nu + chain.v[i] * nv) / rho[i];
+            const double et = (-chain.v[i] * nu + chain.u[i] * nv) / rho[i];
+            gain = std::sqrt(radial[i] * er * radial[i] * er + tangential[i] * et * tangential[i] * et);
+        }
+        sum += (distance / gain) * (distance / gain);
+    }
+    return sum;
+}
+
+}  // namespace fovella

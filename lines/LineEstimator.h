@@ -1,0 +1,74 @@
+// The correction found from a photograph's own straight lines.
+//
+// Edges of a reduced copy of the picture are linked into chains; each chain
+// is corrected with a range of strengths x = R / m (R the half diagonal, m
+// the remap's scale) and asked how straight it becomes. The chains vote for
+// the strength that straightens them, those that agree are refined
+// together, and their spread says how sure the answer is. The centre of
+// correction is the middle of the picture, as in the remap.
+//
+// Deterministic: the same picture gives the same answer on any thread and
+// any number of threads (one thread does all the work). Thread-safe: calls
+// share nothing. Qt-free, so that the window can run it on a worker thread.
+#pragma once
+
+#include "image/Image.h"
+#include "lines/GreyPlane.h"
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+namespace fovella {
+
+// Where a line was seen, in the full-resolution picture's pixels: x to the
+// right, y down, (0, 0) the centre of the top-left pixel.
+struct LinePoint {
+    double x, y;
+};
+
+struct LineEstimate {
+    enum class Verdict {
+        Found,               // `scale` straightens the lines
+        NoBarrelDistortion,  // the lines are straight already, bent the other way, or the
+                             // correction would move the corners by less than half a pixel
+        NoStraightLines,     // too few lines, or lines that disagree: no answer is safer
+        Cancelled,           // the cancel flag was set
+        Unreadable,          // the picture (or file) could not be read; see `error`
+    };
+    Verdict verdict = Verdict::NoStraightLines;
+    double scale = 0;          // m in full-resolution pixels, when Found
+    double strength = 0;       // R / m; also given for NoBarrelDistortion
+    double relativeError = 0;  // standard error of `scale` over `scale`, from the chains' spread
+    int chainsFound = 0;       // chains long enough and not radial
+    // The chains that agreed on the answer (Found or NoBarrelDistortion),
+    // as seen in the picture, before correction.
+    std::vector<std::vector<LinePoint>> chains;
+    std::string error;
+};
+
+// Estimates from a grey plane that is the full-resolution picture of
+// `fullWidth` x `fullHeight` pixels reduced by any factor (the same on both
+// axes, to within one pixel of rounding). A set `cancel` ends the work at
+// the next stage with Cancelled.
+LineEstimate EstimateLines(const GreyPlane& plane, int fullWidth, int fullHeight,
+                           const std::atomic<bool>* cancel = nullptr);
+
+// The same for a picture at full resolution (8-bit Gray, Rgb, Bgr or
+// Rgba, either row order), reduced here by LineReductionFactor.
+LineEstimate EstimateLines(const Image& picture, const std::atomic<bool>* cancel = nullptr);
+
+// The same for a file: a JPEG decoded reduced by the DCT (its luma only),
+// any other format read whole and reduced.
+LineEstimate EstimateLinesOfFile(const std::string& path, const std::atomic<bool>* cancel = nullptr);
+
+// Where the remap with `scale` puts a point of the full-resolution picture,
+// in the same coordinates: for drawing the chains over the corrected
+// picture.
+LinePoint CorrectedPoint(LinePoint point, double scale, int fullWidth, int fullHeight);
+
+// The focal length (mm) that PixelScale turns into `scale` for this size
+// and fine-tune factor.
+double FocalForScale(double scale, int width, int height, double fineTune);
+
+}  // namespace fovella

@@ -1,0 +1,96 @@
+// fovella-cli --focal-source lines: each file's scale from its own straight
+// lines; files with none, or none bent, are named and not written.
+#include "apps/fovella-cli/CommandLine.h"
+#include "apps/fovella-cli/Commands.h"
+#include "codecs/ImageFile.h"
+#include "image/DibImage.h"
+#include "lens/LensModel.h"
+#include "lines/LineEstimator.h"
+#include "tests/support/LineScene.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+namespace fovella::cli {
+namespace {
+
+class LinesCommandTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ImageFile file;
+        DibImage straight, flat;
+        ASSERT_TRUE(test::DrawLineScene(bent, 901, 600, 0.6, 4, Bgr, BottomUp));
+        ASSERT_TRUE(test::DrawLineScene(straight, 900, 601, 0, 4, Bgr, BottomUp));
+        ASSERT_TRUE(flat.Create(300, 200, Bgr, SampleU8, BottomUp));
+        for (int y = 0; y < 200; ++y)
+            std::fill_n(flat.Rows()[y], 900, std::uint8_t(90));
+        ASSERT_TRUE(file.Save(dir.File("a-bent.bmp"), bent, Bmp, 100, 0));
+        ASSERT_TRUE(file.Save(dir.File("b-straight.bmp"), straight, Bmp, 100, 0));
+        ASSERT_TRUE(file.Save(dir.File("c-flat.bmp"), flat, Bmp, 100, 0));
+        std::string error;
+        ASSERT_TRUE(ParseCommandLine({"--focal-source", "lines", "--fine-tune", "1.5", "-j", "2", "--out-dir",
+                                      dir.File("out"), dir.Path()},
+                                     options, error))
+            << error;
+    }
+
+    int Run()
+    {
+        Console console{in, out, errors, false, false};
+        return CorrectFiles(options, console);
+    }
+
+    test::ScratchDir dir;
+    DibImage bent;
+    Options options;
+    std::istringstream in;
+    std::ostringstream out, errors;
+};
+
+TEST_F(LinesCommandTest, DryRunNamesTheScaleAndTheFilesWithoutOne)
+{
+    options.dryRun = true;
+    EXPECT_EQ(Run(), 1);
+    const LineEstimate estimate = EstimateLines(bent);
+    ASSERT_EQ(estimate.verdict, LineEstimate::Verdict::Found);
+    char expected[160];
+    std::snprintf(expected, sizeof expected, ": focal length %.3f mm (lines), scale %.2f px\n",
+                  double(float(FocalForScale(estimate.scale, 901, 600, 1.5))), estimate.scale);
+    EXPECT_EQ(out.str().find(dir.File("a-bent.bmp") + " -> " + dir.File("out/a-bent.bmp") + expected),
+              0u) << out.str();
+    EXPECT_NEAR(estimate.scale, std::hypot(901.0, 600.0) / 2 / 0.6, std::hypot(901.0, 600.0) / 2 / 0.6 * 0.01);
+    EXPECT_NE(errors.str().find("fovella-cli: " + dir.File("b-straight.bmp") + ": no barrel distortion found\n"),
+              std::string::npos) << errors.str();
+    EXPECT_NE(errors.str().find("fovella-cli: " + dir.File("c-flat.bmp") + ": no straight lines found\n"),
+              std::string::npos) << errors.str();
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"a-bent.bmp", "b-straight.bmp", "c-flat.bmp"}));
+}
+
+TEST_F(LinesCommandTest, WritesTheCorrectedFileAloneAndCountsTheOthersAsNotSaved)
+{
+    EXPECT_EQ(Run(), 1);
+    EXPECT_NE(out.str().find("Total number of image files in folder: 3"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("Total number of processed and saved image files: 1"), std::string::npos);
+    DibImage written, expected;
+    ImageFile file;
+    ASSERT_TRUE(file.Load(dir.File("out/a-bent.bmp"), written, Unknown, 0));
+    ASSERT_TRUE(LensModel().Undistort(bent, expected, EstimateLines(bent).scale));
+    EXPECT_EQ(test::PictureMd5(written), test::PictureMd5(expected));
+    EXPECT_FALSE(file.Load(dir.File("out/b-straight.bmp"), written, Unknown, 0));
+    EXPECT_FALSE(file.Load(dir.File("out/c-flat.bmp"), written, Unknown, 0));
+}
+
+TEST(LinesCommand, AnotherSourceNameIsWrongUsage)
+{
+    Options other;
+    std::string error;
+    EXPECT_FALSE(ParseCommandLine({"--focal-source", "line", "x.jpg"}, other, error));
+    EXPECT_EQ(error, "focal source 'line' is not one of exif, manual, auto, lines");
+}
+
+}  // namespace
+}  // namespace fovella::cli

@@ -1,0 +1,227 @@
+// The line estimator on pictures drawn through the remap's model: a scene
+// of straight bars of known position, seen through a barrel lens of known
+// scale m, must give m back; straight scenes and scenes without lines must
+// say so; the answer must not depend on the thread, the row order or the
+// pixel order.
+#include "codecs/ImageFile.h"
+#include "codecs/jpeg/JpegReduced.h"
+#include "image/DibImage.h"
+#include "image/MemoryImage.h"
+#include "lens/PixelScale.h"
+#include "lines/LineEstimator.h"
+#include "tests/support/LineScene.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <thread>
+
+namespace fovella {
+namespace {
+
+using Verdict = LineEstimate::Verdict;
+
+struct DistortedCase {
+    int width, height;
+    double strength;
+    int noise;
+};
+
+class DistortedScene : public testing::TestWithParam<DistortedCase> {};
+
+TEST_P(DistortedScene, GivesTheScaleBack)
+{
+    const DistortedCase c = GetParam();
+    MemoryImage picture;
+    ASSERT_TRUE(test::DrawLineScene(picture, c.width, c.height, c.strength, c.noise));
+    const LineEstimate estimate = EstimateLines(picture);
+    ASSERT_EQ(estimate.verdict, Verdict::Found) << "strength " << estimate.strength;
+    const double m = std::hypot(double(c.width), double(c.height)) / 2 / c.strength;
+    EXPECT_NEAR(estimate.scale / m, 1.0, 0.01);
+    EXPECT_NEAR(estimate.strength, c.strength, 0.01 * c.strength);
+    EXPECT_LT(estimate.relativeError, 0.01);
+    // The chains used lie on the scene's bars: corrected, each is straight
+    // to a fraction of a pixel.
+    ASSERT_GE(estimate.chains.size(), 6u);
+    for (const auto& chain : estimate.chains) {
+        const LinePoint a = CorrectedPoint(chain.front(), estimate.scale, c.width, c.height);
+        const LinePoint b = CorrectedPoint(chain.back(), estimate.scale, c.width, c.height);
+        const LinePoint mid = CorrectedPoint(chain[chain.size() / 2], estimate.scale, c.width, c.height);
+        const double off = std::fabs((b.x - a.x) * (mid.y - a.y) - (b.y - a.y) * (mid.x - a.x)) /
+                           std::hypot(b.x - a.x, b.y - a.y);
+        EXPECT_LT(off, 1.0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Strengths, DistortedScene,
+                         testing::Values(DistortedCase{1200, 800, 0.35, 0}, DistortedCase{1201, 801, 0.35, 6},
+                                         DistortedCase{1200, 801, 0.6, 6}, DistortedCase{1201, 800, 1.0, 6},
+                                         DistortedCase{2400, 1600, 0.5, 10}, DistortedCase{799, 1199, 0.8, 4}));
+
+TEST(LineEstimator, AStraightSceneHasNoBarrelDistortion)
+{
+    for (const int noise : {0, 6}) {
+        MemoryImage picture;
+        test::DrawLineScene(picture, 1201, 800, 0, noise);
+        const LineEstimate estimate = EstimateLines(picture);
+        EXPECT_EQ(estimate.verdict, Verdict::NoBarrelDistortion) << "strength " << estimate.strength;
+        EXPECT_EQ(estimate.scale, 0);
+        EXPECT_FALSE(estimate.chains.empty());
+    }
+}
+
+TEST(LineEstimator, PicturesWithoutLinesHaveNoStraightLines)
+{
+    // Flat; noise alone; rings around the centre (curves no m straightens);
+    // a frame drawn 5 pixels inside the border, which is not the scene's.
+    MemoryImage flat, noise, rings, framed;
+    ASSERT_TRUE(framed.Create(640, 480, Gray, SampleU8, TopDown));
+    ASSERT_TRUE(flat.Create(640, 480, Rgb, SampleU8, TopDown));
+    ASSERT_TRUE(noise.Create(640, 480, Gray, SampleU8, TopDown));
+    ASSERT_TRUE(rings.Create(640, 480, Gray, SampleU8, TopDown));
+    std::uint32_t random = 7;
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) {
+            for (int k = 0; k < 3; ++k)
+                flat.Rows()[y][x * 3 + k] = 128;
+            random = random * 1664525u + 1013904223u;
+            noise.Rows()[y][x] = std::uint8_t(random >> 24);
+            const double r = std::hypot(x - 400.0, y - 300.0);
+            rings.Rows()[y][x] = std::uint8_t(128 + 100 * std::sin(r / 9));
+            const int inset = std::min({x, y, 639 - x, 479 - y});
+            framed.Rows()[y][x] = inset >= 5 && inset <= 7 ? 30 : 200;
+        }
+    for (const Image* picture : {static_cast<const Image*>(&flat), static_cast<const Image*>(&noise),
+                                 static_cast<const Image*>(&rings), static_cast<const Image*>(&framed)}) {
+        const LineEstimate estimate = EstimateLines(*picture);
+        EXPECT_EQ(estimate.verdict, Verdict::NoStraightLines) << "strength " << estimate.strength;
+        EXPECT_TRUE(estimate.chains.empty());
+    }
+}
+
+TEST(LineEstimator, PicturesTooSmallOrOfAnotherFormatAreRefusedWithAReason)
+{
+    MemoryImage tiny, wide;
+    ASSERT_TRUE(tiny.Create(7, 5, Rgb, SampleU8, TopDown));
+    ASSERT_TRUE(wide.Create(64, 32, Rgb, SampleU16, TopDown));
+    for (const Image* picture : {static_cast<const Image*>(&tiny), static_cast<const Image*>(&wide)}) {
+        const LineEstimate estimate = EstimateLines(*picture);
+        EXPECT_EQ(estimate.verdict, Verdict::Unreadable);
+        EXPECT_FALSE(estimate.error.empty());
+    }
+}
+
+bool SameEstimate(const LineEstimate& a, const LineEstimate& b)
+{
+    if (a.verdict != b.verdict || a.scale != b.scale || a.relativeError != b.relativeError ||
+        a.chains.size() != b.chains.size())
+        return false;
+    for (std::size_t k = 0; k < a.chains.size(); ++k)
+        for (std::size_t i = 0; i < a.chains[k].size(); ++i)
+            if (a.chains[k][i].x != b.chains[k][i].x || a.chains[k][i].y != b.chains[k][i].y)
+                return false;
+    return true;
+}
+
+TEST(LineEstimator, TheSameOnAnyThreadAnyRowOrderAndPixelOrder)
+{
+    MemoryImage topDown, bottomUp;
+    test::DrawLineScene(topDown, 1001, 700, 0.7, 6, Rgb, TopDown);
+    test::DrawLineScene(bottomUp, 1001, 700, 0.7, 6, Bgr, BottomUp);
+    const LineEstimate reference = EstimateLines(topDown);
+    ASSERT_EQ(reference.verdict, Verdict::Found);
+    EXPECT_TRUE(SameEstimate(EstimateLines(bottomUp), reference));
+    std::vector<LineEstimate> results(3);
+    std::vector<std::thread> threads;
+    for (LineEstimate& result : results)
+        threads.emplace_back([&] { result = EstimateLines(topDown); });
+    for (std::thread& thread : threads)
+        thread.join();
+    for (const LineEstimate& result : results)
+        EXPECT_TRUE(SameEstimate(result, reference));
+}
+
+TEST(LineEstimator, ASetCancelFlagStopsIt)
+{
+    MemoryImage picture;
+    test::DrawLineScene(picture, 600, 400, 0.7, 0);
+    const std::atomic<bool> cancel{true};
+    EXPECT_EQ(EstimateLines(picture, &cancel).verdict, Verdict::Cancelled);
+}
+
+TEST(LineEstimator, AJpegFileIsReadReducedAndGivesTheScale)
+{
+    test::ScratchDir dir;
+    MemoryImage picture;
+    // Large enough to be reduced by 2.
+    test::DrawLineScene(picture, 2401, 1400, 0.5, 4);
+    ImageFile file;
+    ASSERT_TRUE(file.Save(dir.File("d.jpg"), picture, Jpeg, 90, 0));
+    ASSERT_TRUE(file.Save(dir.File("d.bmp"), picture, Bmp, 100, 0));
+    const double m = std::hypot(2401.0, 1400.0) / 2 / 0.5;
+    for (const char* name : {"d.jpg", "d.bmp"}) {
+        const LineEstimate estimate = EstimateLinesOfFile(dir.File(name));
+        ASSERT_EQ(estimate.verdict, Verdict::Found) << name;
+        EXPECT_NEAR(estimate.scale / m, 1.0, 0.01) << name;
+    }
+    const LineEstimate missing = EstimateLinesOfFile(dir.File("none.jpg"));
+    EXPECT_EQ(missing.verdict, Verdict::Unreadable);
+    EXPECT_NE(missing.error.find("none.jpg"), std::string::npos);
+}
+
+TEST(LineEstimator, ReducedJpegDecodeHasTheDctSizeAndTheBlockMeans)
+{
+    test::ScratchDir dir;
+    MemoryImage picture;
+    // A smooth grey ramp: the DCT's reduction of it is the blocks' mean.
+    ASSERT_TRUE(picture.Create(203, 101, Rgb, SampleU8, BottomUp));
+    for (int y = 0; y < 101; ++y)
+        for (int x = 0; x < 203; ++x)
+            for (int k = 0; k < 3; ++k)
+                picture.Rows()[y][x * 3 + k] = std::uint8_t(20 + x / 2 + y);
+    ImageFile file;
+    ASSERT_TRUE(file.Save(dir.File("g.jpg"), picture, Jpeg, 100, 0));
+    MemoryImage full;
+    ASSERT_TRUE(file.Load(dir.File("g.jpg"), full, Unknown, 0));
+    for (const int factor : {1, 2, 4, 8}) {
+        MemoryImage reduced;
+        int width = 0, height = 0;
+        ASSERT_TRUE(LoadJpegReduced(dir.File("g.jpg"), factor, reduced, width, height));
+        EXPECT_EQ(width, 203);
+        EXPECT_EQ(height, 101);
+        ASSERT_EQ(reduced.Width(), (203 + factor - 1) / factor);
+        ASSERT_EQ(reduced.Height(), (101 + factor - 1) / factor);
+        EXPECT_EQ(reduced.GetPixelType(), Gray);
+        // Luma of the top-left block, against the full decode's grey plane.
+        const GreyPlane grey = ReduceToGrey(full, factor);
+        for (const auto& [x, y] : {std::pair{0, 0}, std::pair{grey.width - 1, grey.height - 1},
+                                   std::pair{grey.width / 2, 1}})
+            EXPECT_NEAR(reduced.Rows()[y][x], grey.At(x, y), 2.0) << factor << " at " << x << ", " << y;
+    }
+    MemoryImage reduced;
+    int width = 0, height = 0;
+    std::string error;
+    EXPECT_FALSE(LoadJpegReduced(dir.File("g.jpg"), 3, reduced, width, height, &error));
+    EXPECT_NE(error.find("reduction by 3"), std::string::npos);
+    EXPECT_FALSE(LoadJpegReduced(dir.File("missing.jpg"), 2, reduced, width, height, &error));
+    EXPECT_NE(error.find("cannot open"), std::string::npos);
+}
+
+TEST(LineEstimator, FocalForScaleIsPixelScaleInverted)
+{
+    for (const double fineTune : {0.2, 1.0, 3.4}) {
+        const double scale = 2524.16;
+        const double focal = FocalForScale(scale, 3072, 2048, fineTune);
+        EXPECT_NEAR(PixelScale(float(focal), 3072, 2048, fineTune) / scale, 1.0, 1e-6);
+    }
+    // A point at the centre stays; one at r moves to m sinh(r / m).
+    EXPECT_DOUBLE_EQ(CorrectedPoint({50, 40}, 100, 101, 81).x, 50);
+    const LinePoint moved = CorrectedPoint({50 + 30, 40 + 40}, 100, 101, 81);
+    EXPECT_NEAR(std::hypot(moved.x - 50, moved.y - 40), 100 * std::sinh(0.5), 1e-9);
+}
+
+}  // namespace
+}  // namespace fovella
