@@ -1,5 +1,7 @@
 #include "session/CorrectorSession.h"
 
+#include "session/AutoSettings.h"
+
 #include "batch/BatchRun.h"
 #include "codecs/ImageFile.h"
 #include "exif/ExifReader.h"
@@ -35,6 +37,7 @@ SessionOutcome CorrectorSession::Open(const std::string& path)
                        file.Error().empty() ? "'" + path + "': cannot be shown" : file.Error());
     m_source = std::move(loaded);
     m_corrected = nullptr;  // belonged to the picture before
+    m_autoLines.clear();
     m_path = PathString(path);
     file.GetExifBlock(m_exifBlock);
     // What the reader finds wrong in the block goes to standard error.
@@ -117,6 +120,8 @@ SessionOutcome CorrectorSession::Next()
 
 void CorrectorSession::SetFocalSource(FocalSource source)
 {
+    if (source != m_focalSource)
+        m_autoLines.clear();
     m_focalSource = source;
     if (source == FocalSource::Exif && m_exifFocal && *m_exifFocal > 0)
         m_focalText = Formatted("%.3f", *m_exifFocal);
@@ -180,6 +185,7 @@ SessionOutcome CorrectorSession::Undistort(ProgressCallback progress, void* cont
                            std::to_string(m_source->Height()) + " correction");
     m_corrected = std::move(corrected);
     m_correctedWith = {ChosenFocal(), m_focalSource, m_fineTune, scale};
+    m_autoLines.clear();
     m_saved = false;
     m_showOriginal = false;
     return {};
@@ -258,6 +264,67 @@ BatchSource CorrectorSession::FolderRun() const
     source.manualFocal = ReadFocalText(m_focalText);
     source.fineTune = FineTune();
     return source;
+}
+
+std::shared_ptr<const DibImage> CorrectorSession::StartAuto()
+{
+    if (!Loaded() || AutoRunning())
+        return nullptr;
+    m_autoPicture = m_source;
+    return m_autoPicture;
+}
+
+SessionOutcome CorrectorSession::FinishAuto(const LineEstimate& estimate)
+{
+    const bool stillOpen = m_autoPicture == m_source;
+    m_autoPicture = nullptr;
+    if (!stillOpen || estimate.verdict == LineEstimate::Verdict::Cancelled)
+        return {SessionOutcome::Unchanged, {}};
+    if (estimate.verdict == LineEstimate::Verdict::NoBarrelDistortion)
+        return Failure(SessionOutcome::NoBarrelDistortion,
+                       "'" + std::string(m_path) + "': no barrel distortion found (strength " +
+                           Formatted("%.3f", estimate.strength) + ")");
+    if (estimate.verdict != LineEstimate::Verdict::Found)
+        return Failure(SessionOutcome::NoStraightLines, "'" + std::string(m_path) + "': no straight lines found" +
+                                                            (estimate.error.empty() ? "" : ": " + estimate.error));
+    const std::optional<float> exifInUse =
+        m_focalSource == FocalSource::Exif ? m_exifFocal : std::optional<float>();
+    const AutoSettings settings = SettingsForScale(estimate.scale, m_source->Width(), m_source->Height(), exifInUse);
+    m_focalSource = settings.source;
+    if (settings.source == FocalSource::Typed)
+        m_focalText = settings.focalText;
+    m_fineTune = settings.fineTunePosition;
+    m_autoLines = estimate.chains;
+    return {};
+}
+
+std::vector<std::vector<PointF>> CorrectorSession::AutoLinesOver(int width, int height, double scale) const
+{
+    std::vector<std::vector<PointF>> polylines;
+    if (!Loaded() || width <= 0 || height <= 0)
+        return polylines;
+    const double across = double(width) / m_source->Width(), down = double(height) / m_source->Height();
+    for (const std::vector<LinePoint>& chain : m_autoLines) {
+        std::vector<PointF> run;
+        for (const LinePoint& seen : chain) {
+            // Pixel centres of the resized picture, where the remap works.
+            LinePoint point{(seen.x + 0.5) * across - 0.5, (seen.y + 0.5) * down - 0.5};
+            if (scale > 0)
+                point = CorrectedPoint(point, scale, width, height);
+            const PointF at{point.x + 0.5, point.y + 0.5};
+            // The correction moves the chains' ends near the corners out of the picture.
+            if (at.x >= 0 && at.x <= width && at.y >= 0 && at.y <= height) {
+                run.push_back(at);
+                continue;
+            }
+            if (run.size() >= 2)
+                polylines.push_back(std::move(run));
+            run.clear();
+        }
+        if (run.size() >= 2)
+            polylines.push_back(std::move(run));
+    }
+    return polylines;
 }
 
 }  // namespace fovella

@@ -10,7 +10,9 @@
 #include "codecs/ImageFormats.h"
 #include "fs/PathString.h"
 #include "image/DibImage.h"
+#include "image/Orientation.h"
 #include "lens/LensModel.h"
+#include "lines/LineEstimator.h"
 #include "session/Zoom.h"
 
 #include <cstdint>
@@ -41,6 +43,8 @@ struct SessionOutcome {
         WrongExtension,    // a save name that is not .jpg, .jpeg, .bmp or .png
         SaveFailed,        // the writer failed; the old file, if any, is kept
         TooLargeToShow,    // the view cannot show the picture at that zoom
+        NoStraightLines,     // Auto: too few straight lines, or lines that disagree; nothing changed
+        NoBarrelDistortion,  // Auto: the lines are straight already; nothing changed
     };
     Code code = Done;
     std::string reason;
@@ -86,14 +90,24 @@ public:
     // Choosing EXIF puts its value, when positive, into the typed text.
     void SetFocalSource(FocalSource source);
     const std::string& FocalText() const { return m_focalText; }
-    void SetFocalText(const std::string& text) { m_focalText = text; }
+    void SetFocalText(const std::string& text)
+    {
+        if (text != m_focalText)
+            m_autoLines.clear();
+        m_focalText = text;
+    }
     // The focal length the commands use: EXIF's (-1 when the file has none)
     // or the typed text's leading number.
     float ChosenFocal() const;
 
     // The fine-tune slider's position, 0 to 100, and its factor (1 at 50).
     int FineTunePosition() const { return m_fineTune; }
-    void SetFineTunePosition(int position) { m_fineTune = position; }
+    void SetFineTunePosition(int position)
+    {
+        if (position != m_fineTune)
+            m_autoLines.clear();
+        m_fineTune = position;
+    }
     double FineTune() const;
     // The remap's scale for the chosen focal length and a picture of `width` x `height`.
     double ScaleFor(int width, int height) const;
@@ -153,6 +167,23 @@ public:
     // What a folder run over the open picture's folder starts from.
     BatchSource FolderRun() const;
 
+    // "Auto": the scale found from the open picture's own straight lines.
+    // The estimate takes a while and runs elsewhere: StartAuto gives the
+    // picture to estimate (null when nothing is open or an estimate is under
+    // way), FinishAuto takes its answer. Found: the EXIF focal length in use
+    // is kept and the slider set, or the focal length typed and the slider
+    // at 1.00 (AutoSettings.h); Done. NoStraightLines, NoBarrelDistortion:
+    // nothing changed. Unchanged: cancelled, or another picture is open now.
+    std::shared_ptr<const DibImage> StartAuto();
+    bool AutoRunning() const { return m_autoPicture != nullptr; }
+    SessionOutcome FinishAuto(const LineEstimate& estimate);
+    // The chains the last estimate applied used, until the focal length, its
+    // source, the fine tune, the picture or the correction changes: as
+    // polylines over the open picture resized to `width` x `height` and
+    // corrected with `scale` (0: not corrected), in continuous pixels of that
+    // picture, cut where they leave it. Empty when there are none.
+    std::vector<std::vector<PointF>> AutoLinesOver(int width, int height, double scale) const;
+
 private:
     // The image files of the open picture's folder, in the listing's order,
     // and the open picture's index among them (-1 when it is not there).
@@ -176,6 +207,9 @@ private:
 
     double m_zoom = 1.0;
     int m_zoomIndex = 0;
+
+    std::shared_ptr<const DibImage> m_autoPicture;  // while its estimate runs
+    std::vector<std::vector<LinePoint>> m_autoLines;  // in the open picture, as seen
 };
 
 }  // namespace fovella

@@ -1,0 +1,33 @@
+// What "Auto" puts into the window's controls for the scale a picture's own
+// straight lines gave: the fine-tune slider when the EXIF focal length is
+// kept, else the focal length typed.
+#pragma once
+
+#include "session/CorrectorSession.h"
+
+#include <optional>
+#include <string>
+
+namespace fovella {
+
+struct AutoSettings {
+    FocalSource source = FocalSource::Typed;  // Exif: the EXIF value kept
+    std::string focalText;                    // the typed focal length ("%.3f"), when Typed
+    int fineTunePosition = 50;
+};
+
+// The settings that give `scale` (m in pixels) for a picture of `width` x
+// `height`. With `exifFocal` (the EXIF focal length in use, positive and
+// finite) the slider carries the factor between the scales, when a position
+// the label shows exactly lies within half a step (0.04) of it inside 0.20 to
+// 5.00; otherwise, as without EXIF, the focal length that gives the scale at
+// fine tune 1.00 is typed.
+AutoSettings SettingsForScale(double scale, int width, int height, std::optional<float> exifFocal);
+
+// The slider position whose factor is nearest `factor` among those the
+// window's label ("%.2f") shows exactly, so that what the window shows is
+// what it uses: every position right of the middle but a few whose factor
+// misses its two decimals by a rounding, and every fifth left of it.
+int ShownFineTunePosition(double factor);
+
+}  // namespace fovella

@@ -1,0 +1,208 @@
+// "Auto" without a window: the settings a scale from the lines gives, and
+// what applying an estimate changes in the session and when it does not.
+#include "session/AutoSettings.h"
+
+#include "lens/PixelScale.h"
+#include "lines/LineEstimator.h"
+#include "session/CorrectorSession.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace fovella {
+namespace {
+
+std::string FocalText(double focal)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", focal);
+    return text;
+}
+
+struct FactorCase {
+    double factor;     // of the estimate's scale over the EXIF focal length's
+    int position;      // -1: the focal length typed instead
+};
+
+class SettingsForFactor : public testing::TestWithParam<FactorCase> {};
+
+TEST_P(SettingsForFactor, KeepExifOnTheSliderOrTypeTheFocalLength)
+{
+    const FactorCase c = GetParam();
+    const int width = 3001, height = 2000;
+    const double scale = c.factor * PixelScale(18.f, width, height, 1.0);
+    const AutoSettings settings = SettingsForScale(scale, width, height, 18.f);
+    if (c.position >= 0) {
+        EXPECT_EQ(settings.source, FocalSource::Exif);
+        EXPECT_EQ(settings.fineTunePosition, c.position);
+        EXPECT_LE(std::abs(FineTuneFactor(c.position) - c.factor), 0.04);
+        return;
+    }
+    EXPECT_EQ(settings.source, FocalSource::Typed);
+    EXPECT_EQ(settings.fineTunePosition, 50);
+    EXPECT_EQ(settings.focalText, FocalText(18 * c.factor));
+}
+
+// Left of the middle the label shows every fifth position exactly (0.92,
+// not 0.984 as "0.98"); 1.64 at 58 is a rounding off its label, 0.20 at 0 too.
+INSTANTIATE_TEST_SUITE_P(Factors, SettingsForFactor,
+                         testing::Values(FactorCase{1.0, 50}, FactorCase{0.984, 50}, FactorCase{0.95, 45},
+                                         FactorCase{0.6, 25}, FactorCase{1.08, 51}, FactorCase{1.1, 51},
+                                         FactorCase{4.98, 100}, FactorCase{0.3, 5}, FactorCase{1.64, -1},
+                                         FactorCase{0.2, -1}, FactorCase{5.1, -1}, FactorCase{0.1, -1}));
+
+TEST(SettingsForScale, WithoutExifTypeTheFocalLengthAtFineTuneOne)
+{
+    for (const auto exif : {std::optional<float>(), std::optional<float>(0.f), std::optional<float>(-4.f),
+                            std::optional<float>(INFINITY)}) {
+        const AutoSettings settings = SettingsForScale(PixelScale(7.25f, 640, 480, 1.0), 640, 480, exif);
+        EXPECT_EQ(settings.source, FocalSource::Typed);
+        EXPECT_EQ(settings.focalText, "7.250");
+        EXPECT_EQ(settings.fineTunePosition, 50);
+    }
+}
+
+TEST(ShownFineTunePosition, EveryPositionItChoosesIsWhatItsLabelReads)
+{
+    for (int position = 0; position <= 100; ++position) {
+        const int shown = ShownFineTunePosition(FineTuneFactor(position));
+        char label[16];
+        std::snprintf(label, sizeof label, "%.2f", FineTuneFactor(shown));
+        EXPECT_EQ(std::strtod(label, nullptr), FineTuneFactor(shown)) << position;
+        // A position passed over is one its own label misreads.
+        if (shown != position) {
+            std::snprintf(label, sizeof label, "%.2f", FineTuneFactor(position));
+            EXPECT_NE(std::strtod(label, nullptr), FineTuneFactor(position)) << position;
+        }
+    }
+    EXPECT_EQ(ShownFineTunePosition(0.5), 20);
+    EXPECT_EQ(ShownFineTunePosition(3.0), 75);
+}
+
+class SessionAutoTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        test::WriteGradientFile(photos.File("a.jpg"), 120, 90, test::ExifWithFocal(18, 1));
+        test::WriteGradientFile(photos.File("b.png"), 120, 90);
+        ASSERT_TRUE(session.Open(photos.File("a.jpg")));
+    }
+    // A Found estimate of `factor` times the scale of 18 mm, with one chain
+    // from the centre to the right and one across the top.
+    LineEstimate Found(double factor) const
+    {
+        LineEstimate estimate;
+        estimate.verdict = LineEstimate::Verdict::Found;
+        estimate.scale = factor * PixelScale(18.f, 120, 90, 1.0);
+        estimate.chains = {{{59.5, 44.5}, {89.5, 44.5}}, {{-5, 44.5}, {20, 44.5}, {40, 44.5}, {125, 44.5}}};
+        return estimate;
+    }
+
+    test::ScratchDir photos;
+    CorrectorSession session;
+};
+
+TEST_F(SessionAutoTest, FoundSetsTheSliderAndKeepsTheLinesUntilTheNextChange)
+{
+    ASSERT_EQ(session.StartAuto(), session.Source());
+    EXPECT_TRUE(session.AutoRunning());
+    EXPECT_EQ(session.StartAuto(), nullptr);  // one at a time
+    ASSERT_TRUE(session.FinishAuto(Found(1.08)));
+    EXPECT_FALSE(session.AutoRunning());
+    EXPECT_EQ(session.GetFocalSource(), FocalSource::Exif);
+    EXPECT_EQ(session.FocalText(), "18.000");
+    EXPECT_EQ(session.FineTunePosition(), 51);
+
+    // Over the picture as it is: pixel centres moved to continuous pixels.
+    std::vector<std::vector<PointF>> lines = session.AutoLinesOver(120, 90, 0);
+    ASSERT_EQ(lines.size(), 2u);
+    ASSERT_EQ(lines[0].size(), 2u);
+    EXPECT_EQ(lines[0][1].x, 90.0);
+    EXPECT_EQ(lines[0][1].y, 45.0);
+    // Points outside the picture cut a chain; what is left of it is drawn.
+    ASSERT_EQ(lines[1].size(), 2u);
+    EXPECT_EQ(lines[1][0].x, 20.5);
+    EXPECT_EQ(lines[1][1].x, 40.5);
+    // Over a preview of half the size corrected with its scale: the centre
+    // stays, the point on the right goes out to m sinh(r / m) from it.
+    const double scale = PixelScale(18.f, 60, 45, FineTuneFactor(51));
+    lines = session.AutoLinesOver(60, 45, scale);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0][0].x, 30.0);
+    EXPECT_EQ(lines[0][0].y, 22.5);
+    EXPECT_NEAR(lines[0][1].x, 30 + scale * std::sinh(15 / scale), 1e-9);
+    EXPECT_EQ(lines[0][1].y, 22.5);
+
+    // The same values again change nothing; another value ends the lines.
+    session.SetFineTunePosition(51);
+    session.SetFocalText("18.000");
+    EXPECT_FALSE(session.AutoLinesOver(120, 90, 0).empty());
+    session.SetFineTunePosition(52);
+    EXPECT_TRUE(session.AutoLinesOver(120, 90, 0).empty());
+
+    // Undistort and open end them too.
+    session.StartAuto();
+    ASSERT_TRUE(session.FinishAuto(Found(1.08)));
+    ASSERT_TRUE(session.Undistort());
+    EXPECT_TRUE(session.AutoLinesOver(120, 90, 0).empty());
+    session.StartAuto();
+    ASSERT_TRUE(session.FinishAuto(Found(1.08)));
+    ASSERT_TRUE(session.Open(photos.File("a.jpg")));
+    EXPECT_TRUE(session.AutoLinesOver(120, 90, 0).empty());
+}
+
+TEST_F(SessionAutoTest, TypedFocalOrNoExifTypesTheFocalLengthAndResetsTheSlider)
+{
+    session.SetFineTunePosition(70);
+    session.SetFocalSource(FocalSource::Typed);  // the EXIF value is not in use
+    session.StartAuto();
+    ASSERT_TRUE(session.FinishAuto(Found(0.6)));
+    EXPECT_EQ(session.GetFocalSource(), FocalSource::Typed);
+    EXPECT_EQ(session.FocalText(), FocalText(FocalForScale(Found(0.6).scale, 120, 90, 1.0)));
+    EXPECT_EQ(session.FineTunePosition(), 50);
+    EXPECT_NEAR(session.ScaleFor(120, 90), Found(0.6).scale, 1e-3 * Found(0.6).scale);
+
+    ASSERT_TRUE(session.Open(photos.File("b.png")));
+    session.StartAuto();
+    ASSERT_TRUE(session.FinishAuto(Found(2)));
+    EXPECT_EQ(session.FocalText(), "36.000");
+}
+
+TEST_F(SessionAutoTest, NoAnswerCancelOrAnotherPictureChangeNothing)
+{
+    using V = LineEstimate::Verdict;
+    const struct {
+        V verdict;
+        bool openAnother;
+        SessionOutcome::Code code;
+    } cases[] = {
+        {V::NoStraightLines, false, SessionOutcome::NoStraightLines},
+        {V::Unreadable, false, SessionOutcome::NoStraightLines},
+        {V::NoBarrelDistortion, false, SessionOutcome::NoBarrelDistortion},
+        {V::Cancelled, false, SessionOutcome::Unchanged},
+        {V::Found, true, SessionOutcome::Unchanged},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.verdict));
+        ASSERT_TRUE(session.Open(photos.File("a.jpg")));
+        session.SetFineTunePosition(30);
+        ASSERT_NE(session.StartAuto(), nullptr);
+        if (c.openAnother) {
+            ASSERT_TRUE(session.Open(photos.File("b.png")));
+        }
+        LineEstimate estimate = Found(1.08);
+        estimate.verdict = c.verdict;
+        EXPECT_EQ(session.FinishAuto(estimate).code, c.code);
+        EXPECT_FALSE(session.AutoRunning());
+        EXPECT_EQ(session.FineTunePosition(), 30);
+        EXPECT_EQ(session.FocalText(), "18.000");
+        EXPECT_TRUE(session.AutoLinesOver(120, 90, 0).empty());
+    }
+}
+
+}  // namespace
+}  // namespace fovella
