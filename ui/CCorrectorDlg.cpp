@@ -69,6 +69,7 @@ std::vector<ControlTemplate> CorrectorTemplate()
         {kZoomOut, K::PushButton, "-", 391, 360, 15, 14},
         {kZoomLabel, K::CentredLabel, "", 409, 363, 22, 8},
         {kFit, K::PushButton, "&Fit", 435, 360, 30, 14},
+        {kAuto, K::PushButton, "&Auto", 97, 100, 48, 14},
     };
 }
 
@@ -96,7 +97,7 @@ CCorrectorDlg::CCorrectorDlg(PlatformServices& services, QWidget* parent)
     setAcceptDrops(true);
 }
 
-CCorrectorDlg::~CCorrectorDlg() = default;
+CCorrectorDlg::~CCorrectorDlg() { StopAuto(); }
 
 // The controls show the session: what the user changes reaches it through
 // the controls' signals, so values are only ever pushed.
@@ -154,6 +155,7 @@ void CCorrectorDlg::OnInitDialog()
     onClick(kUseExif, &CCorrectorDlg::OnUseExif);
     onClick(kSave, &CCorrectorDlg::OnSave);
     onClick(kExit, &CCorrectorDlg::OnExit);
+    onClick(kAuto, &CCorrectorDlg::OnAuto);
 
     connect(Control<QSlider>(*this, kFineTune), &QSlider::valueChanged, this, [this](int position) {
         OnHScroll(position);
@@ -220,6 +222,7 @@ void CCorrectorDlg::ShowSession()
         ->setText(m_session.Loaded() ? QString::number(int(m_session.Zoom() * 100)) + "%" : QString());
     setWindowTitle(m_session.Loaded() ? QString::fromStdString(m_session.Path()) + " - Fovella" : "Fovella");
     UpdateControls();
+    ShowAutoLines();
 }
 
 // Every enabled flag, from the session alone. Open, Help and Exit are
@@ -241,6 +244,7 @@ void CCorrectorDlg::UpdateControls()
     const QRect room = m_view->GetFullClientRect();
     EnableControl(*this, kFit, m_session.FitDiffers(room.width(), room.height()));
     EnableControl(*this, kShowOriginal, loaded && m_session.IsCorrected());
+    EnableControl(*this, kAuto, loaded && !m_session.AutoRunning());
 }
 
 void CCorrectorDlg::resizeEvent(QResizeEvent* event)
@@ -329,6 +333,7 @@ void CCorrectorDlg::UpdatePreview()
     const QRect room = m_preview->GetFullClientRect();
     m_previewImage = m_session.Preview(room.width(), room.height());
     m_preview->SetImage(m_previewImage, 1.0, 1.0, true);
+    ShowAutoLines();
 }
 
 void CCorrectorDlg::OnSave()
@@ -472,6 +477,7 @@ void CCorrectorDlg::OnUndistortDir()
 
 void CCorrectorDlg::OnCancel()
 {
+    StopAuto();
     if (m_pBatchFrontEnd) {
         m_bCloseAfterRun = true;
         m_pBatchFrontEnd->Cancel();
@@ -541,6 +547,54 @@ void CCorrectorDlg::OnShowOriginal()
     // Both pictures are drawn at the zoom as they are: nothing is resampled.
     m_view->SetImage(m_session.Shown(), m_session.Zoom(), m_session.Zoom(), false);
     ShowSession();
+}
+
+void CCorrectorDlg::OnAuto()
+{
+    std::shared_ptr<const DibImage> picture = m_session.StartAuto();
+    if (!picture)
+        return;
+    // Busy, not waiting: the window still takes commands.
+    QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+    m_autoRunner.Start(std::move(picture), [this](const LineEstimate& estimate) { ShowAutoFound(estimate); });
+    UpdateControls();
+}
+
+void CCorrectorDlg::ShowAutoFound(const LineEstimate& estimate)
+{
+    QGuiApplication::restoreOverrideCursor();
+    const SessionOutcome applied = m_session.FinishAuto(estimate);
+    ShowSession();
+    if (applied)
+        UpdatePreview();
+    if (applied.code != SessionOutcome::NoStraightLines && applied.code != SessionOutcome::NoBarrelDistortion)
+        return;
+    std::cerr << "fovella: " << applied.reason << "\n";
+    Services().ShowMessage(applied.code == SessionOutcome::NoStraightLines ? "No straight lines found"
+                                                                           : "No barrel distortion found",
+                           "Auto", MessageIcon::Information, MessageButtons::Ok);
+}
+
+void CCorrectorDlg::ShowAutoLines()
+{
+    const std::shared_ptr<DibImage>& shown = m_session.Shown();
+    // Over a correction the lines are where its remap put them.
+    const double shownScale = shown == m_session.Source() ? 0 : m_session.CorrectedWith().scale;
+    m_view->SetOverlay(shown ? m_session.AutoLinesOver(shown->Width(), shown->Height(), shownScale)
+                             : std::vector<std::vector<PointF>>());
+    const int width = m_previewImage->Width(), height = m_previewImage->Height();
+    m_preview->SetOverlay(m_session.AutoLinesOver(width, height, m_session.ScaleFor(width, height)));
+}
+
+void CCorrectorDlg::StopAuto()
+{
+    if (!m_autoRunner.Running())
+        return;
+    m_autoRunner.Cancel();
+    QGuiApplication::restoreOverrideCursor();
+    LineEstimate cancelled;
+    cancelled.verdict = LineEstimate::Verdict::Cancelled;
+    m_session.FinishAuto(cancelled);
 }
 
 }  // namespace fovella

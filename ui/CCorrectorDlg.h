@@ -8,6 +8,7 @@
 #include "image/DibImage.h"
 #include "session/CorrectorSession.h"
 #include "ui/CorrectorControls.h"
+#include "ui/LineEstimateRunner.h"
 #include "ui/WindowLayout.h"
 #include "framework/FolderBrowser.h"
 
@@ -66,6 +67,9 @@ public:
     void OnFit();
     void OnShowOriginal();
     void OnSave();
+    // "Auto": the scale from the picture's own straight lines, found on a
+    // thread of its own while the window stays responsive.
+    void OnAuto();
 
     // The remap's progress in the dialog of `context`, a CCorrectorDlg.
     static bool UndistortProgressCallback(double percent, void* context);
@@ -127,6 +131,16 @@ private:
 
     // Shared with the preview view.
     std::shared_ptr<DibImage> m_previewImage;
+
+    // Auto's answer: the settings it gives shown, or the message why there are none.
+    void ShowAutoFound(const LineEstimate& estimate);
+    // The lines Auto used over the view and the preview, while the session has them.
+    void ShowAutoLines();
+    // Cancels an estimate under way and waits for its thread.
+    void StopAuto();
+
+    // Last, so that its thread is stopped before anything else goes.
+    LineEstimateRunner m_autoRunner;
 };
 
 }  // namespace fovella

@@ -37,6 +37,7 @@ const std::vector<LayoutRule>& WindowLayoutRules()
         {kExit, F::Fixed, F::Shift},           {kZoomIn, F::HalfShift, F::Shift},
         {kZoomOut, F::HalfShift, F::Shift},    {kZoomLabel, F::HalfShift, F::Shift},
         {kFit, F::HalfShift, F::Shift},        {kShowOriginal, F::Fixed, F::Shift},
+        {kAuto, F::Fixed, F::HalfShift},
     };
     return rules;
 }

@@ -1,0 +1,43 @@
+#include "ui/LineEstimateRunner.h"
+
+#include <QMetaObject>
+
+#include <utility>
+
+namespace fovella {
+
+LineEstimateRunner::~LineEstimateRunner() { Cancel(); }
+
+bool LineEstimateRunner::Start(std::shared_ptr<const DibImage> picture, Finished finished)
+{
+    if (Running())
+        return false;
+    m_cancel = false;
+    const unsigned run = ++m_run;
+    m_thread = std::thread([this, run, picture = std::move(picture), finished = std::move(finished)] {
+        LineEstimate estimate = EstimateLines(*picture, &m_cancel);
+        // The last thing the thread does; Cancel joins it before the runner
+        // (and the receiver with its posted events) can go.
+        QMetaObject::invokeMethod(
+            &m_receiver,
+            [this, run, finished, estimate = std::move(estimate)] {
+                if (run != m_run || !m_thread.joinable())
+                    return;  // cancelled meanwhile
+                m_thread.join();
+                finished(estimate);
+            },
+            Qt::QueuedConnection);
+    });
+    return true;
+}
+
+void LineEstimateRunner::Cancel()
+{
+    if (!m_thread.joinable())
+        return;
+    m_cancel = true;
+    m_thread.join();
+    ++m_run;
+}
+
+}  // namespace fovella
