@@ -2,6 +2,7 @@
 
 #include <QMetaObject>
 
+#include <new>
 #include <utility>
 
 namespace fovella {
@@ -15,7 +16,15 @@ bool LineEstimateRunner::Start(std::shared_ptr<const DibImage> picture, Finished
     m_cancel = false;
     const unsigned run = ++m_run;
     m_thread = std::thread([this, run, picture = std::move(picture), finished = std::move(finished)] {
-        LineEstimate estimate = EstimateLines(*picture, &m_cancel);
+        LineEstimate estimate;
+        // Nothing may leave a thread: a picture too large for the reduced
+        // copy is one the estimate cannot read.
+        try {
+            estimate = EstimateLines(*picture, &m_cancel);
+        } catch (const std::bad_alloc&) {
+            estimate.verdict = LineEstimate::Verdict::Unreadable;
+            estimate.error = "no room for the estimate's copy of the picture";
+        }
         // The last thing the thread does; Cancel joins it before the runner
         // (and the receiver with its posted events) can go.
         QMetaObject::invokeMethod(
