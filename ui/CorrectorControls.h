@@ -33,6 +33,7 @@ enum CorrectorControl : int {
     kZoomOut = 1001,
     kZoomLabel = 1024,
     kFit = 1020,
+    kGrid = 1080,
 };
 
 }  // namespace fovella

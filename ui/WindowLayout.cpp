@@ -37,6 +37,7 @@ const std::vector<LayoutRule>& WindowLayoutRules()
         {kExit, F::Fixed, F::Shift},           {kZoomIn, F::HalfShift, F::Shift},
         {kZoomOut, F::HalfShift, F::Shift},    {kZoomLabel, F::HalfShift, F::Shift},
         {kFit, F::HalfShift, F::Shift},        {kShowOriginal, F::Fixed, F::Shift},
+        {kGrid, F::Fixed, F::Shift},
     };
     return rules;
 }
@@ -54,10 +55,10 @@ Box LaidOut(const Box& recorded, const LayoutRule& rule, int clientWidth, int cl
     return box;
 }
 
-std::pair<int, int> MinimumClientSize(const Box& showOriginal, const Box& zoomIn, const Box& previewFrame,
+std::pair<int, int> MinimumClientSize(const Box& rowStart, const Box& zoomIn, const Box& previewFrame,
                                       const Box& exit)
 {
-    const int width = kReferenceWidth + 2 * (showOriginal.left + showOriginal.width - zoomIn.left);
+    const int width = kReferenceWidth + 2 * (rowStart.left + rowStart.width - zoomIn.left);
     const int height = kReferenceHeight + 2 * (previewFrame.top + previewFrame.height - exit.top) + 2;
     return {width, height};
 }
