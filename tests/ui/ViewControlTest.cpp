@@ -5,6 +5,7 @@
 #include "tests/ui/CorrectorDlgFixture.h"
 
 #include "codecs/ImageFile.h"
+#include "exif/ExifReader.h"
 #include "lens/LensModel.h"
 #include "lens/PixelScale.h"
 #include "session/Zoom.h"
@@ -293,14 +294,26 @@ TEST_F(ViewControlTest, APortraitPhotographIsShownUprightAndSavedAsStored)
 
     Click(kUndistort);
     test::ScratchDir out;
-    services.fileAnswers = {out.File("saved.png")};
+    // BMP, which holds nothing but the pixels: the remap of the stored picture.
+    services.fileAnswers = {out.File("saved.bmp")};
     Click(kSave);
     ImageFile file;
-    DibImage source, corrected, expected;
+    DibImage source, corrected;
     ASSERT_TRUE(file.Load(path, source, Unknown, 0));
     ASSERT_TRUE(LensModel().Undistort(source, corrected, dialog.Session().CorrectedWith().scale));
-    ASSERT_TRUE(file.Save(out.File("expected.png"), corrected, Unknown, 100, 0));
-    EXPECT_EQ(test::ReadFileBytes(out.File("saved.png")), test::ReadFileBytes(out.File("expected.png")));
+    ASSERT_TRUE(file.Save(out.File("expected.bmp"), corrected, Unknown, 100, 0));
+    EXPECT_EQ(test::ReadFileBytes(out.File("saved.bmp")), test::ReadFileBytes(out.File("expected.bmp")));
+    // A JPEG keeps the tag, so that it shows upright elsewhere.
+    services.fileAnswers = {out.File("saved.jpg")};
+    QTimer::singleShot(0, [] { Control<QAbstractButton>(*QApplication::activeModalWidget(), kIdOk)->click(); });
+    Click(kSave);
+    DibImage saved;
+    ASSERT_TRUE(file.Load(out.File("saved.jpg"), saved, Unknown, KeepExif)) << file.Error();
+    std::vector<std::uint8_t> block;
+    file.GetExifBlock(block);
+    ASSERT_FALSE(block.empty());
+    EXPECT_EQ(ReadExif(block.data(), block.size()).Orientation, 6);
+    EXPECT_EQ(saved.Width(), 640);
 }
 
 // Pictures the window cannot hold are named for what they are, under the
