@@ -196,7 +196,8 @@ void CCorrectorDlg::AddShortcuts()
                 [this, id = shortcut.id] { Control<QAbstractButton>(*this, id)->click(); });
 }
 
-// The window menu's own entries, then the about entry after a separator.
+// The window menu's own entries, then the split view and the about entry,
+// each after a separator.
 // Linux desktops have no window menu a program may extend, so the menu is
 // the dialog's context menu; on Windows the real one gets the entry too.
 void CCorrectorDlg::AddSystemMenu()

@@ -1,7 +1,7 @@
 // The main window: the view of one CorrectorSession. It fills its controls
 // from the session, forwards the user's commands to it, and enables every
 // control from it in one place, UpdateControls. Drag-and-drop, the window
-// menu and the layout are the window's own.
+// menu, the keys and the layout are the window's own.
 #pragma once
 
 #include "framework/CTemplateDialog.h"
