@@ -178,7 +178,8 @@ void CCorrectorDlg::OnInitDialog()
     Control<QWidget>(*this, kOpen)->setFocus();
     installEventFilter(this);
     for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        control->installEventFilter(this);
+        if (!control->isWindow())  // the menu keeps its own keys
+            control->installEventFilter(this);
 }
 
 void CCorrectorDlg::AddShortcuts()
