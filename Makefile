@@ -30,6 +30,7 @@ window: build
 # The window's pictures in the README, rendered offscreen.
 pictures: build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/apps/fovella-pictures docs/images $(SAMPLE) $(SAMPLE_MM)
+	QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=2 $(BUILD)/apps/fovella-pictures docs/images $(SAMPLE) $(SAMPLE_MM)
 
 PREFIX ?= /usr/local
 install: build

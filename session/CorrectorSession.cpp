@@ -6,6 +6,7 @@
 #include "codecs/ImageFile.h"
 #include "exif/ExifReader.h"
 #include "fs/DirectoryScanner.h"
+#include "image/Orientation.h"
 #include "lens/PixelScale.h"
 
 #include <algorithm>
@@ -42,6 +43,7 @@ SessionOutcome CorrectorSession::Open(const std::string& path)
     file.GetExifBlock(m_exifBlock);
     // What the reader finds wrong in the block goes to standard error.
     const ExifInfo exif = m_exifBlock.empty() ? ExifInfo() : ReadExif(m_exifBlock.data(), m_exifBlock.size());
+    m_orientationTag = exif.Orientation >= 1 && exif.Orientation <= 8 ? exif.Orientation : 1;
     if (exif.FocalLength != 0) {
         m_exifFocal = exif.FocalLength;
         m_focalSource = FocalSource::Exif;
@@ -143,8 +145,9 @@ std::shared_ptr<DibImage> CorrectorSession::Preview(int roomWidth, int roomHeigh
 {
     if (!Loaded())
         return nullptr;
+    // Reduced as stored, to fit upright: the remap turns with the picture.
     auto reduced = std::make_shared<DibImage>();
-    m_source->ScaleBy(FitRatio(roomWidth, roomHeight, m_source->Width(), m_source->Height()), *reduced);
+    m_source->ScaleBy(FitRatioOf(*m_source, roomWidth, roomHeight), *reduced);
     if (!(ChosenFocal() > 0))
         return reduced;
     // A scale the remap refuses (an infinite EXIF value) leaves the preview
@@ -236,6 +239,8 @@ SessionOutcome CorrectorSession::StepZoom(int step, const ShowAtZoom& show)
     SessionOutcome shown = SetZoom(kZoomStepsPercent[std::size_t(m_zoomIndex)] / 100.0, false, show);
     if (shown.code == SessionOutcome::TooLargeToShow)
         m_zoomIndex = before;
+    else
+        m_zoomIsFit = false;
     return shown;
 }
 
@@ -243,14 +248,23 @@ SessionOutcome CorrectorSession::Fit(int roomWidth, int roomHeight, const ShowAt
 {
     if (!ShownExists())
         return {SessionOutcome::Unchanged, {}};
-    const double fit = FitRatio(roomWidth, roomHeight, Shown()->Width(), Shown()->Height());
+    const double fit = FitRatioOf(*Shown(), roomWidth, roomHeight);
     m_zoomIndex = NearestZoomStep(fit);
-    return SetZoom(fit, true, show);
+    SessionOutcome shown = SetZoom(fit, true, show);
+    if (shown)
+        m_zoomIsFit = true;
+    return shown;
 }
 
 bool CorrectorSession::FitDiffers(int roomWidth, int roomHeight) const
 {
-    return ShownExists() && m_zoom != FitRatio(roomWidth, roomHeight, Shown()->Width(), Shown()->Height());
+    return ShownExists() && m_zoom != FitRatioOf(*Shown(), roomWidth, roomHeight);
+}
+
+double CorrectorSession::FitRatioOf(const DibImage& picture, int roomWidth, int roomHeight) const
+{
+    const PixelSize upright = DisplayedSize(OrientationOf(m_orientationTag), picture.Width(), picture.Height());
+    return FitRatio(roomWidth, roomHeight, upright.width, upright.height);
 }
 
 BatchSource CorrectorSession::FolderRun() const

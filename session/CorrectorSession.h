@@ -69,6 +69,9 @@ public:
     const PathString& Path() const { return m_path; }
     // The open file's EXIF block as its reader kept it; empty for files without one.
     const std::vector<std::uint8_t>& ExifBlock() const { return m_exifBlock; }
+    // The open picture's EXIF orientation, 1 to 8 (1 without one): how it is
+    // seen upright. The picture is corrected and saved as stored.
+    int OrientationTag() const { return m_orientationTag; }
 
     // Makes the file at `path` the open picture, shown whole and uncorrected.
     // Loaded aside: OpenFailed leaves everything as it was.
@@ -151,18 +154,30 @@ public:
     // kZoomStepsPercent that "+" and "-" go on from.
     double Zoom() const { return m_zoom; }
     int ZoomIndex() const { return m_zoomIndex; }
+    // The zoom was last set by Fit: a view of another size fits it again.
+    bool ZoomIsFit() const { return m_zoomIsFit; }
     bool CanZoomIn() const { return ShownExists() && m_zoomIndex < kLastZoomStep; }
     bool CanZoomOut() const { return ShownExists() && m_zoomIndex > 0; }
     // Shows the picture at `zoom`; Unchanged when nothing is shown or the
     // zoom is the same and not `force`d. The zoom stays when `show` refuses.
     SessionOutcome SetZoom(double zoom, bool force, const ShowAtZoom& show);
     // One step up (+1) or down (-1) the table; the step stays when `show` refuses.
+    // A step taken ends the fit.
     SessionOutcome StepZoom(int step, const ShowAtZoom& show);
-    // The exact ratio that fits the shown picture into a view whose room is
-    // `roomWidth` x `roomHeight`; the steps go on from the nearest.
+    // The exact ratio that fits the shown picture, upright, into a view whose
+    // room is `roomWidth` x `roomHeight`; the steps go on from the nearest.
     SessionOutcome Fit(int roomWidth, int roomHeight, const ShowAtZoom& show);
     // The shown picture is not at the zoom that fits it into that room.
     bool FitDiffers(int roomWidth, int roomHeight) const;
+
+    // View settings: a grid over the pictures, and the split view (the
+    // original left of a divider, the correction right), which shows only
+    // while there is a correction and the original is not asked for.
+    bool GridShown() const { return m_grid; }
+    void SetGridShown(bool shown) { m_grid = shown; }
+    bool SplitView() const { return m_split; }
+    void SetSplitView(bool split) { m_split = split; }
+    bool SplitShown() const { return m_split && IsCorrected() && !m_showOriginal; }
 
     // What a folder run over the open picture's folder starts from.
     BatchSource FolderRun() const;
@@ -189,10 +204,13 @@ private:
     // and the open picture's index among them (-1 when it is not there).
     std::vector<PathString> FolderImages() const;
     int IndexOfOpen(const std::vector<PathString>& images) const;
+    // The ratio that fits `picture`, upright, into that room.
+    double FitRatioOf(const DibImage& picture, int roomWidth, int roomHeight) const;
 
     std::shared_ptr<DibImage> m_source;
     PathString m_path;
     std::vector<std::uint8_t> m_exifBlock;
+    int m_orientationTag = 1;
     bool m_hasPrevious = false, m_hasNext = false;
 
     std::optional<float> m_exifFocal;
@@ -210,6 +228,10 @@ private:
 
     std::shared_ptr<const DibImage> m_autoPicture;  // while its estimate runs
     std::vector<std::vector<LinePoint>> m_autoLines;  // in the open picture, as seen
+    bool m_zoomIsFit = false;
+
+    bool m_grid = false;
+    bool m_split = false;
 };
 
 }  // namespace fovella

@@ -24,13 +24,17 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QMenu>
+#include <QShortcut>
 #include <QSlider>
 #include <QWheelEvent>
 
 #include <filesystem>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 
 namespace fovella {
 
@@ -70,6 +74,7 @@ std::vector<ControlTemplate> CorrectorTemplate()
         {kZoomLabel, K::CentredLabel, "", 409, 363, 22, 8},
         {kFit, K::PushButton, "&Fit", 435, 360, 30, 14},
         {kAuto, K::PushButton, "&Auto", 97, 100, 48, 14},
+        {kGrid, K::CheckBox, "&Grid", 229, 362, 28, 10},
     };
 }
 
@@ -109,10 +114,12 @@ void CCorrectorDlg::DoDataExchange(DataExchange& exchange)
     std::string focal = m_session.FocalText();
     int fineTune = m_session.FineTunePosition();
     int showOriginal = m_session.ShowsOriginal() ? 1 : 0;
+    int grid = m_session.GridShown() ? 1 : 0;
     exchange.Check(kUseExif, useExif);
     exchange.Text(kFocalEdit, focal);
     exchange.SliderPosition(kFineTune, fineTune);
     exchange.Check(kShowOriginal, showOriginal);
+    exchange.Check(kGrid, grid);
 }
 
 void CCorrectorDlg::OnInitDialog()
@@ -127,13 +134,15 @@ void CCorrectorDlg::OnInitDialog()
     }
     // Given to the window system, so that a window manager enforces it.
     const auto [minimumWidth, minimumHeight] = MinimumClientSize(
-        m_ctrlRects[kShowOriginal], m_ctrlRects[kZoomIn], m_ctrlRects[kPreviewFrame], m_ctrlRects[kExit]);
+        m_ctrlRects[kGrid], m_ctrlRects[kZoomIn], m_ctrlRects[kPreviewFrame], m_ctrlRects[kExit]);
     setMinimumSize(minimumWidth, minimumHeight);
 
     m_view = new CImageView(this);
     m_view->Create(FindControl(*this, kImageFrame)->geometry());
     m_preview = new CImageView(this);
     m_preview->Create(FindControl(*this, kPreviewFrame)->geometry());
+    m_view->SetHint("Open or drop a photograph to begin");
+    m_view->SetWheelHandler([this](int delta, const QPoint& at) { OnMouseWheel(delta, &at); });
 
     ShowSession();
 
@@ -151,6 +160,7 @@ void CCorrectorDlg::OnInitDialog()
     onClick(kZoomOut, &CCorrectorDlg::OnZoomOut);
     onClick(kFit, &CCorrectorDlg::OnFit);
     onClick(kShowOriginal, &CCorrectorDlg::OnShowOriginal);
+    onClick(kGrid, &CCorrectorDlg::OnGrid);
     onClick(kReset, &CCorrectorDlg::OnReset);
     onClick(kUseExif, &CCorrectorDlg::OnUseExif);
     onClick(kSave, &CCorrectorDlg::OnSave);
@@ -163,9 +173,34 @@ void CCorrectorDlg::OnInitDialog()
     connect(Control<QLineEdit>(*this, kFocalEdit), &QLineEdit::textChanged, this, [this] { OnFocalChanged(); });
     connect(Control<QAbstractButton>(*this, kHelp), &QAbstractButton::clicked, this,
             [this] { Services().ShowHelp(); });
+    AddShortcuts();
+    // The arrow keys move the slider only once the user clicked it: neither
+    // Tab nor an arrow key on a button lands on it.
+    Control<QSlider>(*this, kFineTune)->setFocusPolicy(Qt::ClickFocus);
+    Control<QWidget>(*this, kOpen)->setFocus();
+    installEventFilter(this);
+    for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (!control->isWindow())  // the menu keeps its own keys
+            control->installEventFilter(this);
 }
 
-// The window menu's own entries, then the about entry after a separator.
+void CCorrectorDlg::AddShortcuts()
+{
+    const struct {
+        QKeySequence keys;
+        int id;
+    } shortcuts[] = {
+        {Qt::CTRL | Qt::Key_O, kOpen},     {Qt::CTRL | Qt::Key_S, kSave},      {Qt::Key_F1, kHelp},
+        {Qt::CTRL | Qt::Key_Plus, kZoomIn}, {Qt::CTRL | Qt::Key_Equal, kZoomIn}, {Qt::CTRL | Qt::Key_Minus, kZoomOut},
+        {Qt::CTRL | Qt::Key_0, kFit},      {Qt::CTRL | Qt::Key_Q, kExit},      {Qt::Key_G, kGrid},
+    };
+    for (const auto& shortcut : shortcuts)
+        connect(new QShortcut(shortcut.keys, this), &QShortcut::activated, this,
+                [this, id = shortcut.id] { Control<QAbstractButton>(*this, id)->click(); });
+}
+
+// The window menu's own entries, then the split view and the about entry,
+// each after a separator.
 // Linux desktops have no window menu a program may extend, so the menu is
 // the dialog's context menu; on Windows the real one gets the entry too.
 void CCorrectorDlg::AddSystemMenu()
@@ -191,6 +226,9 @@ void CCorrectorDlg::AddSystemMenu()
         restore->setEnabled(isMaximized() || isMinimized());
         maximize->setEnabled(!isMaximized());
     });
+    m_systemMenu->addSeparator();
+    m_splitEntry = m_systemMenu->addAction("S&plit View", this, [this](bool split) { OnSplitView(split); });
+    m_splitEntry->setCheckable(true);
     m_systemMenu->addSeparator();
     m_systemMenu->addAction(QString::fromUtf8(kAboutMenuText), this, [this] { OnSysCommand(IDM_ABOUTBOX); });
 }
@@ -221,8 +259,17 @@ void CCorrectorDlg::ShowSession()
     Control<QLabel>(*this, kZoomLabel)
         ->setText(m_session.Loaded() ? QString::number(int(m_session.Zoom() * 100)) + "%" : QString());
     setWindowTitle(m_session.Loaded() ? QString::fromStdString(m_session.Path()) + " - Fovella" : "Fovella");
+    ShowViewSettings();
     UpdateControls();
     ShowAutoLines();
+}
+
+void CCorrectorDlg::ShowViewSettings()
+{
+    m_view->SetGridShown(m_session.GridShown());
+    m_preview->SetGridShown(m_session.GridShown());
+    m_view->SetSplitPicture(m_session.SplitShown() ? m_session.Source() : nullptr);
+    m_splitEntry->setChecked(m_session.SplitView());
 }
 
 // Every enabled flag, from the session alone. Open, Help and Exit are
@@ -245,6 +292,8 @@ void CCorrectorDlg::UpdateControls()
     EnableControl(*this, kFit, m_session.FitDiffers(room.width(), room.height()));
     EnableControl(*this, kShowOriginal, loaded && m_session.IsCorrected());
     EnableControl(*this, kAuto, loaded && !m_session.AutoRunning());
+    EnableControl(*this, kGrid, loaded);
+    m_splitEntry->setEnabled(m_session.IsCorrected());
 }
 
 void CCorrectorDlg::resizeEvent(QResizeEvent* event)
@@ -262,9 +311,11 @@ void CCorrectorDlg::OnSize(int cx, int cy)
         const Box box = LaidOut(m_ctrlRects[rule.id], rule, cx, cy);
         FindControl(*this, rule.id)->setGeometry(box.left, box.top, box.width, box.height);
     }
-    // The views follow their frames; a larger view may fit the picture otherwise.
+    // The views follow their frames; a fitted picture fits the new room.
     m_view->setGeometry(FindControl(*this, kImageFrame)->geometry());
     m_preview->setGeometry(FindControl(*this, kPreviewFrame)->geometry());
+    if (m_session.ZoomIsFit())
+        OnFit();
     UpdateControls();
 }
 
@@ -376,8 +427,13 @@ void CCorrectorDlg::ShowOpened(const SessionOutcome& opened)
 {
     if (opened.code == SessionOutcome::OpenFailed) {
         std::cerr << "fovella: " << opened.reason << "\n";
-        Services().ShowMessage("Opening file failed!", "Opening error", MessageIcon::Error, MessageButtons::Ok);
+        // The reader's reason under the window's message: what the file is and why it is refused.
+        Services().ShowMessage("Opening file failed!\n" + opened.reason, "Opening error", MessageIcon::Error,
+                               MessageButtons::Ok);
     } else if (opened) {
+        // Both views turn every picture of this file upright.
+        m_view->SetOrientation(m_session.OrientationTag());
+        m_preview->SetOrientation(m_session.OrientationTag());
         OnFit();
         UpdatePreview();
     }
@@ -494,11 +550,12 @@ bool CCorrectorDlg::UndistortProgressCallback(double percent, void* context)
     return true;
 }
 
-CorrectorSession::ShowAtZoom CCorrectorDlg::ViewAtZoom()
+CorrectorSession::ShowAtZoom CCorrectorDlg::ViewAtZoom(const QPoint* anchor)
 {
-    return [this](double newZoom, double oldZoom) {
+    const std::optional<QPoint> kept = anchor ? std::optional<QPoint>(*anchor) : std::nullopt;
+    return [this, kept](double newZoom, double oldZoom) {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        const bool shown = m_view->SetImage(m_session.Shown(), newZoom, oldZoom, false);
+        const bool shown = m_view->SetImage(m_session.Shown(), newZoom, oldZoom, false, kept ? &*kept : nullptr);
         QGuiApplication::restoreOverrideCursor();
         return shown;
     };
@@ -520,12 +577,10 @@ void CCorrectorDlg::OnZoomIn() { ShowZoomed(m_session.StepZoom(+1, ViewAtZoom())
 
 void CCorrectorDlg::OnZoomOut() { ShowZoomed(m_session.StepZoom(-1, ViewAtZoom())); }
 
-void CCorrectorDlg::OnMouseWheel(int delta)
+void CCorrectorDlg::OnMouseWheel(int delta, const QPoint* at)
 {
-    if (delta > 0 && m_session.CanZoomIn())
-        OnZoomIn();
-    else if (delta < 0 && m_session.CanZoomOut())
-        OnZoomOut();
+    if ((delta > 0 && m_session.CanZoomIn()) || (delta < 0 && m_session.CanZoomOut()))
+        ShowZoomed(m_session.StepZoom(delta > 0 ? +1 : -1, ViewAtZoom(at)));
 }
 
 // One step per wheel event, however far the wheel turned.
@@ -541,9 +596,11 @@ void CCorrectorDlg::OnFit()
     ShowZoomed(m_session.Fit(room.width(), room.height(), ViewAtZoom()));
 }
 
-void CCorrectorDlg::OnShowOriginal()
+void CCorrectorDlg::OnShowOriginal() { ShowOriginal(Control<QAbstractButton>(*this, kShowOriginal)->isChecked()); }
+
+void CCorrectorDlg::ShowOriginal(bool original)
 {
-    m_session.SetShowOriginal(Control<QAbstractButton>(*this, kShowOriginal)->isChecked());
+    m_session.SetShowOriginal(original);
     // Both pictures are drawn at the zoom as they are: nothing is resampled.
     m_view->SetImage(m_session.Shown(), m_session.Zoom(), m_session.Zoom(), false);
     ShowSession();
@@ -595,6 +652,43 @@ void CCorrectorDlg::StopAuto()
     LineEstimate cancelled;
     cancelled.verdict = LineEstimate::Verdict::Cancelled;
     m_session.FinishAuto(cancelled);
+}
+
+// The release goes back to what "Show Original" showed before the press.
+void CCorrectorDlg::OnSpaceHeld(bool held)
+{
+    if (held == m_spaceHeld)
+        return;
+    if (held)
+        m_originalBeforeSpace = m_session.ShowsOriginal();
+    m_spaceHeld = held;
+    ShowOriginal(held || m_originalBeforeSpace);
+}
+
+// The space bar is the hold's while there is a correction to compare, and
+// in the focal length box always the box's; elsewhere it presses the focused
+// button as usual.
+bool CCorrectorDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    const bool keyEvent = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
+    if (!keyEvent || static_cast<QKeyEvent*>(event)->key() != Qt::Key_Space ||
+        dynamic_cast<QLineEdit*>(watched) || !(m_session.IsCorrected() || m_spaceHeld))
+        return CTemplateDialog::eventFilter(watched, event);
+    if (!static_cast<QKeyEvent*>(event)->isAutoRepeat())
+        OnSpaceHeld(event->type() == QEvent::KeyPress);
+    return true;
+}
+
+void CCorrectorDlg::OnGrid()
+{
+    m_session.SetGridShown(Control<QAbstractButton>(*this, kGrid)->isChecked());
+    ShowSession();
+}
+
+void CCorrectorDlg::OnSplitView(bool split)
+{
+    m_session.SetSplitView(split);
+    ShowSession();
 }
 
 }  // namespace fovella

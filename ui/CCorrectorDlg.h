@@ -1,7 +1,7 @@
 // The main window: the view of one CorrectorSession. It fills its controls
 // from the session, forwards the user's commands to it, and enables every
 // control from it in one place, UpdateControls. Drag-and-drop, the window
-// menu and the layout are the window's own.
+// menu, the keys and the layout are the window's own.
 #pragma once
 
 #include "framework/CTemplateDialog.h"
@@ -16,7 +16,9 @@
 #include <memory>
 #include <string>
 
+class QAction;
 class QMenu;
+class QPoint;
 
 namespace fovella {
 
@@ -66,6 +68,8 @@ public:
     void OnZoomOut();
     void OnFit();
     void OnShowOriginal();
+    void OnGrid();
+    void OnSplitView(bool split);
     void OnSave();
     // "Auto": the scale from the picture's own straight lines, found on a
     // thread of its own while the window stays responsive.
@@ -78,6 +82,7 @@ public:
     CImageView& View() const { return *m_view; }
     CImageView& Preview() const { return *m_preview; }
     QMenu& SystemMenu() const { return *m_systemMenu; }
+    QAction& SplitViewEntry() const { return *m_splitEntry; }
 
 protected:
     void DoDataExchange(DataExchange& exchange) override;
@@ -92,6 +97,8 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // Holding the space bar over the window's controls shows the original.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     friend struct CorrectorDlgProbe;
@@ -101,7 +108,14 @@ private:
     void OnReset();
     void OnUseExif();
     void OnFocalChanged();
-    void OnMouseWheel(int delta);
+    // One zoom step per wheel event, about the view point `at` when given.
+    void OnMouseWheel(int delta, const QPoint* at = nullptr);
+    // The original shown (or the correction) at the zoom as it is.
+    void ShowOriginal(bool original);
+    void OnSpaceHeld(bool held);
+    // The window's keys: each presses its button, so that it does what the
+    // button does, and nothing while the button is disabled.
+    void AddShortcuts();
     // Opens `path` and sets the arrows from the listing of what is current then.
     void OpenAndSetArrows(const std::string& path);
     // Moves and stretches the controls for a client area of cx x cy.
@@ -113,13 +127,17 @@ private:
     void ShowOpened(const SessionOutcome& opened);
     // After a zoom command: the message when the view refused it.
     bool ShowZoomed(const SessionOutcome& zoomed);
-    // The view as the session's zoom commands see it.
-    CorrectorSession::ShowAtZoom ViewAtZoom();
+    // The view as the session's zoom commands see it, keeping the point
+    // under `anchor` (a view position) when given.
+    CorrectorSession::ShowAtZoom ViewAtZoom(const QPoint* anchor = nullptr);
+    // The grid and the split view of the session, on the views.
+    void ShowViewSettings();
     void AddSystemMenu();
 
     CorrectorSession m_session;
 
     QMenu* m_systemMenu = nullptr;
+    QAction* m_splitEntry = nullptr;
     CImageView* m_view = nullptr;
     CImageView* m_preview = nullptr;
     std::map<int, Box> m_ctrlRects;  // the template's rectangles, by id
@@ -128,6 +146,8 @@ private:
     DialogBatchFrontEnd* m_pBatchFrontEnd = nullptr;  // while a folder run runs
     FolderBrowser m_folderBrowser;  // the folder runs' chooser, from pick to pick
     bool m_bCloseAfterRun = false;
+    bool m_spaceHeld = false;
+    bool m_originalBeforeSpace = false;  // what the space bar's release goes back to
 
     // Shared with the preview view.
     std::shared_ptr<DibImage> m_previewImage;

@@ -34,6 +34,7 @@ enum CorrectorControl : int {
     kZoomLabel = 1024,
     kFit = 1020,
     kAuto = 1072,
+    kGrid = 1080,
 };
 
 }  // namespace fovella

@@ -38,6 +38,7 @@ const std::vector<LayoutRule>& WindowLayoutRules()
         {kZoomOut, F::HalfShift, F::Shift},    {kZoomLabel, F::HalfShift, F::Shift},
         {kFit, F::HalfShift, F::Shift},        {kShowOriginal, F::Fixed, F::Shift},
         {kAuto, F::Fixed, F::HalfShift},
+        {kGrid, F::Fixed, F::Shift},
     };
     return rules;
 }
@@ -55,10 +56,10 @@ Box LaidOut(const Box& recorded, const LayoutRule& rule, int clientWidth, int cl
     return box;
 }
 
-std::pair<int, int> MinimumClientSize(const Box& showOriginal, const Box& zoomIn, const Box& previewFrame,
+std::pair<int, int> MinimumClientSize(const Box& rowStart, const Box& zoomIn, const Box& previewFrame,
                                       const Box& exit)
 {
-    const int width = kReferenceWidth + 2 * (showOriginal.left + showOriginal.width - zoomIn.left);
+    const int width = kReferenceWidth + 2 * (rowStart.left + rowStart.width - zoomIn.left);
     const int height = kReferenceHeight + 2 * (previewFrame.top + previewFrame.height - exit.top) + 2;
     return {width, height};
 }

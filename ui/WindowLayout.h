@@ -43,11 +43,11 @@ struct Box {
 Box LaidOut(const Box& recorded, const LayoutRule& rule, int clientWidth, int clientHeight);
 
 // The smallest client size: "+" (recorded at `zoomIn`) still starts at the
-// right edge of "Show Original" (`showOriginal`) as it slides left by half
-// the shrinking, and the bottom row (`exit`), moving up by the whole of it,
+// right edge of the last control of the bottom row's start (`rowStart`,
+// "Grid" beside "Show Original") as it slides left by half the shrinking, and the bottom row (`exit`), moving up by the whole of it,
 // stays 2 pixels below the preview frame (`previewFrame`), which moves up by
 // half. Returns width and height.
-std::pair<int, int> MinimumClientSize(const Box& showOriginal, const Box& zoomIn, const Box& previewFrame,
+std::pair<int, int> MinimumClientSize(const Box& rowStart, const Box& zoomIn, const Box& previewFrame,
                                       const Box& exit);
 
 }  // namespace fovella

@@ -1,6 +1,8 @@
 // fovella-pictures: renders the window, the about box and the help window
 // offscreen into PNG files, for the README and for checking the layout by
-// eye, and draws the desktop icon.
+// eye, and draws the desktop icon. On a screen of higher density
+// (QT_SCALE_FACTOR=2) it renders the window alone, its files named
+// with "@2x".
 //   fovella-pictures OUTPUT_FOLDER SAMPLE_IMAGE FOCAL_MM
 //   fovella-pictures --icon FILE.png [SIZE]
 #include "batch/dialogs/CBatchOptionsDlg.h"
@@ -14,6 +16,7 @@
 #include "ui/QtPlatformServices.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -75,6 +78,20 @@ bool RenderBatchDialogs(PlatformServices& services, const std::string& folder)
     return Write(overwrite.grab(), folder + "/batch-overwrite.png") && written;
 }
 
+// The window fitted with the grid over the correction, then in the split
+// view; both undone after.
+bool RenderGridAndSplit(CCorrectorDlg& window, const std::string& folder, const char* suffix)
+{
+    Click(window, kGrid);
+    bool written = Write(window.grab(), folder + "/window-grid" + suffix + ".png");
+    Click(window, kGrid);
+    window.SplitViewEntry().trigger();
+    QApplication::processEvents();
+    written = Write(window.grab(), folder + "/window-split" + suffix + ".png") && written;
+    window.SplitViewEntry().trigger();
+    return written;
+}
+
 int RenderWindow(const std::string& folder, const std::string& samplePath, const char* focalMm)
 {
     QtPlatformServices services;
@@ -82,15 +99,21 @@ int RenderWindow(const std::string& folder, const std::string& samplePath, const
     window.Initialise();
     window.show();
     QApplication::processEvents();
-    bool written = Write(window.grab(), folder + "/window-start.png");
+    const bool dense = qApp->devicePixelRatio() > 1;
+    const char* suffix = dense ? "@2x" : "";
+    bool written = Write(window.grab(), folder + "/window-start" + suffix + ".png");
 
     // The sample opened, its focal length typed and corrected: the view
-    // shows the correction fitted, then at 200 %, then the original there.
+    // shows the correction fitted, with the grid and split, then at 200 %,
+    // then the original there.
     if (!window.OpenImageFile(samplePath))
         return 1;
     Control<QLineEdit>(window, kFocalEdit)->setText(focalMm);
     Click(window, kUndistort);
-    written = Write(window.grab(), folder + "/window-corrected.png") && written;
+    written = Write(window.grab(), folder + "/window-corrected" + suffix + ".png") && written;
+    written = RenderGridAndSplit(window, folder, suffix) && written;
+    if (dense)
+        return written ? 0 : 1;
     while (Control<QLabel>(window, kZoomLabel)->text() != "200%" && Control<QWidget>(window, kZoomIn)->isEnabled())
         Click(window, kZoomIn);
     written = Write(window.grab(), folder + "/window-200.png") && written;

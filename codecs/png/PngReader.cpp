@@ -43,6 +43,22 @@ bool ReadHeader(std::FILE* file, Header& header)
     return true;
 }
 
+// What the file is, as a user would call it: "a 16-bit colour PNG with
+// transparency", "a palette PNG".
+std::string Described(const Header& header)
+{
+    const char* kind = "";
+    switch (header.colourType) {
+    case PNG_COLOR_TYPE_GRAY: kind = "grey PNG"; break;
+    case PNG_COLOR_TYPE_RGB: kind = "colour PNG"; break;
+    case PNG_COLOR_TYPE_PALETTE: return "a palette PNG";
+    case PNG_COLOR_TYPE_GRAY_ALPHA: kind = "grey PNG with transparency"; break;
+    case PNG_COLOR_TYPE_RGB_ALPHA: kind = "colour PNG with transparency"; break;
+    default: return "a PNG of colour type " + std::to_string(header.colourType);
+    }
+    return (header.bitDepth == 8 ? "an " : "a ") + std::to_string(header.bitDepth) + "-bit " + kind;
+}
+
 // What the header says the picture is, checked against what the reader
 // takes and against the file's size.
 struct Picture {
@@ -58,10 +74,10 @@ bool CheckHeader(const Header& header, Picture& picture, std::string& reason)
     case PNG_COLOR_TYPE_GRAY: picture.pixelType = Gray, channels = 1; break;
     case PNG_COLOR_TYPE_RGB: picture.pixelType = Rgb, channels = 3; break;
     case PNG_COLOR_TYPE_RGB_ALPHA: picture.pixelType = Rgba, channels = 4; break;
-    default: reason = "colour type " + std::to_string(header.colourType) + " is not read"; return false;
+    default: reason = Described(header) + ", which is not read"; return false;
     }
     if (header.bitDepth != 8 && header.bitDepth != 16) {
-        reason = std::to_string(header.bitDepth) + "-bit samples are not read";
+        reason = Described(header) + ", which is not read";
         return false;
     }
     picture.sampleType = header.bitDepth == 8 ? SampleU8 : SampleU16;
@@ -175,7 +191,12 @@ bool LoadPng(const std::string& path, Image& image, PhotoMetadata* metadata, std
     if (!image.Create(width, height, pixelType, sampleType, BottomUp)) {
         png_destroy_read_struct(&png, &info, nullptr);
         std::fclose(file);
-        return FailWith(error, path, "the picture's format cannot be held here, or memory ran out");
+        // A single pixel of the same kind tells a kind the image cannot hold
+        // (a display picture takes 8-bit grey and colour only) from memory.
+        if (!image.Create(1, 1, pixelType, sampleType, BottomUp))
+            return FailWith(error, path, Described(header) + ", which cannot be held here");
+        return FailWith(error, path, "not enough memory for a picture of " + std::to_string(width) + " x " +
+                                         std::to_string(height) + " pixels");
     }
     png_bytepp rows = png_get_rows(png, info);
     const std::size_t rowBytes = std::size_t(width) * std::size_t(pixelBytes);

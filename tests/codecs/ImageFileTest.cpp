@@ -192,6 +192,7 @@ TEST_F(ImageFileIo, SixteenBitPngSamplesAreBigEndianInTheFile)
     ASSERT_TRUE(file.Save(dir.File("g16.png"), image, Png, 100, 0));
     DibImage dib;
     EXPECT_FALSE(file.Load(dir.File("g16.png"), dib, Unknown, 0));  // a display image holds 8 bits only
+    EXPECT_EQ(file.Error(), "'" + dir.File("g16.png") + "': a 16-bit grey PNG, which cannot be held here");
     MemoryImage back;
     ASSERT_TRUE(file.Load(dir.File("g16.png"), back, Unknown, 0));
     EXPECT_EQ(back.Rows()[0][0], 0x34);

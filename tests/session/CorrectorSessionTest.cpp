@@ -214,5 +214,82 @@ TEST_F(SessionTest, ZoomStepsFromTheFitAndStaysWhereTheViewRefuses)
     EXPECT_EQ(session.ZoomIndex(), 0);
 }
 
+// An EXIF block whose one directory holds the orientation `tag`.
+std::vector<std::uint8_t> ExifWithOrientation(std::uint8_t tag)
+{
+    return {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0,  // header, directory at 8
+            1,   0,   0x12, 0x01, 3, 0, 1, 0, 0, 0, tag, 0, 0, 0,    // Orientation, one SHORT
+            0,   0,   0,   0};                                       // no next directory
+}
+
+// A picture stored on its side is fitted, and previewed, as it is seen
+// upright; it is corrected as stored.
+TEST_F(SessionTest, OrientationTurnsTheFitAndThePreviewNeverThePicture)
+{
+    const CorrectorSession::ShowAtZoom view = [](double, double) { return true; };
+    const struct {
+        std::uint8_t tag;
+        int expected;
+        double fit;  // of 120 x 40 stored into 400 x 300
+    } cases[] = {{6, 6, 300.0 / 120}, {8, 8, 300.0 / 120}, {3, 3, 400.0 / 120}, {0, 1, 400.0 / 120},
+                 {9, 1, 400.0 / 120}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.tag));
+        const DibImage stored = test::WriteGradientFile(photos.File("side.jpg"), 120, 40, ExifWithOrientation(c.tag));
+        ASSERT_TRUE(session.Open(photos.File("side.jpg")));
+        EXPECT_EQ(session.OrientationTag(), c.expected);
+        EXPECT_TRUE(SamePixels(*session.Source(), stored));
+        ASSERT_TRUE(session.Fit(400, 300, view));
+        EXPECT_EQ(session.Zoom(), c.fit);
+        const std::shared_ptr<DibImage> preview = session.Preview(400, 300);
+        EXPECT_EQ(preview->Width(), int(120 * c.fit));
+        EXPECT_EQ(preview->Height(), int(40 * c.fit));
+    }
+    // A file without a block is upright as stored.
+    test::WriteGradientFile(photos.File("plain.png"), 12, 8);
+    ASSERT_TRUE(session.Open(photos.File("plain.png")));
+    EXPECT_EQ(session.OrientationTag(), 1);
+}
+
+// The zoom is "fit" from a fit to the next step; a refused step keeps it.
+TEST_F(SessionTest, TheFitLastsUntilAStepIsTaken)
+{
+    const CorrectorSession::ShowAtZoom upTo100 = [](double newZoom, double) { return newZoom <= 1.0; };
+    test::WriteGradientFile(photos.File("a.png"), 1000, 1000);
+    ASSERT_TRUE(session.Open(photos.File("a.png")));
+    EXPECT_FALSE(session.ZoomIsFit());
+    ASSERT_TRUE(session.Fit(995, 995, upTo100));
+    EXPECT_TRUE(session.ZoomIsFit());
+    EXPECT_EQ(session.ZoomIndex(), 13);  // 100 %
+    EXPECT_EQ(session.StepZoom(+1, upTo100).code, SessionOutcome::TooLargeToShow);
+    EXPECT_TRUE(session.ZoomIsFit());
+    ASSERT_TRUE(session.StepZoom(-1, upTo100));
+    EXPECT_FALSE(session.ZoomIsFit());
+    ASSERT_TRUE(session.SetZoom(0.5, true, upTo100));  // the same zoom shown again
+    EXPECT_FALSE(session.ZoomIsFit());
+    ASSERT_TRUE(session.Fit(500, 500, upTo100));
+    EXPECT_TRUE(session.ZoomIsFit());
+}
+
+// The split view is a setting; it shows only with a correction to compare
+// and while the original is not asked for.
+TEST_F(SessionTest, TheSplitViewShowsOnlyWithACorrectionAndNotOverTheOriginal)
+{
+    test::WriteGradientFile(photos.File("a.png"), 40, 30);
+    session.SetSplitView(true);
+    EXPECT_FALSE(session.SplitShown());
+    ASSERT_TRUE(session.Open(photos.File("a.png")));
+    session.SetFocalText("5");
+    EXPECT_FALSE(session.SplitShown());
+    ASSERT_TRUE(session.Undistort());
+    EXPECT_TRUE(session.SplitShown());
+    session.SetShowOriginal(true);
+    EXPECT_FALSE(session.SplitShown());
+    session.SetShowOriginal(false);
+    session.SetSplitView(false);
+    EXPECT_FALSE(session.SplitShown());
+    EXPECT_FALSE(session.GridShown());  // a setting of its own, off at first
+}
+
 }  // namespace
 }  // namespace fovella

@@ -425,7 +425,7 @@ TEST_F(CorrectorDlgTest, EachCommandLeavesExactlyTheControlsItsStateAllowsDisabl
         {"start", [] {},
          {kPrevious, kNext, kSave, kFocalGroup, kFocalEdit, kUseExif, kFineTuneGroup, kFineTuneLabel, kFineTune,
           kReset, kUndistort, kUndistortDir, kPreviewLabel, kShowOriginal, kZoomIn, kZoomOut, kZoomLabel, kFit,
-          kAuto}},
+          kAuto, kGrid}},
         {"open a JPEG with a focal length", [this] { Open(photos.File("a.jpg")); },
          {kPrevious, kSave, kFocalEdit, kShowOriginal, kFit}},
         {"uncheck Use EXIF", [this] { Click(kUseExif); }, {kPrevious, kSave, kShowOriginal, kFit}},

@@ -38,7 +38,7 @@ TEST_F(OpenFromOutsideTest, ANamedFileOpensAsOpenWouldWithTheArrowsFromItsFolder
 
     dialog.OpenFromOutside(photos.File("missing.jpg"));
     ASSERT_EQ(services.messages.size(), 1u);
-    EXPECT_EQ(services.messages[0].text, "Opening file failed!");
+    EXPECT_EQ(services.messages[0].text, "Opening file failed!\n'" + photos.File("missing.jpg") + "': No such file or directory");
 }
 
 TEST_F(OpenFromOutsideTest, ADroppedFileOpensAfterTheUnsavedQuestion)

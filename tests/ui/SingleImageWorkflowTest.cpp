@@ -124,7 +124,8 @@ TEST_F(WorkflowTest, AFileThatCannotBeOpenedChangesNothing)
         services.messageAnswers = {MessageAnswer::No};  // drop the unsaved correction
         Open(bad);
         ASSERT_EQ(services.messages.size(), 2u) << bad;
-        EXPECT_EQ(services.messages[1].text, "Opening file failed!");
+        // The reader's reason, naming the file, on the second line.
+        EXPECT_EQ(services.messages[1].text.substr(0, 23 + bad.size()), "Opening file failed!\n'" + bad + "'") << bad;
         EXPECT_EQ(services.messages[1].caption, "Opening error");
         EXPECT_EQ(services.messages[1].icon, MessageIcon::Error);
         EXPECT_EQ(dialog.windowTitle(), title);
@@ -172,20 +173,22 @@ TEST_F(WorkflowTest, OneWheelEventIsOneStepWhateverItsSize)
     test::WriteGradientFile(photos.File("a.png"), 2000, 1000);
     Open(photos.File("a.png"));
     const int fitted = CorrectorDlgProbe::ZoomIndex(dialog);
-    // The view passes wheel turns on to the dialog (Qt carries only the
-    // window system's own events up, so these go to the dialog directly).
-    QWheelEvent overView(QPointF(50, 50), QPointF(50, 50), QPoint(), QPoint(0, 120), Qt::NoButton,
+    // Over the view the turn is the view's (about the cursor); elsewhere in
+    // the window the dialog's (about the middle).
+    QWheelEvent overView(QPointF(50, 50), QPointF(50, 50), QPoint(), QPoint(0, 1200), Qt::NoButton,
                          Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(dialog.View().viewport(), &overView);
-    EXPECT_FALSE(overView.isAccepted());
+    EXPECT_TRUE(overView.isAccepted());
+    EXPECT_EQ(CorrectorDlgProbe::ZoomIndex(dialog), fitted + 1);
     const auto turn = [this](int delta) {
         QWheelEvent event(QPointF(50, 50), QPointF(50, 50), QPoint(), QPoint(0, delta), Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(&dialog, &event);
     };
     turn(1200);
-    EXPECT_EQ(CorrectorDlgProbe::ZoomIndex(dialog), fitted + 1);
+    EXPECT_EQ(CorrectorDlgProbe::ZoomIndex(dialog), fitted + 2);
     turn(-1);
+    turn(-120);
     turn(-120);
     EXPECT_EQ(CorrectorDlgProbe::ZoomIndex(dialog), fitted - 1);
 }

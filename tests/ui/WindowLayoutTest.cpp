@@ -37,7 +37,7 @@ TEST_F(WindowLayoutTest, ControlsFollowTheGrowthByWholesAndHalves)
     for (int id : {kOpen, kFocalEdit, kFineTune, kUndistortDir, kPreviewFrame})
         EXPECT_EQ(grown.at(id), start.at(id).translated(0, 50)) << id;
     EXPECT_EQ(dialog.Preview().geometry(), grown.at(kPreviewFrame));
-    for (int id : {kHelp, kExit, kShowOriginal})
+    for (int id : {kHelp, kExit, kShowOriginal, kGrid})
         EXPECT_EQ(grown.at(id), start.at(id).translated(0, 101)) << id;
     for (int id : {kZoomIn, kZoomOut, kZoomLabel, kFit})
         EXPECT_EQ(grown.at(id), start.at(id).translated(100, 101)) << id;
@@ -50,24 +50,28 @@ TEST_F(WindowLayoutTest, ControlsFollowTheGrowthByWholesAndHalves)
     EXPECT_EQ(Geometries(dialog), start);
 }
 
-TEST_F(WindowLayoutTest, TheMinimumSizeKeepsPlusBesideShowOriginalAndTheBottomRowBelowThePreview)
+TEST_F(WindowLayoutTest, TheMinimumSizeKeepsPlusBesideGridAndTheBottomRowBelowThePreview)
 {
-    EXPECT_EQ(dialog.minimumSize(), QSize(566, 618));
+    EXPECT_EQ(dialog.minimumSize(), QSize(670, 618));
     dialog.resize(200, 200);
     QApplication::processEvents();
-    EXPECT_EQ(dialog.size(), QSize(566, 618));
+    EXPECT_EQ(dialog.size(), QSize(670, 618));
     const std::map<int, QRect> smallest = Geometries(dialog);
-    EXPECT_EQ(smallest.at(kZoomIn).left(), smallest.at(kShowOriginal).right() + 1);
+    EXPECT_EQ(smallest.at(kZoomIn).left(), smallest.at(kGrid).right() + 1);
+    EXPECT_EQ(smallest.at(kGrid).top(), smallest.at(kShowOriginal).top() + 3);
     // 8 pixels less height: the bottom row up by 8, the preview by 4.
     EXPECT_EQ(smallest.at(kExit).top(), 585 - 8);
     EXPECT_EQ(smallest.at(kPreviewFrame).top() + smallest.at(kPreviewFrame).height(), 580 - 4);
 }
 
-TEST_F(WindowLayoutTest, EnlargingAFittedImageOffersFit)
+TEST_F(WindowLayoutTest, EnlargingAZoomedImageOffersFit)
 {
     test::WriteGradientFile(photos.File("a.png"), 900, 700);
     Open(photos.File("a.png"));
+    Click(kZoomOut);
+    Click(kFit);
     EXPECT_FALSE(Get(kFit)->isEnabled());
+    Click(kZoomIn);
     dialog.resize(1300, 900);
     QApplication::processEvents();
     EXPECT_TRUE(Get(kFit)->isEnabled());
