@@ -1,0 +1,94 @@
+#include "codecs/CodecError.h"
+#include "codecs/PictureSize.h"
+#include "codecs/jpeg/JpegError.h"
+#include "codecs/jpeg/JpegReduced.h"
+#include "image/ImageLimits.h"
+
+#include <cstring>
+
+namespace fovella {
+
+namespace {
+
+// As LoadJpeg's limits: a progressive file may repeat scans without end.
+constexpr int kMaxScans = 500;
+constexpr std::uint64_t kMaxExpansion = 16384;
+
+void LimitScans(j_common_ptr info)
+{
+    auto* decoder = reinterpret_cast<j_decompress_ptr>(info);
+    auto* errors = reinterpret_cast<jpeg::ErrorManager*>(info->err);
+    if (decoder->is_decompressor && decoder->input_scan_number > kMaxScans) {
+        std::snprintf(errors->message, JMSG_LENGTH_MAX, "more than %d scans", kMaxScans);
+        std::longjmp(errors->recovery, -2);
+    }
+}
+
+}  // namespace
+
+bool ReadJpegSize(const std::string& path, int& width, int& height)
+{
+    return ReadPictureSize(path, Jpeg, width, height);
+}
+
+bool LoadJpegReduced(const std::string& path, int factor, Image& image, int& fullWidth, int& fullHeight,
+                     std::string* error)
+{
+    if (factor != 1 && factor != 2 && factor != 4 && factor != 8)
+        return FailWith(error, path, "a reduction by " + std::to_string(factor) + " is not offered");
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return FailWith(error, path, "cannot open the file");
+    long fileBytes = -1;
+    if (std::fseek(file, 0, SEEK_END) == 0)
+        fileBytes = std::ftell(file);
+    if (fileBytes < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
+        std::fclose(file);
+        return FailWith(error, path, "cannot read the file");
+    }
+
+    jpeg_decompress_struct decoder;
+    jpeg::ErrorManager errors;
+    jpeg_progress_mgr scanLimit{};
+    decoder.err = jpeg::Install(errors, path);
+    if (setjmp(errors.recovery)) {
+        jpeg_destroy_decompress(&decoder);
+        std::fclose(file);
+        return FailWith(error, path, errors.message);
+    }
+    jpeg_create_decompress(&decoder);
+    scanLimit.progress_monitor = LimitScans;
+    decoder.progress = &scanLimit;
+    jpeg_stdio_src(&decoder, file);
+    jpeg_read_header(&decoder, TRUE);
+    decoder.out_color_space = JCS_GRAYSCALE;
+    decoder.scale_num = 1;
+    decoder.scale_denom = unsigned(factor);
+    // Luma alone: the colour planes are neither decoded nor converted.
+    if (!FitsImageLimit(decoder.image_width, decoder.image_height, 3) ||
+        !IsInProportion(std::uint64_t(decoder.image_width) * decoder.image_height * 3, std::uint64_t(fileBytes),
+                        kMaxExpansion)) {
+        std::snprintf(errors.message, sizeof errors.message, "a picture of %u x %u pixels is refused",
+                      decoder.image_width, decoder.image_height);
+        std::longjmp(errors.recovery, -2);
+    }
+    jpeg_start_decompress(&decoder);
+    const int width = int(decoder.output_width), height = int(decoder.output_height);
+    if (decoder.output_components != 1 || !image.Create(width, height, Gray, SampleU8, TopDown)) {
+        std::snprintf(errors.message, sizeof errors.message,
+                      decoder.output_components != 1 ? "not a colour picture" : "not enough memory for the picture");
+        std::longjmp(errors.recovery, -2);
+    }
+    while (decoder.output_scanline < decoder.output_height) {
+        JSAMPROW row = image.Rows()[decoder.output_scanline];
+        jpeg_read_scanlines(&decoder, &row, 1);
+    }
+    fullWidth = int(decoder.image_width);
+    fullHeight = int(decoder.image_height);
+    jpeg_finish_decompress(&decoder);
+    jpeg_destroy_decompress(&decoder);
+    std::fclose(file);
+    return true;
+}
+
+}  // namespace fovella
