@@ -362,7 +362,8 @@ void CCorrectorDlg::UpdatePreview()
 void CCorrectorDlg::OnSave()
 {
     const std::string& current = m_session.Path();
-    const FileDialogRequest request{SaveFileFilter(), GetExtension(current), GetFileStem(current), true};
+    const FileDialogRequest request{SaveFileFilter(), GetExtension(current), GetFileStem(current), true,
+                                    GetDirectory(current)};
     std::string path;
     if (!Services().AskSaveFileName(request, path))
         return;
@@ -411,7 +412,8 @@ void CCorrectorDlg::OnOpen()
 {
     if (!ConfirmDiscard())
         return;
-    const FileDialogRequest request{OpenFileFilter(), "jpg", "", false};
+    // Beside the open picture, where its neighbours are.
+    const FileDialogRequest request{OpenFileFilter(), "jpg", "", false, GetDirectory(m_session.Path())};
     std::string path;
     if (!Services().AskOpenFileName(request, path))
         return;
