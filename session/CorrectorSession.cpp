@@ -31,13 +31,21 @@ SessionOutcome CorrectorSession::Open(const std::string& path)
 {
     m_pending.reset();
     // A prepared neighbour is taken at once; otherwise a large JPEG is first
-    // seen reduced, which the DCT gives far faster than the whole.
-    if (!m_loader.Ready(path))
-        if (std::optional<PendingOpen> firstLook = FirstLook(path)) {
-            m_loader.Start(path);
-            m_pending = std::move(firstLook);
+    // seen reduced, which the DCT gives faster than the whole, while the
+    // whole is read beside it on another core.
+    const int factor = m_loader.Ready(path) ? 1 : FirstLookFactor(path);
+    if (factor > 1) {
+        m_loader.Start(path);
+        PendingOpen pending;
+        pending.path = PathString(path);
+        pending.glimpse = std::make_shared<DibImage>();
+        if (LoadJpegReduced(path, factor, *pending.glimpse, pending.fullWidth, pending.fullHeight, nullptr,
+                            ReducedSamples::Colour)) {
+            m_pending = std::move(pending);
             return {SessionOutcome::Loading, {}};
         }
+        // The whole reading says why.
+    }
     return Adopt(path, m_loader.Take(path));
 }
 
@@ -47,26 +55,18 @@ void CorrectorSession::SetRoom(int width, int height)
     m_roomHeight = height;
 }
 
-std::optional<PendingOpen> CorrectorSession::FirstLook(const std::string& path) const
+int CorrectorSession::FirstLookFactor(const std::string& path) const
 {
     int width = 0, height = 0;
     if (m_roomWidth <= 0 || m_roomHeight <= 0 || FormatOfPath(path) != Jpeg || !ReadJpegSize(path, width, height))
-        return std::nullopt;
+        return 1;
     // The largest reduction still at least as large as the fitted picture,
     // so that the first look is as sharp at fit as the whole.
     const double fit = FitRatio(m_roomWidth, m_roomHeight, width, height);
     int factor = 8;
     while (factor > 1 && factor * fit > 1.0)
         factor /= 2;
-    if (factor == 1)
-        return std::nullopt;
-    PendingOpen pending;
-    pending.path = PathString(path);
-    pending.glimpse = std::make_shared<DibImage>();
-    if (!LoadJpegReduced(path, factor, *pending.glimpse, pending.fullWidth, pending.fullHeight, nullptr,
-                         ReducedSamples::Colour))
-        return std::nullopt;  // the whole reading says why
-    return pending;
+    return factor;
 }
 
 bool CorrectorSession::PendingReady() const { return m_pending && m_loader.Ready(m_pending->path); }

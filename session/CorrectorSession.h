@@ -98,7 +98,7 @@ public:
     // PictureLoader::Notice. Null stops the notices, waiting for one under way.
     void SetReadNotice(PictureLoader::Notice notice) { m_loader.SetNotice(std::move(notice)); }
     // The reading of pictures (the pending one, the neighbours).
-    PictureLoader& Loader() { return m_loader; }
+    const PictureLoader& Loader() const { return m_loader; }
     // Open, then where "<-" and "->" lead from the listing of the folder of
     // whatever is open afterwards, also when the open failed.
     SessionOutcome OpenInFolder(const std::string& path);
@@ -190,9 +190,9 @@ private:
     int IndexOfOpen(const std::vector<PathString>& images) const;
     // OpenInFolder's arrows, from the listing of what is current.
     void SetArrowsFromListing();
-    // The reduced decode of a JPEG at `path` that the room shows at half
-    // its size or less; null otherwise or when it cannot be decoded.
-    std::optional<PendingOpen> FirstLook(const std::string& path) const;
+    // The reduction (2, 4 or 8) of the first look at a JPEG at `path` that
+    // the room shows at half its size or less; 1 for any other file.
+    int FirstLookFactor(const std::string& path) const;
     // Makes a picture read from `path` current (or says why it failed) and
     // prepares its neighbours.
     SessionOutcome Adopt(const std::string& path, LoadedPicture read);

@@ -191,13 +191,12 @@ void PictureLoader::GiveBack(const std::string& path, LoadedPicture picture)
     m_jobs.push_back(std::move(job));
 }
 
-void PictureLoader::WaitIdle()
+void PictureLoader::WaitIdle() const
 {
     for (const auto& job : m_jobs)
         job->Wait();
     for (const auto& job : m_dropped)
         job->Wait();
-    Reap();
 }
 
 }  // namespace fovella

@@ -84,7 +84,7 @@ public:
     void GiveBack(const std::string& path, LoadedPicture picture);
 
     // Waits until no picture is being read.
-    void WaitIdle();
+    void WaitIdle() const;
 
 private:
     struct Job;
