@@ -18,7 +18,10 @@ namespace fovella {
 
 namespace {
 
-bool WithinNeighbourBudget(std::uint64_t width, std::uint64_t height) { return width * height * 3 <= kMaxNeighbourBytes; }
+bool WithinNeighbourBudget(std::uint64_t width, std::uint64_t height)
+{
+    return width * height * 3 <= kMaxNeighbourBytes;
+}
 
 // Readers give way to the thread that asked, where the first look at a
 // picture is decoded and painted, whenever the cores are busy; on idle cores
@@ -120,7 +123,8 @@ std::shared_ptr<PictureLoader::Job> PictureLoader::Find(const std::string& path)
 
 void PictureLoader::Reap()
 {
-    const auto finished = std::partition(m_dropped.begin(), m_dropped.end(), [](const auto& job) { return !job->Done(); });
+    const auto finished =
+        std::partition(m_dropped.begin(), m_dropped.end(), [](const auto& job) { return !job->Done(); });
     for (auto job = finished; job != m_dropped.end(); ++job)
         (*job)->Join();
     m_dropped.erase(finished, m_dropped.end());

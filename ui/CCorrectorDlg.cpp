@@ -142,7 +142,8 @@ void CCorrectorDlg::OnInitDialog()
     m_preview = new CImageView(this);
     m_preview->Create(FindControl(*this, kPreviewFrame)->geometry());
     // Pictures are read on the loader's threads; the news reaches this one queued.
-    m_session.SetReadNotice([this] { QMetaObject::invokeMethod(this, [this] { OnPictureRead(); }, Qt::QueuedConnection); });
+    m_session.SetReadNotice(
+        [this] { QMetaObject::invokeMethod(this, [this] { OnPictureRead(); }, Qt::QueuedConnection); });
 
     ShowSession();
 
@@ -380,7 +381,10 @@ void CCorrectorDlg::UpdatePreview()
 
 void CCorrectorDlg::OnSave()
 {
+    // A picture read meanwhile has no correction yet.
     FinishOpen();
+    if (!m_session.IsCorrected())
+        return;
     const std::string& current = m_session.Path();
     const FileDialogRequest request{SaveFileFilter(), GetExtension(current), GetFileStem(current), true,
                                     GetDirectory(current)};

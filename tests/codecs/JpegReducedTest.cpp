@@ -41,7 +41,8 @@ TEST_P(JpegReducedColour, MatchesTheFullDecodeOrItsOwnLuma)
             const std::uint8_t* bgr = row + 3 * x;
             if (factor == 1) {
                 // Rows are addressed top first in both, whatever their storage order.
-                const std::uint8_t* expected = full.Rows()[full.GetRowOrder() == TopDown ? y : full.Height() - 1 - y] + 3 * x;
+                const int fullRow = full.GetRowOrder() == TopDown ? y : full.Height() - 1 - y;
+                const std::uint8_t* expected = full.Rows()[fullRow] + 3 * x;
                 ASSERT_TRUE(bgr[0] == expected[0] && bgr[1] == expected[1] && bgr[2] == expected[2])
                     << "at " << x << ", " << y;
             }
