@@ -34,8 +34,7 @@ SessionOutcome CorrectorSession::Open(const std::string& path)
     // seen reduced, which the DCT gives faster than the whole, while the
     // whole is read beside it on another core.
     const int factor = m_loader.Ready(path) ? 1 : FirstLookFactor(path);
-    if (factor > 1) {
-        m_loader.Start(path);
+    if (factor > 1 && m_loader.Start(path)) {
         PendingOpen pending;
         pending.path = PathString(path);
         pending.glimpse = std::make_shared<DibImage>();

@@ -130,11 +130,11 @@ void PictureLoader::Reap()
     m_dropped.erase(finished, m_dropped.end());
 }
 
-void PictureLoader::Start(const std::string& path)
+bool PictureLoader::Start(const std::string& path)
 {
     Reap();
     if (Find(path))
-        return;
+        return true;
     auto job = std::make_shared<Job>();
     job->path = path;
     try {
@@ -152,9 +152,10 @@ void PictureLoader::Start(const std::string& path)
                 box->notice();
         });
     } catch (const std::system_error&) {
-        return;  // no thread to be had: Take reads the file itself
+        return false;
     }
     m_jobs.push_back(std::move(job));
+    return true;
 }
 
 bool PictureLoader::Ready(const std::string& path) const

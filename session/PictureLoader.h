@@ -68,8 +68,9 @@ public:
     // SetNotice(nullptr) none is.
     void SetNotice(Notice notice);
 
-    // Starts reading `path` unless it is read or being read already.
-    void Start(const std::string& path);
+    // Starts reading `path` unless it is read or being read already; false
+    // when no thread could be had (Take then reads it itself).
+    bool Start(const std::string& path);
     // `path` has been read (well or not): Take will not wait.
     bool Ready(const std::string& path) const;
     // The picture of `path`, which the loader gives up: its reading waited
