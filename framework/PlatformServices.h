@@ -22,6 +22,7 @@ struct FileDialogRequest {
     std::string defaultExtension;
     std::string initialName;
     bool confirmOverwrite = false;  // ask before an existing file is chosen
+    std::string initialFolder;      // where the chooser starts; empty: where it last was
 };
 
 class PlatformServices {

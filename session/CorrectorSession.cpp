@@ -4,6 +4,7 @@
 
 #include "batch/BatchRun.h"
 #include "codecs/ImageFile.h"
+#include "codecs/jpeg/JpegReduced.h"
 #include "exif/ExifReader.h"
 #include "fs/DirectoryScanner.h"
 #include "image/Orientation.h"
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <sstream>
 #include <thread>
 
 namespace fovella {
@@ -31,19 +33,82 @@ SessionOutcome Failure(SessionOutcome::Code code, std::string reason) { return {
 
 SessionOutcome CorrectorSession::Open(const std::string& path)
 {
-    auto loaded = std::make_shared<DibImage>();
-    ImageFile file;
-    if (!file.Load(path, *loaded, Unknown, KeepExif) || !loaded->ConvertPixelType(Bgr))
-        return Failure(SessionOutcome::OpenFailed,
-                       file.Error().empty() ? "'" + path + "': cannot be shown" : file.Error());
-    m_source = std::move(loaded);
+    m_pending.reset();
+    // A prepared neighbour is taken at once; otherwise a large JPEG is first
+    // seen reduced, which the DCT gives faster than the whole, while the
+    // whole is read beside it on another core.
+    PendingOpen pending;
+    const int factor = m_loader.Ready(path) ? 1 : FirstLookFactor(path, pending.orientation);
+    if (factor > 1 && m_loader.Start(path)) {
+        pending.path = PathString(path);
+        pending.glimpse = std::make_shared<DibImage>();
+        if (LoadJpegReduced(path, factor, *pending.glimpse, pending.fullWidth, pending.fullHeight, nullptr,
+                            ReducedSamples::Colour)) {
+            m_pending = std::move(pending);
+            return {SessionOutcome::Loading, {}};
+        }
+        // The whole reading says why.
+    }
+    return Adopt(path, m_loader.Take(path));
+}
+
+void CorrectorSession::SetRoom(int width, int height)
+{
+    m_roomWidth = width;
+    m_roomHeight = height;
+}
+
+int CorrectorSession::FirstLookFactor(const std::string& path, int& orientation) const
+{
+    ImageFile header;
+    int width = 0, height = 0;
+    if (m_roomWidth <= 0 || m_roomHeight <= 0 || FormatOfPath(path) != Jpeg ||
+        !header.ReadSize(path, width, height, Jpeg, KeepMetadata))
+        return 1;
+    // Quietly: the whole reading reports what is wrong in the block.
+    std::ostringstream unheard;
+    const std::vector<std::uint8_t>& exif = header.Metadata().exif;
+    orientation = exif.empty() ? 1 : ReadExif(exif.data(), exif.size(), unheard).Orientation;
+    // The largest reduction still at least as large as the fitted picture,
+    // so that the first look is as sharp at fit as the whole.
+    const PixelSize upright = DisplayedSize(OrientationOf(orientation), width, height);
+    const double fit = FitRatio(m_roomWidth, m_roomHeight, upright.width, upright.height);
+    int factor = 8;
+    while (factor > 1 && factor * fit > 1.0)
+        factor /= 2;
+    return factor;
+}
+
+bool CorrectorSession::PendingReady() const { return m_pending && m_loader.Ready(m_pending->path); }
+
+SessionOutcome CorrectorSession::FinishOpen()
+{
+    if (!m_pending)
+        return {SessionOutcome::Unchanged, {}};
+    const PendingOpen pending = std::move(*m_pending);
+    m_pending.reset();
+    SessionOutcome opened = Adopt(pending.path, m_loader.Take(pending.path));
+    if (pending.arrowsFromListing)
+        SetArrowsFromListing();
+    return opened;
+}
+
+SessionOutcome CorrectorSession::Adopt(const std::string& path, LoadedPicture read)
+{
+    if (!read.picture)
+        return Failure(SessionOutcome::OpenFailed, read.error);
+    // The picture left behind may be a neighbour of the new one.
+    if (m_source)
+        m_loader.GiveBack(m_path, {m_source, m_exifBlock, {}, m_stamp});
+    m_source = std::move(read.picture);
     m_corrected = nullptr;  // belonged to the picture before
     m_autoLines.clear();
     m_path = PathString(path);
-    file.GetExifBlock(m_exifBlock);
+    m_exifBlock = std::move(read.exifBlock);
+    m_stamp = read.stamp;
     // What the reader finds wrong in the block goes to standard error.
     const ExifInfo exif = m_exifBlock.empty() ? ExifInfo() : ReadExif(m_exifBlock.data(), m_exifBlock.size());
-    m_orientationTag = exif.Orientation >= 1 && exif.Orientation <= 8 ? exif.Orientation : 1;
+    m_orientationTag = exif.Orientation;
     if (exif.FocalLength != 0) {
         m_exifFocal = exif.FocalLength;
         m_focalSource = FocalSource::Exif;
@@ -55,6 +120,15 @@ SessionOutcome CorrectorSession::Open(const std::string& path)
     }
     m_saved = false;
     m_showOriginal = true;
+
+    const std::vector<PathString> images = FolderImages();
+    const int current = IndexOfOpen(images);
+    std::vector<std::string> neighbours;
+    if (current > 0)
+        neighbours.push_back(images[std::size_t(current - 1)]);
+    if (current >= 0 && current + 1 < int(images.size()))
+        neighbours.push_back(images[std::size_t(current + 1)]);
+    m_loader.PrepareOnly(neighbours);
     return {};
 }
 
@@ -82,13 +156,21 @@ int CorrectorSession::IndexOfOpen(const std::vector<PathString>& images) const
 SessionOutcome CorrectorSession::OpenInFolder(const std::string& path)
 {
     SessionOutcome opened = Open(path);
+    if (opened.code == SessionOutcome::Loading)
+        m_pending->arrowsFromListing = true;
+    else
+        SetArrowsFromListing();
+    return opened;
+}
+
+void CorrectorSession::SetArrowsFromListing()
+{
     const std::vector<PathString> images = FolderImages();
     const int current = IndexOfOpen(images);
     // A picture no longer in its folder leaves "<-" as it was.
     if (current >= 0)
         m_hasPrevious = current > 0;
     m_hasNext = current >= 0 && current + 1 < int(images.size());
-    return opened;
 }
 
 SessionOutcome CorrectorSession::Previous()
@@ -143,11 +225,12 @@ double CorrectorSession::ScaleFor(int width, int height) const
 
 std::shared_ptr<DibImage> CorrectorSession::Preview(int roomWidth, int roomHeight) const
 {
-    if (!Loaded())
+    const std::shared_ptr<DibImage>& picture = m_pending ? m_pending->glimpse : m_source;
+    if (!picture)
         return nullptr;
     // Reduced as stored, to fit upright: the remap turns with the picture.
     auto reduced = std::make_shared<DibImage>();
-    m_source->ScaleBy(FitRatioOf(*m_source, roomWidth, roomHeight), *reduced);
+    picture->ScaleBy(FitRatioOf(*picture, roomWidth, roomHeight), *reduced);
     if (!(ChosenFocal() > 0))
         return reduced;
     // A scale the remap refuses (an infinite EXIF value) leaves the preview
@@ -263,7 +346,7 @@ bool CorrectorSession::FitDiffers(int roomWidth, int roomHeight) const
 
 double CorrectorSession::FitRatioOf(const DibImage& picture, int roomWidth, int roomHeight) const
 {
-    const PixelSize upright = DisplayedSize(OrientationOf(m_orientationTag), picture.Width(), picture.Height());
+    const PixelSize upright = DisplayedSize(OrientationOf(OrientationTag()), picture.Width(), picture.Height());
     return FitRatio(roomWidth, roomHeight, upright.width, upright.height);
 }
 

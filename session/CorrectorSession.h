@@ -13,6 +13,7 @@
 #include "image/Orientation.h"
 #include "lens/LensModel.h"
 #include "lines/LineEstimator.h"
+#include "session/PictureLoader.h"
 #include "session/Zoom.h"
 
 #include <cstdint>
@@ -36,6 +37,7 @@ struct SessionOutcome {
     enum Code {
         Done,              // the state changed as asked
         Unchanged,         // nothing to do: no neighbour, the same zoom, no picture shown
+        Loading,           // a first look is shown; FinishOpen makes the picture current
         OpenFailed,        // the file cannot be read or shown; nothing changed
         FocalNotPositive,  // the scale of the chosen focal length is not above 0
         FocalNotFinite,    // an infinite scale, which the remap cannot compute with
@@ -60,6 +62,16 @@ struct CorrectionSettings {
     double scale = 0;  // m in pixels, for the picture's own size
 };
 
+// A picture being opened: a first look at it, decoded reduced, while the
+// whole is read on a thread of its own.
+struct PendingOpen {
+    PathString path;
+    std::shared_ptr<DibImage> glimpse;  // blue-green-red, at least as large as the view's fit shows it
+    int fullWidth = 0, fullHeight = 0;
+    int orientation = 1;  // its EXIF orientation tag, for the view to show it upright
+    bool arrowsFromListing = false;  // OpenInFolder's arrows, set once it is current
+};
+
 class CorrectorSession {
 public:
     // The open picture, blue-green-red, shared with whoever draws it; null
@@ -71,11 +83,30 @@ public:
     const std::vector<std::uint8_t>& ExifBlock() const { return m_exifBlock; }
     // The open picture's EXIF orientation, 1 to 8 (1 without one): how it is
     // seen upright. The picture is corrected and saved as stored.
-    int OrientationTag() const { return m_orientationTag; }
+    int OrientationTag() const { return m_pending ? m_pending->orientation : m_orientationTag; }
 
     // Makes the file at `path` the open picture, shown whole and uncorrected.
-    // Loaded aside: OpenFailed leaves everything as it was.
+    // Loaded aside: OpenFailed leaves everything as it was. A JPEG that the
+    // view's room (SetRoom) shows at half its size or less, and that was not
+    // prepared as a neighbour, comes back Loading: its first look is
+    // Pending() and the picture before stays current until FinishOpen. A
+    // pending open that another open replaces is dropped.
     SessionOutcome Open(const std::string& path);
+    // The room of the view that shows the picture fitted; none (0) at first:
+    // every open is then read whole at once.
+    void SetRoom(int width, int height);
+    // The open under way, or null.
+    const PendingOpen* Pending() const { return m_pending ? &*m_pending : nullptr; }
+    // Its whole picture has been read: FinishOpen will not wait.
+    bool PendingReady() const;
+    // Makes the pending picture current, waiting for its reading: Done, or
+    // OpenFailed with everything as before the open. Unchanged when none.
+    SessionOutcome FinishOpen();
+    // Called on a reading thread whenever a picture has been read; see
+    // PictureLoader::Notice. Null stops the notices, waiting for one under way.
+    void SetReadNotice(PictureLoader::Notice notice) { m_loader.SetNotice(std::move(notice)); }
+    // The reading of pictures (the pending one, the neighbours).
+    const PictureLoader& Loader() const { return m_loader; }
     // Open, then where "<-" and "->" lead from the listing of the folder of
     // whatever is open afterwards, also when the open failed.
     SessionOutcome OpenInFolder(const std::string& path);
@@ -115,9 +146,9 @@ public:
     // The remap's scale for the chosen focal length and a picture of `width` x `height`.
     double ScaleFor(int width, int height) const;
 
-    // The open picture reduced to fit `roomWidth` x `roomHeight`, corrected
-    // when the chosen focal length gives a scale the remap takes; null when
-    // nothing is open.
+    // The open picture (while an open is pending, its first look) reduced to
+    // fit `roomWidth` x `roomHeight`, corrected when the chosen focal length
+    // gives a scale the remap takes; null when nothing is open.
     std::shared_ptr<DibImage> Preview(int roomWidth, int roomHeight) const;
 
     // Whether Undistort would refuse the current settings: Done when not.
@@ -206,11 +237,23 @@ private:
     int IndexOfOpen(const std::vector<PathString>& images) const;
     // The ratio that fits `picture`, upright, into that room.
     double FitRatioOf(const DibImage& picture, int roomWidth, int roomHeight) const;
+    // OpenInFolder's arrows, from the listing of what is current.
+    void SetArrowsFromListing();
+    // The reduction (2, 4 or 8) of the first look at a JPEG at `path` that
+    // the room shows at half its size or less; 1 for any other file.
+    // `orientation` receives the file's EXIF orientation tag.
+    int FirstLookFactor(const std::string& path, int& orientation) const;
+    // Makes a picture read from `path` current (or says why it failed) and
+    // prepares its neighbours.
+    SessionOutcome Adopt(const std::string& path, LoadedPicture read);
 
     std::shared_ptr<DibImage> m_source;
     PathString m_path;
     std::vector<std::uint8_t> m_exifBlock;
     int m_orientationTag = 1;
+    FileStamp m_stamp;  // the open file before it was read
+    std::optional<PendingOpen> m_pending;
+    int m_roomWidth = 0, m_roomHeight = 0;
     bool m_hasPrevious = false, m_hasNext = false;
 
     std::optional<float> m_exifFocal;
@@ -232,6 +275,8 @@ private:
 
     bool m_grid = false;
     bool m_split = false;
+    // Last, so that its threads end before anything else of the session.
+    PictureLoader m_loader;
 };
 
 }  // namespace fovella

@@ -6,6 +6,7 @@
 #include "batch/dialogs/DialogBatchFrontEnd.h"
 #include "codecs/ImageFormats.h"
 #include "lens/PixelScale.h"
+#include "session/Zoom.h"
 #include "framework/Artwork.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CImageView.h"
@@ -102,7 +103,13 @@ CCorrectorDlg::CCorrectorDlg(PlatformServices& services, QWidget* parent)
     setAcceptDrops(true);
 }
 
-CCorrectorDlg::~CCorrectorDlg() { StopAuto(); }
+// No notice of a picture read, nor an estimate's answer, may reach the
+// window once it is going.
+CCorrectorDlg::~CCorrectorDlg()
+{
+    StopAuto();
+    m_session.SetReadNotice(nullptr);
+}
 
 // The controls show the session: what the user changes reaches it through
 // the controls' signals, so values are only ever pushed.
@@ -143,6 +150,9 @@ void CCorrectorDlg::OnInitDialog()
     m_preview->Create(FindControl(*this, kPreviewFrame)->geometry());
     m_view->SetHint("Open or drop a photograph to begin");
     m_view->SetWheelHandler([this](int delta, const QPoint& at) { OnMouseWheel(delta, &at); });
+    // Pictures are read on the loader's threads; the news reaches this one queued.
+    m_session.SetReadNotice(
+        [this] { QMetaObject::invokeMethod(this, [this] { OnPictureRead(); }, Qt::QueuedConnection); });
 
     ShowSession();
 
@@ -256,9 +266,15 @@ void CCorrectorDlg::ShowSession()
     UpdateData(false);
     Control<QLabel>(*this, kFineTuneLabel)
         ->setText(QString::fromStdString(Formatted("%.2f", m_session.FineTune())));
+    // A picture being opened is shown at its fit from its first look.
+    const PendingOpen* pending = m_session.Pending();
+    const QRect room = m_view->GetFullClientRect();
+    const double zoom =
+        pending ? FitRatio(room.width(), room.height(), pending->fullWidth, pending->fullHeight) : m_session.Zoom();
     Control<QLabel>(*this, kZoomLabel)
-        ->setText(m_session.Loaded() ? QString::number(int(m_session.Zoom() * 100)) + "%" : QString());
-    setWindowTitle(m_session.Loaded() ? QString::fromStdString(m_session.Path()) + " - Fovella" : "Fovella");
+        ->setText(m_session.Loaded() || pending ? QString::number(int(zoom * 100)) + "%" : QString());
+    const std::string title = pending ? std::string(pending->path) : std::string(m_session.Path());
+    setWindowTitle(m_session.Loaded() || pending ? QString::fromStdString(title) + " - Fovella" : "Fovella");
     ShowViewSettings();
     UpdateControls();
     ShowAutoLines();
@@ -273,27 +289,29 @@ void CCorrectorDlg::ShowViewSettings()
 }
 
 // Every enabled flag, from the session alone. Open, Help and Exit are
-// always enabled.
+// always enabled. While a picture is being read, the commands on it stay
+// enabled and wait for it; what belongs to the picture before is off.
 void CCorrectorDlg::UpdateControls()
 {
-    const bool loaded = m_session.Loaded();
-    EnableControl(*this, kSave, m_session.IsCorrected());
+    const bool pending = m_session.Pending() != nullptr;
+    const bool loaded = m_session.Loaded() || pending;
+    EnableControl(*this, kSave, m_session.IsCorrected() && !pending);
     EnableControl(*this, kFocalGroup, loaded);
     EnableControl(*this, kFocalEdit, loaded && m_session.GetFocalSource() != FocalSource::Exif);
-    EnableControl(*this, kUseExif, m_session.ExifFocal().has_value());
+    EnableControl(*this, kUseExif, m_session.ExifFocal().has_value() && !pending);
     for (int id : {kFineTuneGroup, kFineTuneLabel, kFineTune, kReset, kUndistort, kUndistortDir, kPreviewLabel})
         EnableControl(*this, id, loaded);
     EnableControl(*this, kPrevious, m_session.HasPrevious());
     EnableControl(*this, kNext, m_session.HasNext());
-    EnableControl(*this, kZoomIn, m_session.CanZoomIn());
-    EnableControl(*this, kZoomOut, m_session.CanZoomOut());
-    EnableControl(*this, kZoomLabel, m_session.ShownExists());
+    EnableControl(*this, kZoomIn, pending || m_session.CanZoomIn());
+    EnableControl(*this, kZoomOut, pending || m_session.CanZoomOut());
+    EnableControl(*this, kZoomLabel, pending || m_session.ShownExists());
     const QRect room = m_view->GetFullClientRect();
-    EnableControl(*this, kFit, m_session.FitDiffers(room.width(), room.height()));
-    EnableControl(*this, kShowOriginal, loaded && m_session.IsCorrected());
+    EnableControl(*this, kFit, !pending && m_session.FitDiffers(room.width(), room.height()));
+    EnableControl(*this, kShowOriginal, !pending && loaded && m_session.IsCorrected());
     EnableControl(*this, kAuto, loaded && !m_session.AutoRunning());
     EnableControl(*this, kGrid, loaded);
-    m_splitEntry->setEnabled(m_session.IsCorrected());
+    m_splitEntry->setEnabled(!pending && m_session.IsCorrected());
 }
 
 void CCorrectorDlg::resizeEvent(QResizeEvent* event)
@@ -319,6 +337,12 @@ void CCorrectorDlg::OnSize(int cx, int cy)
     UpdateControls();
 }
 
+void CCorrectorDlg::TellRoom()
+{
+    const QRect room = m_view->GetFullClientRect();
+    m_session.SetRoom(room.width(), room.height());
+}
+
 bool CCorrectorDlg::ConfirmDiscard()
 {
     if (!m_session.Unsaved())
@@ -337,6 +361,7 @@ bool CCorrectorDlg::ConfirmDiscard()
 
 void CCorrectorDlg::OnExit()
 {
+    FinishOpen();
     if (ConfirmDiscard())
         CTemplateDialog::OnOK();
 }
@@ -379,7 +404,7 @@ void CCorrectorDlg::OnUseExif()
 
 void CCorrectorDlg::UpdatePreview()
 {
-    if (!m_session.Loaded())
+    if (!m_session.Loaded() && !m_session.Pending())
         return;
     const QRect room = m_preview->GetFullClientRect();
     m_previewImage = m_session.Preview(room.width(), room.height());
@@ -389,8 +414,13 @@ void CCorrectorDlg::UpdatePreview()
 
 void CCorrectorDlg::OnSave()
 {
+    // A picture read meanwhile has no correction yet.
+    FinishOpen();
+    if (!m_session.IsCorrected())
+        return;
     const std::string& current = m_session.Path();
-    const FileDialogRequest request{SaveFileFilter(), GetExtension(current), GetFileStem(current), true};
+    const FileDialogRequest request{SaveFileFilter(), GetExtension(current), GetFileStem(current), true,
+                                    GetDirectory(current)};
     std::string path;
     if (!Services().AskSaveFileName(request, path))
         return;
@@ -418,15 +448,38 @@ void CCorrectorDlg::OnSave()
 
 bool CCorrectorDlg::OpenImageFile(const std::string& path)
 {
+    FinishOpen();
+    TellRoom();
     const SessionOutcome opened = m_session.Open(path);
     ShowOpened(opened);
-    return bool(opened);
+    return opened || opened.code == SessionOutcome::Loading;
+}
+
+void CCorrectorDlg::FinishOpen()
+{
+    if (m_session.Pending())
+        ShowOpened(m_session.FinishOpen());
+}
+
+void CCorrectorDlg::OnPictureRead()
+{
+    if (m_session.PendingReady())
+        ShowOpened(m_session.FinishOpen());
 }
 
 void CCorrectorDlg::ShowOpened(const SessionOutcome& opened)
 {
-    if (opened.code == SessionOutcome::OpenFailed) {
+    if (opened.code == SessionOutcome::Loading) {
+        const PendingOpen& pending = *m_session.Pending();
+        const QRect room = m_view->GetFullClientRect();
+        const DibImage& look = *pending.glimpse;
+        m_view->SetImage(pending.glimpse, FitRatio(room.width(), room.height(), look.Width(), look.Height()),
+                         m_session.Zoom(), true);
+        UpdatePreview();
+    } else if (opened.code == SessionOutcome::OpenFailed) {
         std::cerr << "fovella: " << opened.reason << "\n";
+        // A first look shown in its place gives way to the picture before.
+        ShowCurrent();
         // The reader's reason under the window's message: what the file is and why it is refused.
         Services().ShowMessage("Opening file failed!\n" + opened.reason, "Opening error", MessageIcon::Error,
                                MessageButtons::Ok);
@@ -440,11 +493,26 @@ void CCorrectorDlg::ShowOpened(const SessionOutcome& opened)
     ShowSession();
 }
 
+void CCorrectorDlg::ShowCurrent()
+{
+    if (!m_session.ShownExists()) {
+        // An empty picture draws nothing.
+        m_view->SetImage(std::make_shared<DibImage>(), 1.0, 1.0, true);
+        m_previewImage = std::make_shared<DibImage>();
+        m_preview->SetImage(m_previewImage, 1.0, 1.0, true);
+        return;
+    }
+    m_view->SetImage(m_session.Shown(), m_session.Zoom(), m_session.Zoom(), false);
+    UpdatePreview();
+}
+
 void CCorrectorDlg::OnOpen()
 {
+    FinishOpen();
     if (!ConfirmDiscard())
         return;
-    const FileDialogRequest request{OpenFileFilter(), "jpg", "", false};
+    // Beside the open picture, where its neighbours are.
+    const FileDialogRequest request{OpenFileFilter(), "jpg", "", false, GetDirectory(m_session.Path())};
     std::string path;
     if (!Services().AskOpenFileName(request, path))
         return;
@@ -472,26 +540,38 @@ void CCorrectorDlg::dropEvent(QDropEvent* event)
     if (urls.size() != 1 || !urls.front().isLocalFile())
         return;
     event->acceptProposedAction();
+    FinishOpen();
     if (ConfirmDiscard())
         OpenFromOutside(urls.front().toLocalFile().toStdString());
 }
 
-void CCorrectorDlg::OpenAndSetArrows(const std::string& path) { ShowOpened(m_session.OpenInFolder(path)); }
+void CCorrectorDlg::OpenAndSetArrows(const std::string& path)
+{
+    FinishOpen();
+    TellRoom();
+    ShowOpened(m_session.OpenInFolder(path));
+}
 
+// The steps go on from the picture being opened, once it is current.
 void CCorrectorDlg::OnPrevious()
 {
+    FinishOpen();
+    TellRoom();
     if (ConfirmDiscard())
         ShowOpened(m_session.Previous());
 }
 
 void CCorrectorDlg::OnNext()
 {
+    FinishOpen();
+    TellRoom();
     if (ConfirmDiscard())
         ShowOpened(m_session.Next());
 }
 
 void CCorrectorDlg::OnUndistort()
 {
+    FinishOpen();
     const SessionOutcome refused = m_session.CheckUndistort();
     if (!refused) {
         Services().ShowMessage(refused.code == SessionOutcome::FocalNotFinite
@@ -519,6 +599,7 @@ void CCorrectorDlg::OnUndistort()
 
 void CCorrectorDlg::OnUndistortDir()
 {
+    FinishOpen();
     DialogBatchFrontEnd frontEnd(Services(), m_folderBrowser, this, m_session.Path());
     m_pBatchFrontEnd = &frontEnd;
     BatchRun(frontEnd).RunFolder(m_session.FolderRun());
@@ -571,14 +652,28 @@ bool CCorrectorDlg::ShowZoomed(const SessionOutcome& zoomed)
     return false;
 }
 
-bool CCorrectorDlg::SetZoom(double zoom, bool force) { return ShowZoomed(m_session.SetZoom(zoom, force, ViewAtZoom())); }
+// A zoom waits for the whole picture rather than enlarge its first look.
+bool CCorrectorDlg::SetZoom(double zoom, bool force)
+{
+    FinishOpen();
+    return ShowZoomed(m_session.SetZoom(zoom, force, ViewAtZoom()));
+}
 
-void CCorrectorDlg::OnZoomIn() { ShowZoomed(m_session.StepZoom(+1, ViewAtZoom())); }
+void CCorrectorDlg::OnZoomIn()
+{
+    FinishOpen();
+    ShowZoomed(m_session.StepZoom(+1, ViewAtZoom()));
+}
 
-void CCorrectorDlg::OnZoomOut() { ShowZoomed(m_session.StepZoom(-1, ViewAtZoom())); }
+void CCorrectorDlg::OnZoomOut()
+{
+    FinishOpen();
+    ShowZoomed(m_session.StepZoom(-1, ViewAtZoom()));
+}
 
 void CCorrectorDlg::OnMouseWheel(int delta, const QPoint* at)
 {
+    FinishOpen();
     if ((delta > 0 && m_session.CanZoomIn()) || (delta < 0 && m_session.CanZoomOut()))
         ShowZoomed(m_session.StepZoom(delta > 0 ? +1 : -1, ViewAtZoom(at)));
 }
@@ -592,6 +687,7 @@ void CCorrectorDlg::wheelEvent(QWheelEvent* event)
 
 void CCorrectorDlg::OnFit()
 {
+    FinishOpen();
     const QRect room = m_view->GetFullClientRect();
     ShowZoomed(m_session.Fit(room.width(), room.height(), ViewAtZoom()));
 }
@@ -600,6 +696,7 @@ void CCorrectorDlg::OnShowOriginal() { ShowOriginal(Control<QAbstractButton>(*th
 
 void CCorrectorDlg::ShowOriginal(bool original)
 {
+    FinishOpen();
     m_session.SetShowOriginal(original);
     // Both pictures are drawn at the zoom as they are: nothing is resampled.
     m_view->SetImage(m_session.Shown(), m_session.Zoom(), m_session.Zoom(), false);
@@ -608,6 +705,7 @@ void CCorrectorDlg::ShowOriginal(bool original)
 
 void CCorrectorDlg::OnAuto()
 {
+    FinishOpen();
     std::shared_ptr<const DibImage> picture = m_session.StartAuto();
     if (!picture)
         return;

@@ -47,7 +47,13 @@ public:
     bool ConfirmDiscard();
     // Loads `path` and makes it the current image, fitted into the view.
     // False, with a message and nothing changed, when it cannot be loaded.
+    // A large JPEG is first shown decoded reduced while the whole is read;
+    // it becomes current when read (or when a command needs it), and a
+    // failure then is shown as any other.
     bool OpenImageFile(const std::string& path);
+    // Makes the picture being opened current, waiting for its reading; then
+    // its message when it failed. Nothing when no open is under way.
+    void FinishOpen();
     // The open picture reduced into the preview and corrected there.
     void UpdatePreview();
     // Shows the shown image at `zoom` (again when `force`). False, with a
@@ -123,8 +129,15 @@ private:
     // The controls' values, labels and title from the session, then UpdateControls.
     void ShowSession();
     // After an open or a step through the folder: the new picture fitted and
-    // previewed, or the message of a file that failed.
+    // previewed (or its first look, while it is read), or the message of a
+    // file that failed.
     void ShowOpened(const SessionOutcome& opened);
+    // The view and the preview from the session's current picture.
+    void ShowCurrent();
+    // A picture has been read (on the loader's thread, passed on queued).
+    void OnPictureRead();
+    // The size of the view's room, for the session's first looks.
+    void TellRoom();
     // After a zoom command: the message when the view refused it.
     bool ShowZoomed(const SessionOutcome& zoomed);
     // The view as the session's zoom commands see it, keeping the point

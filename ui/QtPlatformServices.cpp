@@ -47,6 +47,8 @@ bool RunFileDialog(QFileDialog::AcceptMode mode, const FileDialogRequest& reques
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
     dialog.setNameFilters(NameFilters(request.filter));
     dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension));
+    if (!request.initialFolder.empty())
+        dialog.setDirectory(QString::fromStdString(request.initialFolder));
     if (!request.initialName.empty())
         dialog.selectFile(QString::fromStdString(request.initialName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

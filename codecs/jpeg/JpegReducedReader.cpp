@@ -9,7 +9,7 @@
 namespace fovella {
 
 bool LoadJpegReduced(const std::string& path, int factor, Image& image, int& fullWidth, int& fullHeight,
-                     std::string* error)
+                     std::string* error, ReducedSamples samples)
 {
     if (factor != 1 && factor != 2 && factor != 4 && factor != 8)
         return FailWith(error, path, "a reduction by " + std::to_string(factor) + " is not offered");
@@ -37,17 +37,21 @@ bool LoadJpegReduced(const std::string& path, int factor, Image& image, int& ful
     jpeg::InstallScanLimit(&decoder, scanLimit);
     jpeg_stdio_src(&decoder, file);
     jpeg_read_header(&decoder, TRUE);
-    decoder.out_color_space = JCS_GRAYSCALE;
+    const bool colour = samples == ReducedSamples::Colour;
+    decoder.out_color_space = colour ? JCS_EXT_BGR : JCS_GRAYSCALE;
     decoder.scale_num = 1;
     decoder.scale_denom = unsigned(factor);
-    // Luma alone: the colour planes are neither decoded nor converted.
     if (!jpeg::CheckHeader(decoder, fileBytes, errors))
         std::longjmp(errors.recovery, -2);
     jpeg_start_decompress(&decoder);
     const int width = int(decoder.output_width), height = int(decoder.output_height);
-    if (decoder.output_components != 1 || !image.Create(width, height, Gray, SampleU8, TopDown)) {
+    const int components = colour ? 3 : 1;
+    if (decoder.output_components != components ||
+        !image.Create(width, height, colour ? Bgr : Gray, SampleU8, TopDown)) {
         std::snprintf(errors.message, sizeof errors.message,
-                      decoder.output_components != 1 ? "not a colour picture" : "not enough memory for the picture");
+                      decoder.output_components != components
+                          ? (colour ? "not a picture of three colours" : "not a colour picture")
+                          : "not enough memory for the picture");
         std::longjmp(errors.recovery, -2);
     }
     while (decoder.output_scanline < decoder.output_height) {

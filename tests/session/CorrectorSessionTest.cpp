@@ -13,7 +13,6 @@
 #include <vector>
 
 namespace fovella {
-namespace {
 
 bool SamePixels(const Image& a, const Image& b)
 {
@@ -24,6 +23,8 @@ bool SamePixels(const Image& a, const Image& b)
             return false;
     return true;
 }
+
+namespace {
 
 class SessionTest : public testing::Test {
 protected:

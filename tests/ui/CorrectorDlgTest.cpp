@@ -155,6 +155,7 @@ TEST_F(CorrectorDlgTest, ExitAnsweredYesSavesThenEnds)
     EXPECT_EQ(services.saveRequests[0].defaultExtension, "jpg");
     EXPECT_EQ(services.saveRequests[0].initialName, "a");
     EXPECT_TRUE(services.saveRequests[0].confirmOverwrite);
+    EXPECT_EQ(services.saveRequests[0].initialFolder, photos.Path());
     EXPECT_FALSE(dialog.isVisible());
 
     DibImage saved;

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <memory>
 
@@ -67,7 +68,7 @@ TEST(QtPlatformServices, OpenChooserShowsTheFiltersAsWrittenAndReturnsTheChosenP
     const FileDialogRequest request{std::string("JPEG Files (*.jpg; *.jpeg)|*.jpg; *.jpeg|") + "BMP Files (*.bmp)|*.bmp|" +
                                         "PNG Files (*.png)|*.png|" +
                                         "Image Files (*.jpg; *.jpeg; *.bmp; *.png)|*.jpg; *.jpeg; *.bmp; *.png||",
-                                    "jpg", "", false};
+                                    "jpg", "", false, ""};
     const QString chosen = QString::fromStdString(scratch.File("photo.jpg"));
     const auto opened = WhenShown<QFileDialog>([chosen](QFileDialog& dialog) {
         ASSERT_EQ(dialog.nameFilters().size(), 4);
@@ -89,13 +90,16 @@ TEST(QtPlatformServices, OpenChooserShowsTheFiltersAsWrittenAndReturnsTheChosenP
     EXPECT_TRUE(*cancelled);
 }
 
-TEST(QtPlatformServices, SaveChooserStartsAtTheStemAndAsksBeforeReplacing)
+TEST(QtPlatformServices, SaveChooserStartsAtTheStemInTheFolderAskedAndAsksBeforeReplacing)
 {
+    test::ScratchDir scratch;
     QtPlatformServices services;
     const FileDialogRequest request{"JPEG (*.jpg; *.jpeg)|*.jpg; *.jpeg|BMP (*.bmp)|*.bmp|PNG (*.png)|*.png||",
-                                    "png", "holiday", true};
-    const auto saving = WhenShown<QFileDialog>([](QFileDialog& dialog) {
+                                    "png", "holiday", true, scratch.Path()};
+    const auto saving = WhenShown<QFileDialog>([&scratch](QFileDialog& dialog) {
         EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
+        EXPECT_EQ(std::filesystem::path(dialog.directory().absolutePath().toStdString()),
+                  std::filesystem::path(scratch.Path()));
         EXPECT_FALSE(dialog.testOption(QFileDialog::DontConfirmOverwrite));
         EXPECT_EQ(dialog.defaultSuffix(), "png");
         EXPECT_EQ(dialog.nameFilters().size(), 3);

@@ -36,6 +36,7 @@ TEST_F(WorkflowTest, OpeningSetsTitleExifStateFitAndPreview)
               "Image Files (*.jpg; *.jpeg; *.bmp; *.png)|*.jpg; *.jpeg; *.bmp; *.png||");
     EXPECT_EQ(services.openRequests[0].defaultExtension, "jpg");
     EXPECT_EQ(services.openRequests[0].initialName, "");
+    EXPECT_EQ(services.openRequests[0].initialFolder, "");  // nothing open: where the chooser was
     EXPECT_TRUE(services.messages.empty());
     EXPECT_EQ(dialog.windowTitle().toStdString(), photos.File("a.jpg") + " - Fovella");
 
@@ -73,6 +74,8 @@ TEST_F(WorkflowTest, OpeningSetsTitleExifStateFitAndPreview)
     Get<QLineEdit>(kFocalEdit)->setText("7");
     test::WriteGradientFile(photos.File("b.png"), 30, 20);
     Open(photos.File("b.png"));
+    ASSERT_EQ(services.openRequests.size(), 2u);
+    EXPECT_EQ(services.openRequests[1].initialFolder, photos.Path());  // beside the open picture
     EXPECT_FALSE(Get(kUseExif)->isEnabled());
     EXPECT_FALSE(Checked(Get<QAbstractButton>(kUseExif)));
     EXPECT_TRUE(Get(kFocalEdit)->isEnabled());
