@@ -30,7 +30,8 @@ using namespace fovella;
 // Answers nothing: the benchmarks never ask.
 class NoServices : public PlatformServices {
 public:
-    MessageAnswer ShowMessage(const std::string&, const std::string&, MessageIcon, MessageButtons) override
+    MessageAnswer ShowMessage(const std::string&, const std::string&, MessageIcon, MessageButtons,
+                              MessageExtras*) override
     {
         return MessageAnswer::No;
     }
