@@ -13,6 +13,8 @@
 #include "ui/FileFilter.h"
 #include "ui/MakerAddress.h"
 #include "framework/PlatformServices.h"
+#include "fs/ReadableName.h"
+#include "metadata/CorrectionMark.h"
 
 #include <QAbstractButton>
 #include <QContextMenuEvent>
@@ -83,6 +85,27 @@ std::string Formatted(const char* format, double value)
     char text[64];
     std::snprintf(text, sizeof text, format, value);
     return text;
+}
+
+// The dropped file's name as the system's bytes: the first entry of the
+// URI list percent-decoded, so that a name that is not valid UTF-8
+// (caf%E9.jpg) stays the file's own; QUrl's decoding would put a
+// replacement character in its place.
+std::string DroppedFileName(const QMimeData& data)
+{
+    for (QByteArray line : data.data("text/uri-list").split('\n')) {
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith('#'))
+            continue;
+        if (!line.startsWith("file://"))
+            break;
+        // After the scheme, an empty host or "localhost", then the path.
+        const int path = line.indexOf('/', 7);
+        if (path < 0)
+            break;
+        return QByteArray::fromPercentEncoding(line.mid(path)).toStdString();
+    }
+    return data.urls().front().toLocalFile().toStdString();
 }
 
 }  // namespace
@@ -218,7 +241,8 @@ void CCorrectorDlg::ShowSession()
         ->setText(QString::fromStdString(Formatted("%.2f", m_session.FineTune())));
     Control<QLabel>(*this, kZoomLabel)
         ->setText(m_session.Loaded() ? QString::number(int(m_session.Zoom() * 100)) + "%" : QString());
-    setWindowTitle(m_session.Loaded() ? QString::fromStdString(m_session.Path()) + " - Fovella" : "Fovella");
+    setWindowTitle(m_session.Loaded() ? QString::fromStdString(ReadableName(m_session.Path())) + " - Fovella"
+                                      : "Fovella");
     UpdateControls();
 }
 
@@ -333,6 +357,8 @@ void CCorrectorDlg::UpdatePreview()
 
 void CCorrectorDlg::OnSave()
 {
+    if (!ConfirmSaveOutdated())
+        return;
     const std::string& current = m_session.Path();
     const FileDialogRequest request{SaveFileFilter(), GetExtension(current), GetFileStem(current), true};
     std::string path;
@@ -371,7 +397,9 @@ void CCorrectorDlg::ShowOpened(const SessionOutcome& opened)
 {
     if (opened.code == SessionOutcome::OpenFailed) {
         std::cerr << "fovella: " << opened.reason << "\n";
-        Services().ShowMessage("Opening file failed!", "Opening error", MessageIcon::Error, MessageButtons::Ok);
+        // The file and what is wrong with it, for the user who unfolds it.
+        MessageExtras why{ReadableName(opened.reason), {}, false};
+        Services().ShowMessage("Opening file failed!", "Opening error", MessageIcon::Error, MessageButtons::Ok, &why);
     } else if (opened) {
         OnFit();
         UpdatePreview();
@@ -412,7 +440,7 @@ void CCorrectorDlg::dropEvent(QDropEvent* event)
         return;
     event->acceptProposedAction();
     if (ConfirmDiscard())
-        OpenFromOutside(urls.front().toLocalFile().toStdString());
+        OpenFromOutside(DroppedFileName(*event->mimeData()));
 }
 
 void CCorrectorDlg::OpenAndSetArrows(const std::string& path) { ShowOpened(m_session.OpenInFolder(path)); }
@@ -433,12 +461,11 @@ void CCorrectorDlg::OnUndistort()
 {
     const SessionOutcome refused = m_session.CheckUndistort();
     if (!refused) {
-        Services().ShowMessage(refused.code == SessionOutcome::FocalNotFinite
-                                   ? "Focal length should be a finite number."
-                                   : "Focal length should be positive.",
-                               "Undistort", MessageIcon::Warning, MessageButtons::Ok);
+        Services().ShowMessage(FocalRefusalText(refused), "Undistort", MessageIcon::Warning, MessageButtons::Ok);
         return;
     }
+    if (!ConfirmCorrectAgain())
+        return;
     SessionOutcome corrected;
     {
         CProgressDlg progress(Services(), this);
@@ -454,6 +481,46 @@ void CCorrectorDlg::OnUndistort()
     }
     // The correction at the zoom the original was shown at.
     SetZoom(m_session.Zoom(), true);
+}
+
+std::string CCorrectorDlg::FocalRefusalText(const SessionOutcome& refused) const
+{
+    if (refused.code == SessionOutcome::FocalNotFinite)
+        return "Focal length should be a finite number.";
+    std::string text = "Focal length should be positive.";
+    // Text that is no number at all reads as 0: say so rather than let
+    // "positive" puzzle whoever typed it.
+    if (m_session.TypedFocalNotANumber())
+        text += "\nThe focal length typed, \"" + m_session.FocalText() + "\", is not a number.";
+    return text;
+}
+
+bool CCorrectorDlg::ConfirmCorrectAgain()
+{
+    const std::optional<double> marked = m_session.MarkedScale();
+    if (!marked)
+        return true;
+    return Services().ShowMessage("This picture was " + AlreadyCorrectedText(*marked) + ".\nCorrect it again?",
+                                  "Undistort", MessageIcon::Question, MessageButtons::YesNo) == MessageAnswer::Yes;
+}
+
+bool CCorrectorDlg::ConfirmSaveOutdated()
+{
+    if (!m_session.CorrectionOutdated())
+        return true;
+    switch (Services().ShowMessage(
+        "The image was undistorted with other settings than those shown (scale " +
+            Formatted("%.2f", m_session.CorrectedWith().scale) + " px, the settings shown give " +
+            Formatted("%.2f", m_session.ScaleFor(m_session.Source()->Width(), m_session.Source()->Height())) +
+            " px).\nUndistort it again with the settings shown before saving?\n"
+            "No saves the image as it was undistorted.",
+        "Save", MessageIcon::Question, MessageButtons::YesNoCancel)) {
+    case MessageAnswer::Yes:
+        OnUndistort();
+        return !m_session.CorrectionOutdated();
+    case MessageAnswer::No: return true;
+    default: return false;
+    }
 }
 
 void CCorrectorDlg::OnUndistortDir()

@@ -109,6 +109,14 @@ private:
     void ShowOpened(const SessionOutcome& opened);
     // After a zoom command: the message when the view refused it.
     bool ShowZoomed(const SessionOutcome& zoomed);
+    // Undistort's refusal of the focal length, as the user reads it.
+    std::string FocalRefusalText(const SessionOutcome& refused) const;
+    // Before a picture that carries the mark of an earlier correction is
+    // corrected again: false when the user declines.
+    bool ConfirmCorrectAgain();
+    // Before a correction is saved that the settings shown no longer give:
+    // undistorts again first (Yes), saves it as it is (No) or stays (false).
+    bool ConfirmSaveOutdated();
     // The view as the session's zoom commands see it.
     CorrectorSession::ShowAtZoom ViewAtZoom();
     void AddSystemMenu();
