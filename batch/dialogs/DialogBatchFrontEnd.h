@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class QWidget;
 
@@ -15,6 +16,13 @@ namespace fovella {
 class CBatchProgressDlg;
 class FolderBrowser;
 class PlatformServices;
+
+// The check box of the run's messages about single files.
+extern const char kQuietFilesText[];  // "Do not show again during this run"
+
+// The line of the summary's details for a file not saved: its name and why.
+std::string NotSavedLine(const FileFailure& failure);
+std::string NotSavedLine(const FileSkip& skip);
 
 class DialogBatchFrontEnd : public BatchFrontEnd {
 public:
@@ -48,6 +56,9 @@ private:
     // `reason`, the lower layer's account, goes to the log; the user reads
     // the window's own text.
     void Show(const std::string& text, const char* title, bool error, const std::string& reason = {});
+    // A message about one file, with `reason` in its details and the check
+    // box that silences the rest of the run's messages about single files.
+    void ShowForFile(const std::string& text, const char* title, bool error, const std::string& reason = {});
 
     PlatformServices& m_services;
     FolderBrowser& m_browser;
@@ -56,6 +67,9 @@ private:
     std::unique_ptr<CBatchProgressDlg> m_progress;
     bool m_savedCurrent = false;
     bool m_cancelRequested = false;
+    std::string m_currentFile;  // the file whose turn it is
+    bool m_quietFiles = false;  // "Do not show again during this run" was checked
+    std::vector<std::string> m_notSaved;  // a line for each image file not saved
 };
 
 }  // namespace fovella
