@@ -3,6 +3,7 @@
 #include "batch/dialogs/CBatchOptionsDlg.h"
 #include "batch/dialogs/CBatchProgressDlg.h"
 #include "batch/dialogs/COverwriteDlg.h"
+#include "framework/InputGuard.h"
 #include "framework/PlatformServices.h"
 #include "fs/PathString.h"
 #include "fs/ReadableName.h"
@@ -188,13 +189,19 @@ OverwriteAnswer DialogBatchFrontEnd::AskOverwrite(const std::string& output)
 
 void DialogBatchFrontEnd::RunStarted(const std::string& folder)
 {
+    // The window takes no input until the run has ended, but hears a close.
+    m_guard = std::make_unique<InputGuard>(m_owner);
     m_progress = std::make_unique<CBatchProgressDlg>(m_services, m_owner);
     m_progress->m_bCancelled = 0;
     m_progress->Start();
     m_progress->SetLabel(kBatchFolderLabel, "Undistorting directory " + folder);
 }
 
-void DialogBatchFrontEnd::RunEnded() { m_progress.reset(); }
+void DialogBatchFrontEnd::RunEnded()
+{
+    m_progress.reset();
+    m_guard.reset();
+}
 
 void DialogBatchFrontEnd::FileStarted(const std::string& path)
 {

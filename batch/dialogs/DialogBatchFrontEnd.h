@@ -15,6 +15,7 @@ namespace fovella {
 
 class CBatchProgressDlg;
 class FolderBrowser;
+class InputGuard;
 class PlatformServices;
 
 // The check box of the run's messages about single files.
@@ -64,6 +65,7 @@ private:
     FolderBrowser& m_browser;
     QWidget* m_owner;
     std::string m_currentPath;
+    std::unique_ptr<InputGuard> m_guard;  // while the run goes on
     std::unique_ptr<CBatchProgressDlg> m_progress;
     bool m_savedCurrent = false;
     bool m_cancelRequested = false;

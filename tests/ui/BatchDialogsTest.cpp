@@ -8,15 +8,19 @@
 #include "batch/dialogs/DialogBatchFrontEnd.h"
 #include "framework/FolderBrowser.h"
 #include "fs/PathString.h"
+#include "codecs/ImageFile.h"
 
 #include <QLabel>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QSlider>
+#include <QCloseEvent>
+#include <QPushButton>
 #include <QTimer>
 #include <QtTest/QTest>
 
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <sstream>
 
@@ -162,7 +166,9 @@ TEST(BatchProgressDlg, CancelTwiceIsCancelOnceAndTheDialogStays)
     CBatchProgressDlg dialog(services);
     dialog.Start();
     EXPECT_EQ(dialog.windowTitle(), "Undistorting Directory...");
-    EXPECT_EQ(dialog.windowModality(), Qt::ApplicationModal);
+    // Not modal: Qt would drop the window manager's close request to the
+    // window it blocked.
+    EXPECT_EQ(dialog.windowModality(), Qt::NonModal);
     EXPECT_EQ(Control<QLabel>(dialog, kBatchImagePercent)->text(), "0 %");
     Control<QAbstractButton>(dialog, kIdCancel)->click();
     Control<QAbstractButton>(dialog, kIdCancel)->click();
@@ -415,11 +421,12 @@ TEST(WindowWording, FileMessagesCanBeSilencedAndTheSummaryListsWhatWasNotSaved)
               "/p/caf\\xE9.jpg: failed to open: not a JPEG file\n");
 }
 
-// While a run goes on, the window takes no input; closing it cancels the
-// run and the window closes once the run has stopped.
+// While a run goes on, the window takes no input; the window manager's close
+// request cancels the run, the results committed stay, nothing is left half
+// written, and the window closes once the run has stopped.
 TEST_F(FolderRunTest, ClosingTheWindowMidRunCancelsTheRunFirst)
 {
-    for (const char* name : {"a.png", "b.png", "c.png"})
+    for (const char* name : {"a.png", "b.png", "c.png", "d.png"})
         test::WriteGradientFile(photos.File(name), 1200, 800);
     Open(photos.File("a.png"));
     Get<QLineEdit>(kFocalEdit)->setText("4");
@@ -427,11 +434,20 @@ TEST_F(FolderRunTest, ClosingTheWindowMidRunCancelsTheRunFirst)
     QTimer closer;
     bool closed = false;
     QObject::connect(&closer, &QTimer::timeout, [&] {
-        // Once the progress dialog is up, the window is blocked; close it anyway.
-        if (closed || !dynamic_cast<CBatchProgressDlg*>(QApplication::activeModalWidget()))
+        // Once the first result is in place, as a user would see the run going.
+        if (closed || !IsFile(photos.File("undistorted/a.png")))
             return;
         closed = true;
-        dialog.close();
+        // Input to the window goes nowhere mid-run.
+        const std::size_t asked = services.openRequests.size();
+        QTest::mouseClick(Get<QPushButton>(kOpen), Qt::LeftButton);
+        QTest::keyClick(&dialog, Qt::Key_O, Qt::AltModifier);
+        EXPECT_EQ(services.openRequests.size(), asked);
+        // No modal window blocks it, so that Qt passes the window manager's
+        // close request on to the window, as it is delivered here.
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+        QCloseEvent close;
+        QApplication::sendEvent(dialog.windowHandle(), &close);
         EXPECT_TRUE(dialog.isVisible());  // not yet: the run stops first
     });
     closer.start(1);
@@ -440,7 +456,17 @@ TEST_F(FolderRunTest, ClosingTheWindowMidRunCancelsTheRunFirst)
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_TRUE(services.messages.empty());  // cancelled: no summary
-    EXPECT_FALSE(IsFile(photos.File("undistorted/c.png")));
+    // What was committed stays whole; nothing else is there.
+    DibImage kept;
+    ImageFile file;
+    EXPECT_TRUE(file.Load(photos.File("undistorted/a.png"), kept, Unknown, 0)) << file.Error();
+    std::vector<std::string> results;
+    for (const auto& entry : std::filesystem::directory_iterator(photos.File("undistorted")))
+        results.push_back(entry.path().filename().string());
+    EXPECT_LT(results.size(), 4u);
+    for (const std::string& name : results) {
+        EXPECT_TRUE(file.Load(photos.File("undistorted/" + name), kept, Unknown, 0)) << file.Error();
+    }
 }
 
 }  // namespace
