@@ -71,6 +71,7 @@ std::vector<ControlTemplate> CorrectorTemplate()
         {kZoomOut, K::PushButton, "-", 391, 360, 15, 14},
         {kZoomLabel, K::CentredLabel, "", 409, 363, 22, 8},
         {kFit, K::PushButton, "&Fit", 435, 360, 30, 14},
+        {kOutdatedNote, K::Label, "Changed since Undistort", 47, 250, 100, 8},
     };
 }
 
@@ -243,7 +244,15 @@ void CCorrectorDlg::ShowSession()
         ->setText(m_session.Loaded() ? QString::number(int(m_session.Zoom() * 100)) + "%" : QString());
     setWindowTitle(m_session.Loaded() ? QString::fromStdString(ReadableName(m_session.Path())) + " - Fovella"
                                       : "Fovella");
+    ShowOutdated();
     UpdateControls();
+}
+
+// The preview follows the settings, the image does not until Undistort: the
+// note says when they part.
+void CCorrectorDlg::ShowOutdated()
+{
+    FindControl(*this, kOutdatedNote)->setVisible(m_session.CorrectionOutdated());
 }
 
 // Every enabled flag, from the session alone. Open, Help and Exit are
@@ -336,6 +345,7 @@ void CCorrectorDlg::OnFocalChanged()
 {
     m_session.SetFocalText(Control<QLineEdit>(*this, kFocalEdit)->text().toStdString());
     UpdatePreview();
+    ShowOutdated();
 }
 
 void CCorrectorDlg::OnUseExif()

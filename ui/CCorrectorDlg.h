@@ -104,6 +104,8 @@ private:
     void OnSize(int cx, int cy);
     // The controls' values, labels and title from the session, then UpdateControls.
     void ShowSession();
+    // The note beside "Preview:" when the settings no longer give the correction shown.
+    void ShowOutdated();
     // After an open or a step through the folder: the new picture fitted and
     // previewed, or the message of a file that failed.
     void ShowOpened(const SessionOutcome& opened);

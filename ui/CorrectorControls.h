@@ -33,6 +33,7 @@ enum CorrectorControl : int {
     kZoomOut = 1001,
     kZoomLabel = 1024,
     kFit = 1020,
+    kOutdatedNote = 1073,  // beside "Preview:": the settings changed since Undistort
 };
 
 }  // namespace fovella

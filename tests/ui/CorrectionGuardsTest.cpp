@@ -98,10 +98,13 @@ TEST_F(CorrectionGuardsTest, SaveOfACorrectionTheSettingsNoLongerGiveAsksFirst)
         [this] { Get<QSlider>(kFineTune)->setValue(60); },
         [this] { Get<QLineEdit>(kFocalEdit)->setText("6"); },
     };
+    EXPECT_FALSE(Get(kOutdatedNote)->isVisible());
     for (const auto& change : changes) {
         change();
         const double shown = dialog.Session().ScaleFor(64, 48);
         ASSERT_NE(shown, made);
+        EXPECT_TRUE(Get(kOutdatedNote)->isVisible());
+        EXPECT_EQ(Text(kOutdatedNote), "Changed since Undistort");
 
         save("cancelled.png", MessageAnswer::Cancel);
         ASSERT_EQ(services.messages.size(), 1u);
@@ -120,6 +123,7 @@ TEST_F(CorrectionGuardsTest, SaveOfACorrectionTheSettingsNoLongerGiveAsksFirst)
         // Put back, nothing is asked.
         Get<QSlider>(kFineTune)->setValue(50);
         Get<QLineEdit>(kFocalEdit)->setText("5");
+        EXPECT_FALSE(Get(kOutdatedNote)->isVisible());
         save("again.png", MessageAnswer::Yes);
         EXPECT_TRUE(services.messages.empty());
         EXPECT_EQ(MarkOf(photos.File("again.png")), made);
@@ -131,6 +135,7 @@ TEST_F(CorrectionGuardsTest, SaveOfACorrectionTheSettingsNoLongerGiveAsksFirst)
     const double shown = dialog.Session().ScaleFor(64, 48);
     EXPECT_EQ(dialog.Session().CorrectedWith().scale, shown);
     EXPECT_EQ(MarkOf(photos.File("redone.png")), shown);
+    EXPECT_FALSE(Get(kOutdatedNote)->isVisible());
     EXPECT_FALSE(dialog.Session().Unsaved());
 }
 
