@@ -70,6 +70,10 @@ MessageAnswer QtPlatformServices::ShowMessage(const std::string& text, const std
                                             : QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     QMessageBox box(IconOf(icon), QString::fromStdString(caption), QString::fromStdString(text), shown,
                     QApplication::activeWindow());
+    // Yes alone with No asks before something that cannot be taken back:
+    // Enter must not do it.
+    if (buttons == MessageButtons::YesNo)
+        box.setDefaultButton(QMessageBox::No);
     if (extras && !extras->details.empty())
         box.setDetailedText(QString::fromStdString(extras->details));
     QCheckBox* check = nullptr;

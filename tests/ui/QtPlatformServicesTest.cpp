@@ -78,9 +78,10 @@ TEST(QtPlatformServices, AMessageCarriesItsDetailsAndGivesBackItsCheckBox)
     EXPECT_TRUE(*shown);
     EXPECT_TRUE(extras.checked);
 
-    // Yes and No only; closed otherwise, it is No.
+    // Yes and No only, No the default.
     const auto question = WhenShown<QMessageBox>([](QMessageBox& box) {
         EXPECT_EQ(box.standardButtons(), QMessageBox::Yes | QMessageBox::No);
+        EXPECT_EQ(box.defaultButton(), box.button(QMessageBox::No));
         EXPECT_EQ(box.checkBox(), nullptr);
         EXPECT_TRUE(box.detailedText().isEmpty());
         box.button(QMessageBox::Yes)->click();
