@@ -536,6 +536,7 @@ bool CCorrectorDlg::ConfirmSaveOutdated()
 void CCorrectorDlg::OnUndistortDir()
 {
     DialogBatchFrontEnd frontEnd(Services(), m_folderBrowser, this, m_session.Path());
+    frontEnd.SetFocalRefusalText(FocalRefusalText({SessionOutcome::FocalNotPositive, {}}));
     m_pBatchFrontEnd = &frontEnd;
     BatchRun(frontEnd).RunFolder(m_session.FolderRun());
     m_pBatchFrontEnd = nullptr;

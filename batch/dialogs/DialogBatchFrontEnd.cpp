@@ -126,7 +126,7 @@ void DialogBatchFrontEnd::ShowForFile(const std::string& text, const char* title
 void DialogBatchFrontEnd::RunRefused(RunRefusal why)
 {
     switch (why) {
-    case RunRefusal::FocalNotPositive: Show("Focal length should be positive.", "Undistort", false); break;
+    case RunRefusal::FocalNotPositive: Show(m_focalRefusal, "Undistort", false); break;
     case RunRefusal::OutputFolder:
         Show("The selected directory does not exist and cannot be created!", "Undistort Directory", true);
         break;

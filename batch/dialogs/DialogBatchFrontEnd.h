@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QWidget;
@@ -50,6 +51,9 @@ public:
     // As the progress dialog's Cancel: the run stops at its next report,
     // even when asked before the progress dialog is up.
     void Cancel() { m_cancelRequested = true; }
+    // What the refusal of a focal length that gives no positive scale says;
+    // "Focal length should be positive." unless set.
+    void SetFocalRefusalText(std::string text) { m_focalRefusal = std::move(text); }
     // A corrected copy of the window's own image was written.
     bool SavedCurrentImage() const { return m_savedCurrent; }
 
@@ -69,6 +73,7 @@ private:
     std::unique_ptr<CBatchProgressDlg> m_progress;
     bool m_savedCurrent = false;
     bool m_cancelRequested = false;
+    std::string m_focalRefusal = "Focal length should be positive.";
     std::string m_currentFile;  // the file whose turn it is
     bool m_quietFiles = false;  // "Do not show again during this run" was checked
     std::vector<std::string> m_notSaved;  // a line for each image file not saved

@@ -156,6 +156,13 @@ TEST_F(CorrectionGuardsTest, ADecimalCommaIsAPointAndTextThatIsNoNumberIsSaidToB
         EXPECT_EQ(services.messages[0].text, "Focal length should be positive.\nThe focal length typed, \"" +
                                                  std::string(typed) + "\", is not a number.");
     }
+    // The folder run refuses it in the same words.
+    services.messages.clear();
+    Get<QLineEdit>(kFocalEdit)->setText("abc");
+    Click(kUndistortDir);
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].text,
+              "Focal length should be positive.\nThe focal length typed, \"abc\", is not a number.");
     // A number that is not positive is only that.
     services.messages.clear();
     Get<QLineEdit>(kFocalEdit)->setText("-2,5");
