@@ -21,7 +21,7 @@ bool WriteCorrectedFile(FileReplacement& out, const std::string& path, Image& re
     const PixelType type = result.GetPixelType();
     const PixelType written = WrittenPixelType(type, format);
     // The quality means nothing to BMP and PNG; 100 keeps it out of their way.
-    const int shownQuality = format == Jpeg ? quality : 100;
+    const int writtenQuality = format == Jpeg ? quality : 100;
     bool done = false;
     if (type == Gray && written != Gray) {
         // No way back from colour to grey in place: a copy is converted.
@@ -30,12 +30,12 @@ bool WriteCorrectedFile(FileReplacement& out, const std::string& path, Image& re
             error = "'" + path + "': not enough memory to convert the picture for saving";
             return false;
         }
-        done = file.Write(out, path, colour, format, shownQuality, 1);
+        done = file.Write(out, path, colour, format, writtenQuality, 1);
     } else if (!result.ConvertPixelType(written)) {
         error = "'" + path + "': the picture cannot be written in this format";
         return false;
     } else {
-        done = file.Write(out, path, result, format, shownQuality, 1);
+        done = file.Write(out, path, result, format, writtenQuality, 1);
         result.ConvertPixelType(type);
     }
     if (!done)

@@ -89,6 +89,8 @@ TEST_P(SavedBytesTest, WindowSaveIsTheCommandLinesOutput)
         });
     Click(kSave);
     ASSERT_TRUE(services.messages.empty()) << services.messages[0].text;
+    // The window's correction is as it was: the view draws it on.
+    EXPECT_EQ(CorrectorDlgProbe::Corrected(dialog)->GetPixelType(), c.source.pngType == Gray ? Gray : Bgr);
 
     cli::Options options;
     options.inputs = {source};
