@@ -480,7 +480,7 @@ void CCorrectorDlg::OnUndistort()
     {
         CProgressDlg progress(Services(), this);
         m_pProgressDlg = &progress;
-        progress.Start(m_session.Path());
+        progress.Start(ReadableName(m_session.Path()));
         corrected = m_session.Undistort(&UndistortProgressCallback, this);
         m_pProgressDlg = nullptr;
     }

@@ -137,14 +137,14 @@ void DialogBatchFrontEnd::FileFailed(const FileFailure& failure)
 {
     m_notSaved.push_back(NotSavedLine(failure));
     switch (failure.stage) {
-    case FileStage::Open: ShowForFile("Failed to open " + failure.path, "Open", true, failure.reason); break;
+    case FileStage::Open: ShowForFile("Failed to open " + ReadableName(failure.path), "Open", true, failure.reason); break;
     case FileStage::Scale:
-        ShowForFile("Focal length should be positive.\n" + failure.path, "Undistort", false);
+        ShowForFile("Focal length should be positive.\n" + ReadableName(failure.path), "Undistort", false);
         break;
     case FileStage::Undistort:
-        ShowForFile("Failed to undistort " + failure.path, "Undistort", true, failure.reason);
+        ShowForFile("Failed to undistort " + ReadableName(failure.path), "Undistort", true, failure.reason);
         break;
-    case FileStage::Save: ShowForFile("Failed to save " + failure.output, "Save", true, failure.reason); break;
+    case FileStage::Save: ShowForFile("Failed to save " + ReadableName(failure.output), "Save", true, failure.reason); break;
     }
 }
 
@@ -155,7 +155,7 @@ void DialogBatchFrontEnd::FileSkipped(const FileSkip& skip)
 {
     m_notSaved.push_back(NotSavedLine(skip));
     if (skip.why == SkipReason::AlreadyCorrected)
-        ShowForFile(skip.path + ": " + AlreadyCorrectedText(skip.markedScale), "Undistort", false);
+        ShowForFile(ReadableName(skip.path) + ": " + AlreadyCorrectedText(skip.markedScale), "Undistort", false);
 }
 
 void DialogBatchFrontEnd::RunCompleted(const BatchCounts& counts)
@@ -176,7 +176,7 @@ OverwriteAnswer DialogBatchFrontEnd::AskOverwrite(const std::string& output)
 {
     COverwriteDlg dialog(m_services, m_progress ? static_cast<QWidget*>(m_progress.get()) : m_owner);
     // No closing quote: the second line reads "already exists.".
-    dialog.m_strMessage = "File \"" + output;
+    dialog.m_strMessage = "File \"" + ReadableName(output);
     dialog.m_bSourceItself = IsSameFile(output, m_currentFile);
     dialog.DoModal();
     switch (dialog.m_nResult) {
@@ -194,7 +194,7 @@ void DialogBatchFrontEnd::RunStarted(const std::string& folder)
     m_progress = std::make_unique<CBatchProgressDlg>(m_services, m_owner);
     m_progress->m_bCancelled = 0;
     m_progress->Start();
-    m_progress->SetLabel(kBatchFolderLabel, "Undistorting directory " + folder);
+    m_progress->SetLabel(kBatchFolderLabel, "Undistorting directory " + ReadableName(folder));
 }
 
 void DialogBatchFrontEnd::RunEnded()
@@ -206,7 +206,7 @@ void DialogBatchFrontEnd::RunEnded()
 void DialogBatchFrontEnd::FileStarted(const std::string& path)
 {
     m_currentFile = path;
-    m_progress->SetLabel(kBatchImageLabel, "Undistorting image " + GetFileName(path));
+    m_progress->SetLabel(kBatchImageLabel, "Undistorting image " + ReadableName(GetFileName(path)));
 }
 
 void DialogBatchFrontEnd::FocalChosen(float focalMm, bool fromExif)

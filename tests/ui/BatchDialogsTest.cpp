@@ -390,8 +390,9 @@ TEST(WindowWording, FileMessagesCanBeSilencedAndTheSummaryListsWhatWasNotSaved)
     test::ScriptedPlatformServices services;
     FolderBrowser browser;
     DialogBatchFrontEnd frontEnd(services, browser, nullptr, "/p/cur.jpg");
-    services.checkBoxAnswers = {false, true};
+    services.checkBoxAnswers = {false, false, true};
     testing::internal::CaptureStderr();
+    frontEnd.FileFailed({FileStage::Open, "/p/\xE9.jpg", "", "'/p/\xE9.jpg': not a JPEG file"});
     frontEnd.FileFailed({FileStage::Open, "/p/a.jpg", "", "'/p/a.jpg': not a JPEG file"});
     frontEnd.FileSkipped({SkipReason::AlreadyCorrected, "/p/b.jpg", "", 2524.16});
     frontEnd.FileFailed({FileStage::Save, "/p/c.png", "/p/u/c.png", "'/p/u/c.png': no space left"});
@@ -399,19 +400,25 @@ TEST(WindowWording, FileMessagesCanBeSilencedAndTheSummaryListsWhatWasNotSaved)
     frontEnd.FileSkipped({SkipReason::NoExifFocal, "/p/e.png", ""});
     frontEnd.FileSkipped({SkipReason::ResultExists, "/p/f.jpg", "/p/u/f.jpg"});
     frontEnd.FileFailed({FileStage::Open, "/p/caf\xE9.jpg", "", "'/p/caf\xE9.jpg': not a JPEG file"});
-    frontEnd.RunCompleted({9, 8, 1});
+    frontEnd.RunCompleted({10, 9, 1});
     testing::internal::GetCapturedStderr();
 
-    ASSERT_EQ(services.messages.size(), 3u);
+    ASSERT_EQ(services.messages.size(), 4u);
+    // Names are shown readably, bytes that are not
+    // UTF-8 escaped.
+    EXPECT_EQ(services.messages[0].text, "Failed to open /p/\\xE9.jpg");
+    EXPECT_EQ(services.messages[0].details, "'/p/\\xE9.jpg': not a JPEG file");
+    services.messages.erase(services.messages.begin());
     EXPECT_EQ(services.messages[0].text, "Failed to open /p/a.jpg");
     EXPECT_EQ(services.messages[0].details, "'/p/a.jpg': not a JPEG file");
     EXPECT_EQ(services.messages[0].checkBox, "Do not show again during this run");
     EXPECT_EQ(services.messages[1].text, "/p/b.jpg: already corrected by Fovella at scale 2524.16 px");
     EXPECT_EQ(services.messages[1].checkBox, "Do not show again during this run");
     // Checked there: the rest go by in silence, to the summary.
-    EXPECT_EQ(services.messages[2].text.rfind("Total number of files in folder: 9\n", 0), 0u);
+    EXPECT_EQ(services.messages[2].text.rfind("Total number of files in folder: 10\n", 0), 0u);
     EXPECT_EQ(services.messages[2].checkBox, "");
     EXPECT_EQ(services.messages[2].details,
+              "/p/\\xE9.jpg: failed to open: not a JPEG file\n"
               "/p/a.jpg: failed to open: not a JPEG file\n"
               "/p/b.jpg: skipped: already corrected by Fovella at scale 2524.16 px\n"
               "/p/c.png: failed to save /p/u/c.png: no space left\n"
