@@ -1,5 +1,7 @@
 #include "batch/BatchRun.h"
 
+#include "batch/CorrectedFile.h"
+#include "batch/DecimalNumber.h"
 #include "batch/FileJobs.h"
 #include "batch/Work.h"
 #include "codecs/CodecError.h"
@@ -146,21 +148,13 @@ void Correct(Work& work, ProgressCallback callback, void* context, int threads)
 
 // Codes the result into a replacement of `output`, on the job's thread; the
 // run's thread commits it in the file's turn.
-void WriteResult(Work& work, ImageFile& file, const std::string& output, int quality)
+void WriteResult(Work& work, const std::string& output, int quality)
 {
     const Clock::time_point start = Clock::now();
-    const ImageFileFormat format = file.ClassifyExtension(output);
-    file.SetMetadata(MarkedAsCorrected(work.metadata, work.scale));
     work.written = std::make_unique<FileReplacement>(output);
-    DibImage& result = work.pictures->result;
-    const bool written = format == Jpeg ? result.ConvertPixelType(Rgb) &&
-                                              file.Write(*work.written, output, result, Jpeg, quality, 1)
-                                        : file.Write(*work.written, output, result,
-                                                     format == Bmp ? Bmp : Png, 100, 1);
-    if (!written) {
-        work.writeError = file.Error();
+    if (!WriteCorrectedFile(*work.written, output, work.pictures->result, FormatOfPath(output), work.metadata,
+                            work.scale, quality, work.writeError))
         work.written.reset();
-    }
     work.writeSeconds = SecondsSince(start);
 }
 
@@ -297,7 +291,7 @@ private:
         // The coding too, so that it runs beside the other jobs; only the
         // commit waits for this file's turn.
         if (work.state == Work::State::Corrected && !stop)
-            WriteResult(work, file, OutputFor(work.path), m_options.quality);
+            WriteResult(work, OutputFor(work.path), m_options.quality);
         work.pictures = nullptr;
     }
 
@@ -458,7 +452,14 @@ std::string BatchOutputPath(const std::string& source, const BatchOptions& optio
         .str();
 }
 
-float ReadFocalText(const std::string& text) { return float(std::atof(text.c_str())); }
+float ReadFocalText(const std::string& text)
+{
+    // A decimal comma means what it says; text with a number only at its
+    // start keeps the value atof reads from it.
+    if (const std::optional<double> number = ParseDecimal(text))
+        return float(*number);
+    return float(std::atof(text.c_str()));
+}
 
 BatchResult BatchRun::RunFiles(const std::vector<std::string>& files, const BatchOptions& options,
                                float manualFocal, double fineTune, const std::string& folderLabel)

@@ -59,7 +59,9 @@ std::uint64_t DefaultMemoryLimit();
 // Where a source's result goes under `options` (empty folder in save mode
 // 0: "undistorted" beside the source).
 std::string BatchOutputPath(const std::string& source, const BatchOptions& options);
-// The typed focal length as the C library's atof reads it.
+// The typed focal length: the number the whole text writes, with a decimal
+// point or comma ("5,8" is 5.8); else the leading number as the C library's
+// atof reads it ("12abc" is 12, "abc" 0).
 float ReadFocalText(const std::string& text);
 
 }  // namespace fovella

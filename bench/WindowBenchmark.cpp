@@ -31,7 +31,8 @@ using namespace fovella;
 // Answers No to every question and the chooser of "&Open" with `openAnswer`.
 class NoServices : public PlatformServices {
 public:
-    MessageAnswer ShowMessage(const std::string&, const std::string&, MessageIcon, MessageButtons) override
+    MessageAnswer ShowMessage(const std::string&, const std::string&, MessageIcon, MessageButtons,
+                              MessageExtras*) override
     {
         return MessageAnswer::No;
     }

@@ -8,10 +8,18 @@
 
 namespace fovella {
 
-// The icon of a modal message; Question goes with the Yes/No/Cancel buttons.
+// The icon of a modal message; Question goes with the Yes/No(/Cancel) buttons.
 enum class MessageIcon { Warning, Error, Information, Question };
-enum class MessageButtons { Ok, YesNoCancel };
+enum class MessageButtons { Ok, YesNoCancel, YesNo };
 enum class MessageAnswer { Ok, Yes, No, Cancel };
+
+// What a message may carry beside its text: details the user unfolds (the
+// reasons behind it, one per line), and a check box whose state comes back.
+struct MessageExtras {
+    std::string details;   // none when empty
+    std::string checkBox;  // the check box's text; none when empty
+    bool checked = false;  // the check box's state when the message closed
+};
 
 // A file chooser as the window specifies it. `filter` is written in pairs of
 // description and patterns, each followed by "|", the list ended by a second
@@ -29,8 +37,12 @@ class PlatformServices {
 public:
     virtual ~PlatformServices() = default;
 
+    // A modal message; `extras`, when given, adds its details and check box
+    // and takes back the check box's state. Closing it otherwise than by a
+    // button is Cancel, or No when there is no Cancel, or Ok.
     virtual MessageAnswer ShowMessage(const std::string& text, const std::string& caption,
-                                      MessageIcon icon, MessageButtons buttons) = 0;
+                                      MessageIcon icon, MessageButtons buttons,
+                                      MessageExtras* extras = nullptr) = 0;
     // The chosen full path; false when the chooser was cancelled.
     virtual bool AskOpenFileName(const FileDialogRequest& request, std::string& path) = 0;
     virtual bool AskSaveFileName(const FileDialogRequest& request, std::string& path) = 0;

@@ -3,12 +3,17 @@
 #include "session/AutoSettings.h"
 
 #include "batch/BatchRun.h"
+#include "batch/CorrectedFile.h"
+#include "batch/DecimalNumber.h"
+#include "codecs/CodecError.h"
 #include "codecs/ImageFile.h"
 #include "codecs/jpeg/JpegReduced.h"
 #include "exif/ExifReader.h"
 #include "fs/DirectoryScanner.h"
 #include "image/Orientation.h"
+#include "fs/FileReplacement.h"
 #include "lens/PixelScale.h"
+#include "metadata/CorrectionMark.h"
 
 #include <algorithm>
 #include <cmath>
@@ -99,15 +104,17 @@ SessionOutcome CorrectorSession::Adopt(const std::string& path, LoadedPicture re
         return Failure(SessionOutcome::OpenFailed, read.error);
     // The picture left behind may be a neighbour of the new one.
     if (m_source)
-        m_loader.GiveBack(m_path, {m_source, m_exifBlock, {}, m_stamp});
+        m_loader.GiveBack(m_path, {m_source, m_metadata, {}, m_stamp});
     m_source = std::move(read.picture);
     m_corrected = nullptr;  // belonged to the picture before
     m_autoLines.clear();
     m_path = PathString(path);
-    m_exifBlock = std::move(read.exifBlock);
+    m_position = m_path;
+    m_metadata = std::move(read.metadata);
     m_stamp = read.stamp;
     // What the reader finds wrong in the block goes to standard error.
-    const ExifInfo exif = m_exifBlock.empty() ? ExifInfo() : ReadExif(m_exifBlock.data(), m_exifBlock.size());
+    const std::vector<std::uint8_t>& block = m_metadata.exif;
+    const ExifInfo exif = block.empty() ? ExifInfo() : ReadExif(block.data(), block.size());
     m_orientationTag = exif.Orientation;
     if (exif.FocalLength != 0) {
         m_exifFocal = exif.FocalLength;
@@ -122,7 +129,7 @@ SessionOutcome CorrectorSession::Adopt(const std::string& path, LoadedPicture re
     m_showOriginal = true;
 
     const std::vector<PathString> images = FolderImages();
-    const int current = IndexOfOpen(images);
+    const int current = IndexOfPosition(images);
     std::vector<std::string> neighbours;
     if (current > 0)
         neighbours.push_back(images[std::size_t(current - 1)]);
@@ -130,6 +137,11 @@ SessionOutcome CorrectorSession::Adopt(const std::string& path, LoadedPicture re
         neighbours.push_back(images[std::size_t(current + 1)]);
     m_loader.PrepareOnly(neighbours);
     return {};
+}
+
+std::optional<double> CorrectorSession::MarkedScale() const
+{
+    return Loaded() ? CorrectionMarkScale(m_metadata.xmp) : std::nullopt;
 }
 
 std::vector<PathString> CorrectorSession::FolderImages() const
@@ -145,10 +157,10 @@ std::vector<PathString> CorrectorSession::FolderImages() const
     return images;
 }
 
-int CorrectorSession::IndexOfOpen(const std::vector<PathString>& images) const
+int CorrectorSession::IndexOfPosition(const std::vector<PathString>& images) const
 {
     for (std::size_t i = 0; i < images.size(); ++i)
-        if (EqualIgnoringCase(images[i], m_path))
+        if (EqualIgnoringCase(images[i], m_position))
             return int(i);
     return -1;
 }
@@ -165,8 +177,9 @@ SessionOutcome CorrectorSession::OpenInFolder(const std::string& path)
 
 void CorrectorSession::SetArrowsFromListing()
 {
+    m_position = m_path;
     const std::vector<PathString> images = FolderImages();
-    const int current = IndexOfOpen(images);
+    const int current = IndexOfPosition(images);
     // A picture no longer in its folder leaves "<-" as it was.
     if (current >= 0)
         m_hasPrevious = current > 0;
@@ -176,12 +189,15 @@ void CorrectorSession::SetArrowsFromListing()
 SessionOutcome CorrectorSession::Previous()
 {
     const std::vector<PathString> images = FolderImages();
-    const int current = IndexOfOpen(images);
+    const int current = IndexOfPosition(images);
     // Without the open picture in the folder the walk ends at its last image.
     const int previous = (current < 0 ? int(images.size()) : current) - 1;
     SessionOutcome opened{SessionOutcome::Unchanged, {}};
-    if (current > 0)
+    if (current > 0) {
         opened = Open(images[std::size_t(previous)]);
+        // A file that failed is passed: the next press goes on beyond it.
+        m_position = images[std::size_t(previous)];
+    }
     m_hasNext = previous >= 0;
     m_hasPrevious = previous > 0;
     return opened;
@@ -190,13 +206,15 @@ SessionOutcome CorrectorSession::Previous()
 SessionOutcome CorrectorSession::Next()
 {
     const std::vector<PathString> images = FolderImages();
-    const int current = IndexOfOpen(images);
+    const int current = IndexOfPosition(images);
     const int count = int(images.size());
     // Without the open picture in the folder the walk ends at its first image.
     const int next = current < 0 ? (count > 0 ? 0 : count) : current + 1;
     SessionOutcome opened{SessionOutcome::Unchanged, {}};
-    if (current >= 0 && next < count)
+    if (current >= 0 && next < count) {
         opened = Open(images[std::size_t(next)]);
+        m_position = images[std::size_t(next)];
+    }
     m_hasPrevious = next < count;
     m_hasNext = next < count - 1;
     return opened;
@@ -214,6 +232,11 @@ void CorrectorSession::SetFocalSource(FocalSource source)
 float CorrectorSession::ChosenFocal() const
 {
     return m_focalSource == FocalSource::Exif ? m_exifFocal.value_or(-1.0f) : ReadFocalText(m_focalText);
+}
+
+bool CorrectorSession::TypedFocalNotANumber() const
+{
+    return m_focalSource == FocalSource::Typed && !ParseDecimal(m_focalText);
 }
 
 double CorrectorSession::FineTune() const { return FineTuneFactor(m_fineTune); }
@@ -289,17 +312,21 @@ SessionOutcome CorrectorSession::Save(const std::string& path, int jpegQuality)
         return Failure(SessionOutcome::WrongExtension, "'" + path + "': not a .jpg, .jpeg, .bmp or .png name");
     if (!IsCorrected())
         return Failure(SessionOutcome::SaveFailed, "'" + path + "': there is no correction to save");
-    ImageFile file;
-    file.SetExifBlock(m_exifBlock);
-    // The writers take red, green, blue; a conversion that fails writes nothing.
-    const bool saved =
-        m_corrected->ConvertPixelType(Rgb) &&
-        file.Save(path, *m_corrected, format, format == Jpeg ? jpegQuality : 100, format == Jpeg ? 1 : 0);
-    m_corrected->ConvertPixelType(Bgr);
-    if (!saved)
-        return Failure(SessionOutcome::SaveFailed, file.Error());
+    // As the command line writes a result: the source's metadata, marked.
+    FileReplacement out(path);
+    std::string error;
+    if (!WriteCorrectedFile(out, path, *m_corrected, format, m_metadata, m_correctedWith.scale, jpegQuality, error) ||
+        !CommitOrFail(out, &error))
+        return Failure(SessionOutcome::SaveFailed, error);
     m_saved = true;
     return {};
+}
+
+bool CorrectorSession::CorrectionOutdated() const
+{
+    if (!IsCorrected())
+        return false;
+    return ScaleFor(m_source->Width(), m_source->Height()) != m_correctedWith.scale;
 }
 
 SessionOutcome CorrectorSession::SetZoom(double zoom, bool force, const ShowAtZoom& show)

@@ -14,6 +14,7 @@
 #include "lens/LensModel.h"
 #include "lines/LineEstimator.h"
 #include "session/PictureLoader.h"
+#include "metadata/PhotoMetadata.h"
 #include "session/Zoom.h"
 
 #include <cstdint>
@@ -80,7 +81,12 @@ public:
     const std::shared_ptr<DibImage>& Source() const { return m_source; }
     const PathString& Path() const { return m_path; }
     // The open file's EXIF block as its reader kept it; empty for files without one.
-    const std::vector<std::uint8_t>& ExifBlock() const { return m_exifBlock; }
+    const std::vector<std::uint8_t>& ExifBlock() const { return m_metadata.exif; }
+    // Everything the open file carries beside its pixels, as its reader kept it.
+    const PhotoMetadata& Metadata() const { return m_metadata; }
+    // The scale of an earlier correction when the open file is a result of
+    // one (it carries the mark); none otherwise.
+    std::optional<double> MarkedScale() const;
     // The open picture's EXIF orientation, 1 to 8 (1 without one): how it is
     // seen upright. The picture is corrected and saved as stored.
     int OrientationTag() const { return m_pending ? m_pending->orientation : m_orientationTag; }
@@ -110,9 +116,11 @@ public:
     // Open, then where "<-" and "->" lead from the listing of the folder of
     // whatever is open afterwards, also when the open failed.
     SessionOutcome OpenInFolder(const std::string& path);
-    // The image file before or after the open one in its folder's listing,
-    // taken afresh; the arrows follow that listing also when the open fails.
-    // Unchanged when there is none (no wrap-around).
+    // The image file before or after the arrows' position in its folder's
+    // listing, taken afresh. The position is the open file, or the file the
+    // arrows last tried: one that failed to open is passed, so that the next
+    // press goes on beyond it while the open picture stays. Unchanged when
+    // there is none (no wrap-around).
     SessionOutcome Previous();
     SessionOutcome Next();
     bool HasPrevious() const { return m_hasPrevious; }
@@ -130,6 +138,9 @@ public:
             m_autoLines.clear();
         m_focalText = text;
     }
+    // The typed text is the focal length used, and it is no number at all
+    // (ParseDecimal): empty, "abc".
+    bool TypedFocalNotANumber() const;
     // The focal length the commands use: EXIF's (-1 when the file has none)
     // or the typed text's leading number.
     float ChosenFocal() const;
@@ -164,9 +175,14 @@ public:
 
     // The format a save to `path` writes; Unknown for a name Save refuses.
     static ImageFileFormat SaveFormat(const std::string& path);
-    // Writes the correction to `path` by its extension (JPEG at `jpegQuality`
-    // with the open file's EXIF block). Done marks it saved.
+    // Writes the correction to `path` by its extension (JPEG at `jpegQuality`)
+    // as the command line writes a result (WriteCorrectedFile): the open
+    // file's metadata marked with the correction's scale. Done marks it saved.
     SessionOutcome Save(const std::string& path, int jpegQuality);
+    // The settings shown (focal length, its source, fine tune) give another
+    // scale than the correction was made with: saving it would write what
+    // the preview no longer shows.
+    bool CorrectionOutdated() const;
     // A correction that no file holds yet: leaving would lose it.
     bool Unsaved() const { return IsCorrected() && !m_saved; }
     // A copy of the correction was written elsewhere (by a folder run).
@@ -232,9 +248,9 @@ public:
 
 private:
     // The image files of the open picture's folder, in the listing's order,
-    // and the open picture's index among them (-1 when it is not there).
+    // and the arrows' position among them (-1 when it is not there).
     std::vector<PathString> FolderImages() const;
-    int IndexOfOpen(const std::vector<PathString>& images) const;
+    int IndexOfPosition(const std::vector<PathString>& images) const;
     // The ratio that fits `picture`, upright, into that room.
     double FitRatioOf(const DibImage& picture, int roomWidth, int roomHeight) const;
     // OpenInFolder's arrows, from the listing of what is current.
@@ -249,7 +265,8 @@ private:
 
     std::shared_ptr<DibImage> m_source;
     PathString m_path;
-    std::vector<std::uint8_t> m_exifBlock;
+    PathString m_position;  // where the arrows are: the open file or the last one they tried
+    PhotoMetadata m_metadata;
     int m_orientationTag = 1;
     FileStamp m_stamp;  // the open file before it was read
     std::optional<PendingOpen> m_pending;

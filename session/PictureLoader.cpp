@@ -47,6 +47,8 @@ FileStamp StampOf(const std::string& path)
     return stamp;
 }
 
+PixelType ShownPixelType(const Image& picture) { return picture.GetPixelType() == Gray ? Gray : Bgr; }
+
 LoadedPicture LoadPicture(const std::string& path)
 {
     LoadedPicture read;
@@ -54,11 +56,11 @@ LoadedPicture LoadPicture(const std::string& path)
     read.stamp = StampOf(path);
     auto picture = std::make_shared<DibImage>();
     ImageFile file;
-    if (!file.Load(path, *picture, Unknown, KeepExif) || !picture->ConvertPixelType(Bgr)) {
+    if (!file.Load(path, *picture, Unknown, KeepMetadata) || !picture->ConvertPixelType(ShownPixelType(*picture))) {
         read.error = file.Error().empty() ? "'" + path + "': cannot be shown" : file.Error();
         return read;
     }
-    file.GetExifBlock(read.exifBlock);
+    read.metadata = file.Metadata();
     read.picture = std::move(picture);
     return read;
 }

@@ -16,6 +16,7 @@
 #pragma once
 
 #include "image/DibImage.h"
+#include "metadata/PhotoMetadata.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -45,12 +46,16 @@ FileStamp StampOf(const std::string& path);
 // A picture as the window takes it: blue-green-red, with the file's EXIF block.
 struct LoadedPicture {
     std::shared_ptr<DibImage> picture;  // null when the file could not be read
-    std::vector<std::uint8_t> exifBlock;
+    PhotoMetadata metadata;
     std::string error;  // why not, naming the file
     FileStamp stamp;    // the file before it was read
 };
 
-// Reads `path` as the window opens a file.
+// How the window holds a picture it opens: grey stays grey, as the command
+// line corrects and writes it; colour is held in the order the screen draws.
+PixelType ShownPixelType(const Image& picture);
+
+// Reads `path` as the window opens a file, with all its metadata.
 LoadedPicture LoadPicture(const std::string& path);
 
 class PictureLoader {

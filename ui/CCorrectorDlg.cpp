@@ -14,6 +14,8 @@
 #include "ui/FileFilter.h"
 #include "ui/MakerAddress.h"
 #include "framework/PlatformServices.h"
+#include "fs/ReadableName.h"
+#include "metadata/CorrectionMark.h"
 
 #include <QAbstractButton>
 #include <QContextMenuEvent>
@@ -76,6 +78,7 @@ std::vector<ControlTemplate> CorrectorTemplate()
         {kFit, K::PushButton, "&Fit", 435, 360, 30, 14},
         {kAuto, K::PushButton, "&Auto", 97, 100, 48, 14},
         {kGrid, K::CheckBox, "&Grid", 229, 362, 28, 10},
+        {kOutdatedNote, K::Label, "Changed since Undistort", 47, 250, 100, 8},
     };
 }
 
@@ -90,6 +93,27 @@ std::string Formatted(const char* format, double value)
     char text[64];
     std::snprintf(text, sizeof text, format, value);
     return text;
+}
+
+// The dropped file's name as the system's bytes: the first entry of the
+// URI list percent-decoded, so that a name that is not valid UTF-8
+// (caf%E9.jpg) stays the file's own; QUrl's decoding would put a
+// replacement character in its place.
+std::string DroppedFileName(const QMimeData& data)
+{
+    for (QByteArray line : data.data("text/uri-list").split('\n')) {
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith('#'))
+            continue;
+        if (!line.startsWith("file://"))
+            break;
+        // After the scheme, an empty host or "localhost", then the path.
+        const int path = line.indexOf('/', 7);
+        if (path < 0)
+            break;
+        return QByteArray::fromPercentEncoding(line.mid(path)).toStdString();
+    }
+    return data.urls().front().toLocalFile().toStdString();
 }
 
 }  // namespace
@@ -274,8 +298,10 @@ void CCorrectorDlg::ShowSession()
     Control<QLabel>(*this, kZoomLabel)
         ->setText(m_session.Loaded() || pending ? QString::number(int(zoom * 100)) + "%" : QString());
     const std::string title = pending ? std::string(pending->path) : std::string(m_session.Path());
-    setWindowTitle(m_session.Loaded() || pending ? QString::fromStdString(title) + " - Fovella" : "Fovella");
+    setWindowTitle(m_session.Loaded() || pending ? QString::fromStdString(ReadableName(title)) + " - Fovella"
+                                                 : "Fovella");
     ShowViewSettings();
+    ShowOutdated();
     UpdateControls();
     ShowAutoLines();
 }
@@ -286,6 +312,13 @@ void CCorrectorDlg::ShowViewSettings()
     m_preview->SetGridShown(m_session.GridShown());
     m_view->SetSplitPicture(m_session.SplitShown() ? m_session.Source() : nullptr);
     m_splitEntry->setChecked(m_session.SplitView());
+}
+
+// The preview follows the settings, the image does not until Undistort: the
+// note says when they part.
+void CCorrectorDlg::ShowOutdated()
+{
+    FindControl(*this, kOutdatedNote)->setVisible(m_session.CorrectionOutdated());
 }
 
 // Every enabled flag, from the session alone. Open, Help and Exit are
@@ -392,6 +425,7 @@ void CCorrectorDlg::OnFocalChanged()
 {
     m_session.SetFocalText(Control<QLineEdit>(*this, kFocalEdit)->text().toStdString());
     UpdatePreview();
+    ShowOutdated();
 }
 
 void CCorrectorDlg::OnUseExif()
@@ -416,7 +450,7 @@ void CCorrectorDlg::OnSave()
 {
     // A picture read meanwhile has no correction yet.
     FinishOpen();
-    if (!m_session.IsCorrected())
+    if (!m_session.IsCorrected() || !ConfirmSaveOutdated())
         return;
     const std::string& current = m_session.Path();
     const FileDialogRequest request{SaveFileFilter(), GetExtension(current), GetFileStem(current), true,
@@ -480,9 +514,11 @@ void CCorrectorDlg::ShowOpened(const SessionOutcome& opened)
         std::cerr << "fovella: " << opened.reason << "\n";
         // A first look shown in its place gives way to the picture before.
         ShowCurrent();
-        // The reader's reason under the window's message: what the file is and why it is refused.
-        Services().ShowMessage("Opening file failed!\n" + opened.reason, "Opening error", MessageIcon::Error,
-                               MessageButtons::Ok);
+        // What the file is and why it is refused under the window's message;
+        // the same in the details, for the user who copies it.
+        MessageExtras why{ReadableName(opened.reason), {}, false};
+        Services().ShowMessage("Opening file failed!\n" + ReadableName(opened.reason), "Opening error",
+                               MessageIcon::Error, MessageButtons::Ok, &why);
     } else if (opened) {
         // Both views turn every picture of this file upright.
         m_view->SetOrientation(m_session.OrientationTag());
@@ -542,7 +578,7 @@ void CCorrectorDlg::dropEvent(QDropEvent* event)
     event->acceptProposedAction();
     FinishOpen();
     if (ConfirmDiscard())
-        OpenFromOutside(urls.front().toLocalFile().toStdString());
+        OpenFromOutside(DroppedFileName(*event->mimeData()));
 }
 
 void CCorrectorDlg::OpenAndSetArrows(const std::string& path)
@@ -574,17 +610,16 @@ void CCorrectorDlg::OnUndistort()
     FinishOpen();
     const SessionOutcome refused = m_session.CheckUndistort();
     if (!refused) {
-        Services().ShowMessage(refused.code == SessionOutcome::FocalNotFinite
-                                   ? "Focal length should be a finite number."
-                                   : "Focal length should be positive.",
-                               "Undistort", MessageIcon::Warning, MessageButtons::Ok);
+        Services().ShowMessage(FocalRefusalText(refused), "Undistort", MessageIcon::Warning, MessageButtons::Ok);
         return;
     }
+    if (!ConfirmCorrectAgain())
+        return;
     SessionOutcome corrected;
     {
         CProgressDlg progress(Services(), this);
         m_pProgressDlg = &progress;
-        progress.Start(m_session.Path());
+        progress.Start(ReadableName(m_session.Path()));
         corrected = m_session.Undistort(&UndistortProgressCallback, this);
         m_pProgressDlg = nullptr;
     }
@@ -597,10 +632,51 @@ void CCorrectorDlg::OnUndistort()
     SetZoom(m_session.Zoom(), true);
 }
 
+std::string CCorrectorDlg::FocalRefusalText(const SessionOutcome& refused) const
+{
+    if (refused.code == SessionOutcome::FocalNotFinite)
+        return "Focal length should be a finite number.";
+    std::string text = "Focal length should be positive.";
+    // Text that is no number at all reads as 0: say so rather than let
+    // "positive" puzzle whoever typed it.
+    if (m_session.TypedFocalNotANumber())
+        text += "\nThe focal length typed, \"" + m_session.FocalText() + "\", is not a number.";
+    return text;
+}
+
+bool CCorrectorDlg::ConfirmCorrectAgain()
+{
+    const std::optional<double> marked = m_session.MarkedScale();
+    if (!marked)
+        return true;
+    return Services().ShowMessage("This picture was " + AlreadyCorrectedText(*marked) + ".\nCorrect it again?",
+                                  "Undistort", MessageIcon::Question, MessageButtons::YesNo) == MessageAnswer::Yes;
+}
+
+bool CCorrectorDlg::ConfirmSaveOutdated()
+{
+    if (!m_session.CorrectionOutdated())
+        return true;
+    switch (Services().ShowMessage(
+        "The image was undistorted with other settings than those shown (scale " +
+            Formatted("%.2f", m_session.CorrectedWith().scale) + " px, the settings shown give " +
+            Formatted("%.2f", m_session.ScaleFor(m_session.Source()->Width(), m_session.Source()->Height())) +
+            " px).\nUndistort it again with the settings shown before saving?\n"
+            "No saves the image as it was undistorted.",
+        "Save", MessageIcon::Question, MessageButtons::YesNoCancel)) {
+    case MessageAnswer::Yes:
+        OnUndistort();
+        return !m_session.CorrectionOutdated();
+    case MessageAnswer::No: return true;
+    default: return false;
+    }
+}
+
 void CCorrectorDlg::OnUndistortDir()
 {
     FinishOpen();
     DialogBatchFrontEnd frontEnd(Services(), m_folderBrowser, this, m_session.Path());
+    frontEnd.SetFocalRefusalText(FocalRefusalText({SessionOutcome::FocalNotPositive, {}}));
     m_pBatchFrontEnd = &frontEnd;
     BatchRun(frontEnd).RunFolder(m_session.FolderRun());
     m_pBatchFrontEnd = nullptr;

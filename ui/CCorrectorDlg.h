@@ -128,6 +128,8 @@ private:
     void OnSize(int cx, int cy);
     // The controls' values, labels and title from the session, then UpdateControls.
     void ShowSession();
+    // The note beside "Preview:" when the settings no longer give the correction shown.
+    void ShowOutdated();
     // After an open or a step through the folder: the new picture fitted and
     // previewed (or its first look, while it is read), or the message of a
     // file that failed.
@@ -140,6 +142,14 @@ private:
     void TellRoom();
     // After a zoom command: the message when the view refused it.
     bool ShowZoomed(const SessionOutcome& zoomed);
+    // Undistort's refusal of the focal length, as the user reads it.
+    std::string FocalRefusalText(const SessionOutcome& refused) const;
+    // Before a picture that carries the mark of an earlier correction is
+    // corrected again: false when the user declines.
+    bool ConfirmCorrectAgain();
+    // Before a correction is saved that the settings shown no longer give:
+    // undistorts again first (Yes), saves it as it is (No) or stays (false).
+    bool ConfirmSaveOutdated();
     // The view as the session's zoom commands see it, keeping the point
     // under `anchor` (a view position) when given.
     CorrectorSession::ShowAtZoom ViewAtZoom(const QPoint* anchor = nullptr);

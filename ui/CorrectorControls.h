@@ -34,6 +34,7 @@ enum CorrectorControl : int {
     kZoomLabel = 1024,
     kFit = 1020,
     kAuto = 1072,
+    kOutdatedNote = 1073,  // beside "Preview:": the settings changed since Undistort
     kGrid = 1080,
 };
 

@@ -4,6 +4,7 @@
 #include "ui/HelpWindow.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -63,17 +64,37 @@ QtPlatformServices::QtPlatformServices() = default;
 QtPlatformServices::~QtPlatformServices() = default;
 
 MessageAnswer QtPlatformServices::ShowMessage(const std::string& text, const std::string& caption,
-                                              MessageIcon icon, MessageButtons buttons)
+                                              MessageIcon icon, MessageButtons buttons, MessageExtras* extras)
 {
-    QMessageBox box(IconOf(icon), QString::fromStdString(caption), QString::fromStdString(text),
-                    buttons == MessageButtons::Ok ? QMessageBox::Ok
-                                                  : QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+    const QMessageBox::StandardButtons shown =
+        buttons == MessageButtons::Ok       ? QMessageBox::Ok
+        : buttons == MessageButtons::YesNo ? QMessageBox::Yes | QMessageBox::No
+                                            : QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    QMessageBox box(IconOf(icon), QString::fromStdString(caption), QString::fromStdString(text), shown,
                     QApplication::activeWindow());
-    switch (box.exec()) {
+    // Yes alone with No asks before something that cannot be taken back:
+    // Enter must not do it.
+    if (buttons == MessageButtons::YesNo)
+        box.setDefaultButton(QMessageBox::No);
+    if (extras && !extras->details.empty())
+        box.setDetailedText(QString::fromStdString(extras->details));
+    QCheckBox* check = nullptr;
+    if (extras && !extras->checkBox.empty()) {
+        check = new QCheckBox(QString::fromStdString(extras->checkBox));
+        check->setChecked(extras->checked);
+        box.setCheckBox(check);  // the box owns it
+    }
+    const int answer = box.exec();
+    if (check)
+        extras->checked = check->isChecked();
+    switch (answer) {
     case QMessageBox::Yes: return MessageAnswer::Yes;
     case QMessageBox::No: return MessageAnswer::No;
     case QMessageBox::Cancel: return MessageAnswer::Cancel;
-    default: return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
+    default:
+        return buttons == MessageButtons::Ok ? MessageAnswer::Ok
+               : buttons == MessageButtons::YesNo ? MessageAnswer::No
+                                                  : MessageAnswer::Cancel;
     }
 }
 

@@ -17,7 +17,7 @@ public:
     ~QtPlatformServices() override;
 
     MessageAnswer ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
-                              MessageButtons buttons) override;
+                              MessageButtons buttons, MessageExtras* extras = nullptr) override;
     bool AskOpenFileName(const FileDialogRequest& request, std::string& path) override;
     bool AskSaveFileName(const FileDialogRequest& request, std::string& path) override;
     bool BrowseForFolder(const std::string& title, std::string& folder) override;

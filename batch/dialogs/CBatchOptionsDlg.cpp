@@ -32,6 +32,7 @@ std::vector<ControlTemplate> OptionsTemplate()
         {kOptionsQuality, K::Trackbar, "", 15, 113, 155, 21},
         {kOptionsQualityLabel, K::Label, "95", 87, 134, 15, 8},
         {kOptionsUseFineTune, K::CheckBox, "Use Fine tune", 16, 216, 60, 10},
+        {kOptionsEmptySuffixNote, K::Label, "Empty: replaces the originals", 75, 78, 100, 8},
     };
 }
 

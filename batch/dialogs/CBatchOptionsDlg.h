@@ -24,6 +24,7 @@ enum : int {
     kOptionsQuality = 1025,
     kOptionsQualityLabel = 1026,
     kOptionsUseFineTune = 1058,
+    kOptionsEmptySuffixNote = 1072,  // beside the suffix: what an empty one does
 };
 
 class CBatchOptionsDlg : public CTemplateDialog {

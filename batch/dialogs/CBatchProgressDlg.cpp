@@ -32,7 +32,6 @@ CBatchProgressDlg::CBatchProgressDlg(PlatformServices& services, QWidget* parent
     // No close box: Cancel is the way to stop.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(size());
-    setWindowModality(Qt::ApplicationModal);
 }
 
 void CBatchProgressDlg::Start()

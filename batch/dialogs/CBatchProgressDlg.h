@@ -1,7 +1,8 @@
 // A folder run's progress: the current image and the whole folder, each as
 // a bar and a percentage, and a Cancel that the run notices at its next
-// progress report. While it is shown the other windows take no input, so
-// that nothing can start another run or change the image mid-run.
+// progress report. Not modal: its front end keeps the window it runs from
+// from taking input (InputGuard), so that nothing can start another run or
+// change the image mid-run, while the window manager can still close it.
 #pragma once
 
 #include "framework/CTemplateDialog.h"

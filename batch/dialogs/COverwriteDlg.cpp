@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QPushButton>
 #include <QStyle>
 
 namespace fovella {
@@ -19,6 +20,7 @@ std::vector<ControlTemplate> OverwriteTemplate()
         {kOverwriteAll, K::PushButton, "Overwrite &All", 70, 40, 50, 14},
         {kOverwriteSkip, K::PushButton, "&Skip", 125, 40, 50, 14},
         {kIdCancel, K::PushButton, "&Cancel", 181, 40, 50, 14},
+        {kOverwriteSourceNote, K::Label, "It is the source itself: overwriting replaces the original.", 45, 29, 185, 8},
     };
 }
 
@@ -42,6 +44,19 @@ void COverwriteDlg::OnInitDialog()
     icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(icon->size()));
     for (int id : {kOverwriteOnce, kOverwriteAll, kOverwriteSkip})
         connect(Control<QAbstractButton>(*this, id), &QAbstractButton::clicked, this, [this, id] { CloseWith(id); });
+    ShowSourceItself();
+}
+
+// Replacing a photograph by its own correction takes a deliberate choice:
+// Enter then skips it.
+void COverwriteDlg::ShowSourceItself()
+{
+    FindControl(*this, kOverwriteSourceNote)->setVisible(m_bSourceItself);
+    if (!m_bSourceItself)
+        return;
+    auto* skip = Control<QPushButton>(*this, kOverwriteSkip);
+    skip->setDefault(true);
+    skip->setFocus();
 }
 
 void COverwriteDlg::OnCancel() { CloseWith(kIdCancel); }

@@ -14,6 +14,7 @@ enum : int {
     kOverwriteOnce = 6,
     kOverwriteAll = 1050,
     kOverwriteSkip = 7,
+    kOverwriteSourceNote = 1073,
 };
 
 class COverwriteDlg : public CTemplateDialog {
@@ -22,6 +23,9 @@ public:
 
     std::string m_strMessage;  // "File \"" and the path
     int m_nResult = kIdCancel; // the button that closed the dialog
+    // The file is the source of its own result (an empty suffix): a line
+    // says so, and Skip is the default button.
+    bool m_bSourceItself = false;
 
 protected:
     void DoDataExchange(DataExchange& exchange) override;
@@ -31,6 +35,7 @@ protected:
 
 private:
     void CloseWith(int id);
+    void ShowSourceItself();
 };
 
 }  // namespace fovella

@@ -1,9 +1,12 @@
 // Numbers as people type them, with a decimal point or a decimal comma.
 #include "batch/DecimalNumber.h"
 
+#include "batch/BatchRun.h"
+
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <utility>
 
 namespace fovella {
 namespace {
@@ -35,6 +38,18 @@ INSTANTIATE_TEST_SUITE_P(
                     Typed{"OpenExponent", "1e", std::nullopt}, Typed{"BeyondDouble", "1e400", std::nullopt},
                     Typed{"InnerBlank", "5 8", std::nullopt}),
     [](const testing::TestParamInfo<Typed>& info) { return info.param.name; });
+
+// The window's focal-length box: a whole number with a point or a comma,
+// else the leading number as atof reads it.
+TEST(ReadFocalText, TakesTheDecimalCommaAndKeepsTheLeadingNumberOfOtherText)
+{
+    const std::pair<const char*, float> typed[] = {
+        {"5,8", 5.8f}, {"5.8", 5.8f}, {" 18,000 ", 18.0f}, {"-2,5", -2.5f},
+        {"12abc", 12.0f}, {"5,8mm", 5.0f}, {"abc", 0.0f}, {"", 0.0f}, {"-", 0.0f},
+    };
+    for (const auto& [text, value] : typed)
+        EXPECT_EQ(ReadFocalText(text), value) << '"' << text << '"';
+}
 
 }  // namespace
 }  // namespace fovella

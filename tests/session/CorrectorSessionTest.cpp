@@ -5,6 +5,7 @@
 #include "codecs/ImageFile.h"
 #include "lens/LensModel.h"
 #include "lens/PixelScale.h"
+#include "metadata/CorrectionMark.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -172,6 +173,10 @@ TEST_F(SessionTest, SaveWritesTheCommandLinesBytesAndStaysUnsavedWhenItFails)
             continue;
         }
         EXPECT_FALSE(session.Unsaved());
+        // The source's EXIF block and the mark of the correction's scale.
+        PhotoMetadata marked;
+        marked.exif = exif;
+        file.SetMetadata(MarkedAsCorrected(marked, PixelScale(18.f, 40, 30, 1.0)));
         ASSERT_TRUE(file.Save(out.File(std::string("expected-") + name), corrected, Unknown, 80, 1));
         EXPECT_EQ(test::ReadFileBytes(out.File(name)), test::ReadFileBytes(out.File(std::string("expected-") + name)));
     }

@@ -8,15 +8,19 @@
 #include "batch/dialogs/DialogBatchFrontEnd.h"
 #include "framework/FolderBrowser.h"
 #include "fs/PathString.h"
+#include "codecs/ImageFile.h"
 
 #include <QLabel>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QSlider>
+#include <QCloseEvent>
+#include <QPushButton>
 #include <QTimer>
 #include <QtTest/QTest>
 
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <sstream>
 
@@ -162,7 +166,9 @@ TEST(BatchProgressDlg, CancelTwiceIsCancelOnceAndTheDialogStays)
     CBatchProgressDlg dialog(services);
     dialog.Start();
     EXPECT_EQ(dialog.windowTitle(), "Undistorting Directory...");
-    EXPECT_EQ(dialog.windowModality(), Qt::ApplicationModal);
+    // Not modal: Qt would drop the window manager's close request to the
+    // window it blocked.
+    EXPECT_EQ(dialog.windowModality(), Qt::NonModal);
     EXPECT_EQ(Control<QLabel>(dialog, kBatchImagePercent)->text(), "0 %");
     Control<QAbstractButton>(dialog, kIdCancel)->click();
     Control<QAbstractButton>(dialog, kIdCancel)->click();
@@ -190,6 +196,9 @@ TEST(OverwriteDlg, EachButtonGivesItsIdAndTheCloseBoxIsCancel)
     closed.DoModal();
     EXPECT_EQ(closed.m_nResult, kIdCancel);
 }
+
+// An answer of RunAnswerer: Enter, whichever button is the default.
+constexpr int kPressEnter = -1;
 
 // Answers the folder run's modal dialogs as they come up: the options with
 // `options`, then each overwrite question with the next of `answers`.
@@ -219,7 +228,10 @@ private:
             const int id = answers.empty() ? int(kIdCancel) : answers.front();
             if (!answers.empty())
                 answers.pop_front();
-            Control<QAbstractButton>(*question, id)->click();
+            if (id == kPressEnter)
+                QTest::keyClick(question, Qt::Key_Return);
+            else
+                Control<QAbstractButton>(*question, id)->click();
         }
     }
     QTimer m_timer;
@@ -306,11 +318,122 @@ TEST_F(FolderRunTest, AnExistingResultAsksAndTheFourAnswersDoWhatTheySay)
     EXPECT_NE(before, test::ReadFileBytes(photos.File("c.png")));
 }
 
-// While a run goes on, the window takes no input; closing it cancels the
-// run and the window closes once the run has stopped.
+// A result that would replace its own source: the question says so, and
+// Enter skips it; a result elsewhere is asked as before.
+TEST_F(FolderRunTest, EnterAtTheQuestionOfAnEmptySuffixKeepsTheOriginal)
+{
+    for (const char* name : {"a.png", "b.png"})
+        test::WriteGradientFile(photos.File(name), 24, 16);
+    Open(photos.File("a.png"));
+    Get<QLineEdit>(kFocalEdit)->setText("4");
+    const std::vector<std::uint8_t> a = test::ReadFileBytes(photos.File("a.png"));
+    const std::vector<std::uint8_t> b = test::ReadFileBytes(photos.File("b.png"));
+    {
+        RunAnswerer answerer;
+        answerer.options = [](CBatchOptionsDlg& options) {
+            Control<QAbstractButton>(options, kOptionsSuffixMode)->click();
+            Control<QLineEdit>(options, kOptionsSuffix)->clear();
+        };
+        answerer.answers = {kPressEnter, kPressEnter};
+        Click(kUndistortDir);
+        EXPECT_EQ(answerer.asked, 2);
+    }
+    EXPECT_EQ(test::ReadFileBytes(photos.File("a.png")), a);
+    EXPECT_EQ(test::ReadFileBytes(photos.File("b.png")), b);
+    EXPECT_NE(services.messages.back().text.find("saved image files: 0"), std::string::npos);
+}
+
+TEST(OverwriteDlg, TheSourceItselfIsSaidAndEnterSkipsIt)
+{
+    test::ScriptedPlatformServices services;
+    for (const bool itself : {true, false}) {
+        COverwriteDlg dialog(services);
+        dialog.m_strMessage = "File \"/photos/a.jpg";
+        dialog.m_bSourceItself = itself;
+        bool noteShown = false;
+        QTimer::singleShot(0, [&] {
+            noteShown = FindControl(dialog, kOverwriteSourceNote)->isVisible();
+            EXPECT_EQ(Control<QLabel>(dialog, kOverwriteSourceNote)->text(),
+                      "It is the source itself: overwriting replaces the original.");
+            EXPECT_EQ(Control<QLabel>(dialog, kOverwriteMessage)->text(), "File \"/photos/a.jpg");
+            if (itself)
+                QTest::keyClick(&dialog, Qt::Key_Return);
+            else
+                Control<QAbstractButton>(dialog, kOverwriteOnce)->click();
+        });
+        dialog.DoModal();
+        EXPECT_EQ(noteShown, itself);
+        EXPECT_EQ(dialog.m_nResult, itself ? int(kOverwriteSkip) : int(kOverwriteOnce));
+    }
+}
+
+TEST(BatchOptionsDlg, BesideTheSuffixANoteSaysThatAnEmptyOneReplacesTheOriginals)
+{
+    test::ScriptedPlatformServices services;
+    FolderBrowser browser;
+    CBatchOptionsDlg dialog(services, browser);
+    dialog.Initialise();
+    const QWidget* suffix = FindControl(dialog, kOptionsSuffix);
+    auto* note = Control<QLabel>(dialog, kOptionsEmptySuffixNote);
+    ASSERT_NE(note, nullptr);
+    EXPECT_EQ(note->text(), "Empty: replaces the originals");
+    EXPECT_GT(note->geometry().left(), suffix->geometry().right());
+    EXPECT_LE(note->geometry().right(), dialog.width());
+    EXPECT_TRUE(note->geometry().intersects(QRect(0, suffix->geometry().top(), dialog.width(),
+                                                  suffix->geometry().height())));
+}
+
+// Each message about one file offers to silence the rest; the summary's
+// details list every image file not saved, and why.
+TEST(WindowWording, FileMessagesCanBeSilencedAndTheSummaryListsWhatWasNotSaved)
+{
+    test::ScriptedPlatformServices services;
+    FolderBrowser browser;
+    DialogBatchFrontEnd frontEnd(services, browser, nullptr, "/p/cur.jpg");
+    services.checkBoxAnswers = {false, false, true};
+    testing::internal::CaptureStderr();
+    frontEnd.FileFailed({FileStage::Open, "/p/\xE9.jpg", "", "'/p/\xE9.jpg': not a JPEG file"});
+    frontEnd.FileFailed({FileStage::Open, "/p/a.jpg", "", "'/p/a.jpg': not a JPEG file"});
+    frontEnd.FileSkipped({SkipReason::AlreadyCorrected, "/p/b.jpg", "", 2524.16});
+    frontEnd.FileFailed({FileStage::Save, "/p/c.png", "/p/u/c.png", "'/p/u/c.png': no space left"});
+    frontEnd.FileFailed({FileStage::Scale, "/p/d.bmp", "", ""});
+    frontEnd.FileSkipped({SkipReason::NoExifFocal, "/p/e.png", ""});
+    frontEnd.FileSkipped({SkipReason::ResultExists, "/p/f.jpg", "/p/u/f.jpg"});
+    frontEnd.FileFailed({FileStage::Open, "/p/caf\xE9.jpg", "", "'/p/caf\xE9.jpg': not a JPEG file"});
+    frontEnd.RunCompleted({10, 9, 1});
+    testing::internal::GetCapturedStderr();
+
+    ASSERT_EQ(services.messages.size(), 4u);
+    // Names are shown readably, bytes that are not
+    // UTF-8 escaped.
+    EXPECT_EQ(services.messages[0].text, "Failed to open /p/\\xE9.jpg");
+    EXPECT_EQ(services.messages[0].details, "'/p/\\xE9.jpg': not a JPEG file");
+    services.messages.erase(services.messages.begin());
+    EXPECT_EQ(services.messages[0].text, "Failed to open /p/a.jpg");
+    EXPECT_EQ(services.messages[0].details, "'/p/a.jpg': not a JPEG file");
+    EXPECT_EQ(services.messages[0].checkBox, "Do not show again during this run");
+    EXPECT_EQ(services.messages[1].text, "/p/b.jpg: already corrected by Fovella at scale 2524.16 px");
+    EXPECT_EQ(services.messages[1].checkBox, "Do not show again during this run");
+    // Checked there: the rest go by in silence, to the summary.
+    EXPECT_EQ(services.messages[2].text.rfind("Total number of files in folder: 10\n", 0), 0u);
+    EXPECT_EQ(services.messages[2].checkBox, "");
+    EXPECT_EQ(services.messages[2].details,
+              "/p/\\xE9.jpg: failed to open: not a JPEG file\n"
+              "/p/a.jpg: failed to open: not a JPEG file\n"
+              "/p/b.jpg: skipped: already corrected by Fovella at scale 2524.16 px\n"
+              "/p/c.png: failed to save /p/u/c.png: no space left\n"
+              "/p/d.bmp: focal length should be positive\n"
+              "/p/e.png: skipped: no EXIF focal length\n"
+              "/p/f.jpg: skipped: /p/u/f.jpg exists\n"
+              "/p/caf\\xE9.jpg: failed to open: not a JPEG file\n");
+}
+
+// While a run goes on, the window takes no input; the window manager's close
+// request cancels the run, the results committed stay, nothing is left half
+// written, and the window closes once the run has stopped.
 TEST_F(FolderRunTest, ClosingTheWindowMidRunCancelsTheRunFirst)
 {
-    for (const char* name : {"a.png", "b.png", "c.png"})
+    for (const char* name : {"a.png", "b.png", "c.png", "d.png"})
         test::WriteGradientFile(photos.File(name), 1200, 800);
     Open(photos.File("a.png"));
     Get<QLineEdit>(kFocalEdit)->setText("4");
@@ -318,11 +441,20 @@ TEST_F(FolderRunTest, ClosingTheWindowMidRunCancelsTheRunFirst)
     QTimer closer;
     bool closed = false;
     QObject::connect(&closer, &QTimer::timeout, [&] {
-        // Once the progress dialog is up, the window is blocked; close it anyway.
-        if (closed || !dynamic_cast<CBatchProgressDlg*>(QApplication::activeModalWidget()))
+        // Once the first result is in place, as a user would see the run going.
+        if (closed || !IsFile(photos.File("undistorted/a.png")))
             return;
         closed = true;
-        dialog.close();
+        // Input to the window goes nowhere mid-run.
+        const std::size_t asked = services.openRequests.size();
+        QTest::mouseClick(Get<QPushButton>(kOpen), Qt::LeftButton);
+        QTest::keyClick(&dialog, Qt::Key_O, Qt::AltModifier);
+        EXPECT_EQ(services.openRequests.size(), asked);
+        // No modal window blocks it, so that Qt passes the window manager's
+        // close request on to the window, as it is delivered here.
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+        QCloseEvent close;
+        QApplication::sendEvent(dialog.windowHandle(), &close);
         EXPECT_TRUE(dialog.isVisible());  // not yet: the run stops first
     });
     closer.start(1);
@@ -331,7 +463,17 @@ TEST_F(FolderRunTest, ClosingTheWindowMidRunCancelsTheRunFirst)
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_TRUE(services.messages.empty());  // cancelled: no summary
-    EXPECT_FALSE(IsFile(photos.File("undistorted/c.png")));
+    // What was committed stays whole; nothing else is there.
+    DibImage kept;
+    ImageFile file;
+    EXPECT_TRUE(file.Load(photos.File("undistorted/a.png"), kept, Unknown, 0)) << file.Error();
+    std::vector<std::string> results;
+    for (const auto& entry : std::filesystem::directory_iterator(photos.File("undistorted")))
+        results.push_back(entry.path().filename().string());
+    EXPECT_LT(results.size(), 4u);
+    for (const std::string& name : results) {
+        EXPECT_TRUE(file.Load(photos.File("undistorted/" + name), kept, Unknown, 0)) << file.Error();
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "tests/ui/QtPrinters.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -58,6 +59,37 @@ TEST(QtPlatformServices, MessageBoxShowsTextCaptionIconAndButtons)
     EXPECT_EQ(services.ShowMessage("Opening file failed!", "Opening error", MessageIcon::Error, MessageButtons::Ok),
               MessageAnswer::Ok);
     EXPECT_TRUE(*stop);
+}
+
+TEST(QtPlatformServices, AMessageCarriesItsDetailsAndGivesBackItsCheckBox)
+{
+    QtPlatformServices services;
+    const auto shown = WhenShown<QMessageBox>([](QMessageBox& box) {
+        EXPECT_EQ(box.text(), "Failed to open /p/a.jpg");
+        EXPECT_EQ(box.detailedText(), "'/p/a.jpg': not a JPEG file");
+        ASSERT_NE(box.checkBox(), nullptr);
+        EXPECT_EQ(box.checkBox()->text(), "Do not show again during this run");
+        EXPECT_FALSE(box.checkBox()->isChecked());
+        box.checkBox()->click();
+        box.button(QMessageBox::Ok)->click();
+    });
+    MessageExtras extras{"'/p/a.jpg': not a JPEG file", "Do not show again during this run", false};
+    EXPECT_EQ(services.ShowMessage("Failed to open /p/a.jpg", "Open", MessageIcon::Error, MessageButtons::Ok, &extras),
+              MessageAnswer::Ok);
+    EXPECT_TRUE(*shown);
+    EXPECT_TRUE(extras.checked);
+
+    // Yes and No only, No the default.
+    const auto question = WhenShown<QMessageBox>([](QMessageBox& box) {
+        EXPECT_EQ(box.standardButtons(), QMessageBox::Yes | QMessageBox::No);
+        EXPECT_EQ(box.defaultButton(), box.button(QMessageBox::No));
+        EXPECT_EQ(box.checkBox(), nullptr);
+        EXPECT_TRUE(box.detailedText().isEmpty());
+        box.button(QMessageBox::Yes)->click();
+    });
+    EXPECT_EQ(services.ShowMessage("Correct it again?", "Undistort", MessageIcon::Question, MessageButtons::YesNo),
+              MessageAnswer::Yes);
+    EXPECT_TRUE(*question);
 }
 
 TEST(QtPlatformServices, OpenChooserShowsTheFiltersAsWrittenAndReturnsTheChosenPath)

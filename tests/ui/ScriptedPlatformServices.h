@@ -14,12 +14,16 @@ struct ShownMessage {
     std::string text, caption;
     MessageIcon icon;
     MessageButtons buttons;
+    std::string details, checkBox;  // of its extras, when it had them
 };
 
 class ScriptedPlatformServices : public PlatformServices {
 public:
     // Answers in order; Cancel (or Ok) once the script is used up.
     std::deque<MessageAnswer> messageAnswers;
+    // The check box's state given back by each message that has one, in
+    // order; unchecked once the script is used up.
+    std::deque<bool> checkBoxAnswers;
     // Chosen paths in order; an empty path, or none left, is a cancel.
     std::deque<std::string> fileAnswers;
 
@@ -30,11 +34,19 @@ public:
     int helpShown = 0;
 
     MessageAnswer ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
-                              MessageButtons buttons) override
+                              MessageButtons buttons, MessageExtras* extras = nullptr) override
     {
-        messages.push_back({text, caption, icon, buttons});
+        messages.push_back({text, caption, icon, buttons, extras ? extras->details : std::string(),
+                            extras ? extras->checkBox : std::string()});
+        if (extras && !extras->checkBox.empty()) {
+            extras->checked = !checkBoxAnswers.empty() && checkBoxAnswers.front();
+            if (!checkBoxAnswers.empty())
+                checkBoxAnswers.pop_front();
+        }
         if (messageAnswers.empty())
-            return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
+            return buttons == MessageButtons::Ok ? MessageAnswer::Ok
+                   : buttons == MessageButtons::YesNo ? MessageAnswer::No
+                                                      : MessageAnswer::Cancel;
         const MessageAnswer answer = messageAnswers.front();
         messageAnswers.pop_front();
         return answer;
