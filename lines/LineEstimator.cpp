@@ -40,8 +40,12 @@ constexpr int kMinPiecePoints = 10;
 // reduced picture's diagonal (a door, a tree, a lamp in front of a wall).
 constexpr double kMaxGapShare = 0.03;
 // Pieces of one line are gathered when, corrected by the first vote, all
-// their points lie within this many reduced pixels of one line.
-constexpr double kMergeTolerance = 1.5;
+// their points lie within this many reduced pixels of one line. On the
+// tuning photographs 1.5, 2 and 2.5 answered 9, 10 and 9 of 32 distorted
+// pictures within 3 %, with median errors of the answers of 4.1, 2.8 and
+// 3.1 %: narrower leaves the pieces of a line apart where the first vote
+// was off, wider gathers neighbouring lines.
+constexpr double kMergeTolerance = 2.0;
 // A chain with most of its points this close to the picture's border (in
 // reduced pixels) follows the frame, a scanner's edge or a vignette, not a
 // line of the scene.
