@@ -121,28 +121,40 @@ std::vector<int> Neighbours(const EdgeMap& map, int side)
     const std::vector<Edge>& edges = map.edges;
     const int rows = int(map.rowStart.size()) - 1;
     std::vector<int> chosen(edges.size(), -1);
-    for (std::size_t e = 0; e < edges.size(); ++e) {
-        const Edge& p = edges[e];
-        const float norm2 = p.gx * p.gx + p.gy * p.gy;
-        double best = 1e9;
-        for (int r = std::max(0, p.py - 1); r <= std::min(rows - 1, p.py + 1); ++r) {
-            const auto first = edges.begin() + map.rowStart[std::size_t(r)];
-            const auto last = edges.begin() + map.rowStart[std::size_t(r) + 1];
-            for (auto q = std::lower_bound(first, last, p.px - 1, [](const Edge& k, int x) { return k.px < x; });
-                 q != last && q->px <= p.px + 1; ++q) {
-                if (q->px == p.px && q->py == p.py)
+    for (int row = 0; row < rows; ++row) {
+        // Within a row the edges run left to right, so the first candidate
+        // of each neighbouring row only moves right: a cursor per row
+        // instead of a search per edge.
+        int cursor[3];
+        for (int k = 0; k < 3; ++k)
+            cursor[k] = map.rowStart[std::size_t(std::clamp(row - 1 + k, 0, rows - 1))];
+        for (int e = map.rowStart[std::size_t(row)]; e < map.rowStart[std::size_t(row) + 1]; ++e) {
+            const Edge& p = edges[std::size_t(e)];
+            const float norm2 = p.gx * p.gx + p.gy * p.gy;
+            double best = 1e9;
+            for (int k = 0; k < 3; ++k) {
+                const int r = row - 1 + k;
+                if (r < 0 || r >= rows)
                     continue;
-                const float dot = p.gx * q->gx + p.gy * q->gy;
-                const bool agree = dot > 0 && dot * dot >= kMinGradientCosine * kMinGradientCosine * norm2 *
-                                                              (q->gx * q->gx + q->gy * q->gy);
-                // The tangent is the gradient turned a quarter clockwise.
-                const double along = (q->x - p.x) * p.gy - (q->y - p.y) * p.gx;
-                if (!agree || along * side <= 0)
-                    continue;
-                const double distance = (q->x - p.x) * (q->x - p.x) + (q->y - p.y) * (q->y - p.y);
-                if (distance < best) {
-                    best = distance;
-                    chosen[e] = int(q - edges.begin());
+                const int last = map.rowStart[std::size_t(r) + 1];
+                while (cursor[k] < last && edges[std::size_t(cursor[k])].px < p.px - 1)
+                    ++cursor[k];
+                for (int qi = cursor[k]; qi < last && edges[std::size_t(qi)].px <= p.px + 1; ++qi) {
+                    const Edge* q = &edges[std::size_t(qi)];
+                    if (q->px == p.px && q->py == p.py)
+                        continue;
+                    const float dot = p.gx * q->gx + p.gy * q->gy;
+                    const bool agree = dot > 0 && dot * dot >= kMinGradientCosine * kMinGradientCosine * norm2 *
+                                                                  (q->gx * q->gx + q->gy * q->gy);
+                    // The tangent is the gradient turned a quarter clockwise.
+                    const double along = (q->x - p.x) * p.gy - (q->y - p.y) * p.gx;
+                    if (!agree || along * side <= 0)
+                        continue;
+                    const double distance = (q->x - p.x) * (q->x - p.x) + (q->y - p.y) * (q->y - p.y);
+                    if (distance < best) {
+                        best = distance;
+                        chosen[std::size_t(e)] = qi;
+                    }
                 }
             }
         }
