@@ -1,0 +1,132 @@
+#include "lines/LineMerging.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace fovella {
+
+namespace {
+
+// A chain's corrected points' best line: through the mean, along the
+// direction of most spread.
+struct Line {
+    double mu, mv;  // a point on the line
+    double du, dv;  // unit direction
+};
+
+struct Corrected {
+    std::vector<double> u, v;
+};
+
+Corrected Correct(const EdgeChain& chain, double strength, const PlaneToCentred& t)
+{
+    Corrected c;
+    c.u.reserve(chain.size());
+    c.v.reserve(chain.size());
+    for (const EdgePoint& p : chain) {
+        const double u = (p.x - t.centreX) * t.scale, v = (p.y - t.centreY) * t.scale;
+        const double rho = std::hypot(u, v);
+        const double factor = rho > 0 ? CorrectedRadius(rho, strength) / rho : 1;
+        c.u.push_back(u * factor);
+        c.v.push_back(v * factor);
+    }
+    return c;
+}
+
+Line FitLine(const std::vector<const Corrected*>& parts)
+{
+    double su = 0, sv = 0, n = 0;
+    for (const Corrected* c : parts)
+        for (std::size_t i = 0; i < c->u.size(); ++i) {
+            su += c->u[i];
+            sv += c->v[i];
+            n += 1;
+        }
+    const double mu = su / n, mv = sv / n;
+    double suu = 0, svv = 0, suv = 0;
+    for (const Corrected* c : parts)
+        for (std::size_t i = 0; i < c->u.size(); ++i) {
+            const double du = c->u[i] - mu, dv = c->v[i] - mv;
+            suu += du * du;
+            svv += dv * dv;
+            suv += du * dv;
+        }
+    const double angle = 0.5 * std::atan2(2 * suv, suu - svv);
+    return {mu, mv, std::cos(angle), std::sin(angle)};
+}
+
+double Across(const Line& line, double u, double v) { return (u - line.mu) * line.dv - (v - line.mv) * line.du; }
+
+// Every point of `c` within `tolerance` of the line.
+bool OnLine(const Line& line, const Corrected& c, double tolerance)
+{
+    for (std::size_t i = 0; i < c.u.size(); ++i)
+        if (std::fabs(Across(line, c.u[i], c.v[i])) > tolerance)
+            return false;
+    return true;
+}
+
+}  // namespace
+
+std::vector<EdgeChain> MergeChainsOnOneLine(const std::vector<EdgeChain>& chains, double strength,
+                                            const PlaneToCentred& toCentred, double tolerance)
+{
+    const std::size_t n = chains.size();
+    std::vector<Corrected> corrected;
+    corrected.reserve(n);
+    for (const EdgeChain& chain : chains)
+        corrected.push_back(Correct(chain, strength, toCentred));
+    std::vector<std::size_t> order(n);
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return chains[a].size() > chains[b].size(); });
+
+    std::vector<bool> taken(n, false);
+    std::vector<EdgeChain> merged;
+    for (const std::size_t seed : order) {
+        if (taken[seed])
+            continue;
+        taken[seed] = true;
+        std::vector<std::size_t> members{seed};
+        std::vector<const Corrected*> parts{&corrected[seed]};
+        Line line = FitLine(parts);
+        const Corrected& s = corrected[seed];
+        const double su = s.u.back() - s.u.front(), sv = s.v.back() - s.v.front();
+        for (const std::size_t k : order) {
+            if (taken[k] || !OnLine(line, corrected[k], tolerance))
+                continue;
+            // Both sides of a thin bar run the other way; pieces of one
+            // edge keep its dark side on the same hand.
+            const Corrected& c = corrected[k];
+            const double ku = c.u.back() - c.u.front(), kv = c.v.back() - c.v.front();
+            if (ku * su + kv * sv <= 0)
+                continue;
+            parts.push_back(&c);
+            const Line refitted = FitLine(parts);
+            bool all = true;
+            for (const Corrected* p : parts)
+                all = all && OnLine(refitted, *p, tolerance);
+            if (!all) {
+                parts.pop_back();
+                continue;
+            }
+            taken[k] = true;
+            members.push_back(k);
+            line = refitted;
+        }
+        // In the seed's direction of travel, so that the gathered chain
+        // runs from one end of the line to the other as its pieces do.
+        std::stable_sort(members.begin(), members.end(), [&](std::size_t a, std::size_t b) {
+            return corrected[a].u.front() * su + corrected[a].v.front() * sv <
+                   corrected[b].u.front() * su + corrected[b].v.front() * sv;
+        });
+        EdgeChain chain;
+        for (const std::size_t k : members)
+            chain.insert(chain.end(), chains[k].begin(), chains[k].end());
+        merged.push_back(std::move(chain));
+    }
+    return merged;
+}
+
+}  // namespace fovella
