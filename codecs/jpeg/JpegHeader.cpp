@@ -54,6 +54,24 @@ bool CheckHeader(const jpeg_decompress_struct& decoder, long fileBytes, ErrorMan
     return true;
 }
 
+std::FILE* OpenWithLength(const std::string& path, long& fileBytes, std::string* error)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        FailWith(error, path, "cannot open the file");
+        return nullptr;
+    }
+    fileBytes = -1;
+    if (std::fseek(file, 0, SEEK_END) == 0)
+        fileBytes = std::ftell(file);
+    if (fileBytes < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
+        std::fclose(file);
+        FailWith(error, path, "cannot read the file");
+        return nullptr;
+    }
+    return file;
+}
+
 void InstallScanLimit(j_decompress_ptr decoder, ScanLimit& limit)
 {
     limit.library = {};
@@ -87,16 +105,10 @@ bool ReadJpegSize(const std::string& path, int& width, int& height, PhotoMetadat
 {
     if (metadata)
         *metadata = PhotoMetadata();
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return FailWith(error, path, "cannot open the file");
     long fileBytes = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0)
-        fileBytes = std::ftell(file);
-    if (fileBytes < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
-        std::fclose(file);
-        return FailWith(error, path, "cannot read the file");
-    }
+    std::FILE* file = jpeg::OpenWithLength(path, fileBytes, error);
+    if (!file)
+        return false;
     jpeg_decompress_struct decoder;
     jpeg::ErrorManager errors;
     decoder.err = jpeg::Install(errors, path);

@@ -6,6 +6,7 @@
 #include "codecs/jpeg/JpegError.h"
 #include "metadata/PhotoMetadata.h"
 
+#include <cstdio>
 #include <string>
 
 namespace fovella::jpeg {
@@ -14,6 +15,10 @@ namespace fovella::jpeg {
 // picture too large, or too large for a file of `fileBytes`, or in a colour
 // space that does not turn into RGB (CMYK).
 bool CheckHeader(const jpeg_decompress_struct& decoder, long fileBytes, ErrorManager& errors);
+
+// The file opened for reading at its start, and its length, which bounds
+// the picture it may hold; null, with the reason in `error`, otherwise.
+std::FILE* OpenWithLength(const std::string& path, long& fileBytes, std::string* error);
 
 // A progressive file may repeat scans without end; real ones have about
 // 10. Installed as the decoder's progress monitor, this stops a decode past

@@ -12,16 +12,10 @@ bool LoadJpeg(const std::string& path, Image& image, PhotoMetadata* metadata, st
 {
     if (metadata)
         *metadata = PhotoMetadata();
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return FailWith(error, path, "cannot open the file");
     long fileBytes = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0)
-        fileBytes = std::ftell(file);
-    if (fileBytes < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
-        std::fclose(file);
-        return FailWith(error, path, "cannot read the file");
-    }
+    std::FILE* file = jpeg::OpenWithLength(path, fileBytes, error);
+    if (!file)
+        return false;
 
     jpeg_decompress_struct decoder;
     jpeg::ErrorManager errors;

@@ -13,16 +13,10 @@ bool LoadJpegReduced(const std::string& path, int factor, Image& image, int& ful
 {
     if (factor != 1 && factor != 2 && factor != 4 && factor != 8)
         return FailWith(error, path, "a reduction by " + std::to_string(factor) + " is not offered");
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return FailWith(error, path, "cannot open the file");
     long fileBytes = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0)
-        fileBytes = std::ftell(file);
-    if (fileBytes < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
-        std::fclose(file);
-        return FailWith(error, path, "cannot read the file");
-    }
+    std::FILE* file = jpeg::OpenWithLength(path, fileBytes, error);
+    if (!file)
+        return false;
 
     jpeg_decompress_struct decoder;
     jpeg::ErrorManager errors;
