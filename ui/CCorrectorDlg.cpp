@@ -77,7 +77,7 @@ std::vector<ControlTemplate> CorrectorTemplate()
         {kZoomLabel, K::CentredLabel, "", 409, 363, 22, 8},
         {kFit, K::PushButton, "&Fit", 435, 360, 30, 14},
         {kAuto, K::PushButton, "&Auto", 97, 100, 48, 14},
-        {kGrid, K::CheckBox, "&Grid", 229, 362, 28, 10},
+        {kGrid, K::CheckBox, "&Grid", 229, 362, 32, 10},
         {kOutdatedNote, K::Label, "Changed since Undistort", 47, 250, 100, 8},
     };
 }

@@ -52,10 +52,10 @@ TEST_F(WindowLayoutTest, ControlsFollowTheGrowthByWholesAndHalves)
 
 TEST_F(WindowLayoutTest, TheMinimumSizeKeepsPlusBesideGridAndTheBottomRowBelowThePreview)
 {
-    EXPECT_EQ(dialog.minimumSize(), QSize(670, 618));
+    EXPECT_EQ(dialog.minimumSize(), QSize(674, 618));
     dialog.resize(200, 200);
     QApplication::processEvents();
-    EXPECT_EQ(dialog.size(), QSize(670, 618));
+    EXPECT_EQ(dialog.size(), QSize(674, 618));
     const std::map<int, QRect> smallest = Geometries(dialog);
     EXPECT_EQ(smallest.at(kZoomIn).left(), smallest.at(kGrid).right() + 1);
     EXPECT_EQ(smallest.at(kGrid).top(), smallest.at(kShowOriginal).top() + 3);
