@@ -238,6 +238,11 @@ std::string WithCorrectionMark(const std::string& packet, double scale)
         added = description.size();
     }
     TakeFromPadding(merged, added);
+    // A malformed packet (a quote left open, a tag cut short) can hide the
+    // mark from the reader: such a packet is not merged into, as one without
+    // RDF is not.
+    if (CorrectionMarkScale(merged) != scale)
+        return std::string();
     return merged;
 }
 

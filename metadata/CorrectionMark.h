@@ -27,7 +27,8 @@ std::optional<double> CorrectionMarkScale(const std::string& xmp);
 // RDF, taking what it needs from the packet's trailing padding), the rest
 // of the packet byte for byte (a UTF-16 packet turned into UTF-8 first).
 // Empty when `xmp` is not a packet that can be merged into (no RDF
-// element): the caller keeps the packet as it was.
+// element, or one so malformed that the merged mark would not read back):
+// the caller keeps the packet as it was.
 std::string WithCorrectionMark(const std::string& xmp, double scale);
 
 // What a JPEG file's one XMP segment holds of a packet, in bytes: a packet

@@ -129,12 +129,19 @@ TEST(CorrectionMark, TheMarkDescribesWhatThePacketDescribes)
     }
 }
 
+// A packet without RDF, or one whose quote left open would hide the mark
+// from the reader (found by the fuzzer), is not merged into.
 TEST(CorrectionMark, APacketWithoutRdfIsLeftAsItWas)
 {
     PhotoMetadata metadata;
-    metadata.xmp = "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"></x:xmpmeta>";
-    EXPECT_EQ(WithCorrectionMark(metadata.xmp, 3), "");
-    EXPECT_EQ(MarkedAsCorrected(metadata, 3).xmp, metadata.xmp);
+    for (const char* packet : {"<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"></x:xmpmeta>",
+                               "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF "
+                               "xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'><rdf:Description "
+                               "rdf:about=''><a:b xmlns:a='open></a:b></rdf:Description></rdf:RDF></x:xmpmeta>"}) {
+        metadata.xmp = packet;
+        EXPECT_EQ(WithCorrectionMark(metadata.xmp, 3), "") << packet;
+        EXPECT_EQ(MarkedAsCorrected(metadata, 3).xmp, metadata.xmp);
+    }
     metadata.xmp.clear();
     EXPECT_EQ(CorrectionMarkScale(MarkedAsCorrected(metadata, 3).xmp), 3.0);
 }
