@@ -1,5 +1,6 @@
 #include "batch/DecimalNumber.h"
 
+#include <cstdio>
 #include <charconv>
 #include <cmath>
 
@@ -56,6 +57,13 @@ std::optional<double> ParseDecimal(const std::string& text)
     if (result.ec != std::errc() || !std::isfinite(value))
         return std::nullopt;
     return value;
+}
+
+std::string Formatted(const char* format, double value)
+{
+    char text[96];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
 }
 
 }  // namespace fovella

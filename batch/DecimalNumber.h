@@ -1,5 +1,5 @@
-// Numbers as people type them: a decimal point or a decimal comma, as their
-// desktop's language writes it.
+// Numbers as people type them (a decimal point or a decimal comma, as their
+// desktop's language writes it) and as the program shows them.
 #pragma once
 
 #include <optional>
@@ -16,5 +16,10 @@ extern const char kNotANumber[];  // "not a number"
 // is not a number: empty, "abc", "12mm", "5,8,1", "nan", "inf", a value
 // beyond a double. Independent of the C locale.
 std::optional<double> ParseDecimal(const std::string& text);
+
+// `value` written by a printf `format` with one double conversion ("%.3f"
+// for a focal length, "%.2f" for a factor or a scale), as the messages and
+// the controls show it.
+std::string Formatted(const char* format, double value);
 
 }  // namespace fovella

@@ -25,13 +25,6 @@ namespace fovella {
 
 namespace {
 
-std::string Formatted(const char* format, double value)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
-
 SessionOutcome Failure(SessionOutcome::Code code, std::string reason) { return {code, std::move(reason)}; }
 
 }  // namespace

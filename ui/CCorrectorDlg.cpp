@@ -1,4 +1,5 @@
 #include "ui/CCorrectorDlg.h"
+#include "batch/DecimalNumber.h"
 
 #include "batch/BatchRun.h"
 #include "batch/dialogs/CJpegQualityDlg.h"
@@ -87,13 +88,6 @@ constexpr const char* kAboutMenuText = "&About Fovella...";
 
 // Window-menu commands, numbered as the window system numbers them.
 enum : int { kMinimizeCommand = 0xF020, kMaximizeCommand = 0xF030, kCloseCommand = 0xF060, kRestoreCommand = 0xF120 };
-
-std::string Formatted(const char* format, double value)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
 
 // The dropped file's name as the system's bytes: the first entry of the
 // URI list percent-decoded, so that a name that is not valid UTF-8

@@ -1,4 +1,5 @@
 #include "batch/dialogs/DialogBatchFrontEnd.h"
+#include "batch/DecimalNumber.h"
 
 #include "batch/dialogs/CBatchOptionsDlg.h"
 #include "batch/dialogs/CBatchProgressDlg.h"
@@ -17,13 +18,6 @@
 namespace fovella {
 
 namespace {
-
-std::string Formatted(const char* format, double value)
-{
-    char text[96];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
 
 std::string Percent(int value) { return std::to_string(value) + "%"; }
 
@@ -73,10 +67,6 @@ std::string NotSavedLine(const FileSkip& skip)
     }
     return name;
 }
-
-namespace {
-
-}  // namespace
 
 DialogBatchFrontEnd::DialogBatchFrontEnd(PlatformServices& services, FolderBrowser& browser, QWidget* owner,
                                          std::string currentPath)
