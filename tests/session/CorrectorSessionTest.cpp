@@ -15,16 +15,6 @@
 
 namespace fovella {
 
-bool SamePixels(const Image& a, const Image& b)
-{
-    if (a.Width() != b.Width() || a.Height() != b.Height() || a.GetPixelType() != b.GetPixelType())
-        return false;
-    for (int y = 0; y < a.Height(); ++y)
-        if (!std::equal(a.Rows()[y], a.Rows()[y] + a.Width() * a.BytesPerPixel(), b.Rows()[y]))
-            return false;
-    return true;
-}
-
 namespace {
 
 class SessionTest : public testing::Test {

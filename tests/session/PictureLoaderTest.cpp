@@ -13,8 +13,6 @@
 
 namespace fovella {
 
-bool SamePixels(const Image& a, const Image& b);
-
 namespace {
 
 class PreparedOpenTest : public testing::Test {

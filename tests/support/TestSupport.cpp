@@ -264,3 +264,18 @@ std::vector<std::uint8_t> ExifWithFocal(std::int32_t numerator, std::int32_t den
 }
 
 }  // namespace fovella::test
+
+namespace fovella {
+
+bool SamePixels(const Image& a, const Image& b)
+{
+    if (a.Width() != b.Width() || a.Height() != b.Height() || a.GetPixelType() != b.GetPixelType() ||
+        a.GetRowOrder() != b.GetRowOrder())
+        return false;
+    for (int y = 0; y < a.Height(); ++y)
+        if (!std::equal(a.Rows()[y], a.Rows()[y] + a.Width() * a.BytesPerPixel(), b.Rows()[y]))
+            return false;
+    return true;
+}
+
+}  // namespace fovella

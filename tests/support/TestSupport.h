@@ -73,3 +73,11 @@ DibImage WriteGradientFile(const std::string& path, int width, int height,
 std::vector<std::uint8_t> ExifWithFocal(std::int32_t numerator, std::int32_t denominator);
 
 }  // namespace fovella::test
+
+namespace fovella {
+
+// The same size, pixel type, row order and pixel bytes (the padding of the
+// rows left out).
+bool SamePixels(const Image& a, const Image& b);
+
+}  // namespace fovella

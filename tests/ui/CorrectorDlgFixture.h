@@ -71,6 +71,4 @@ protected:
     CCorrectorDlg dialog{services};
 };
 
-bool SamePixels(const Image& a, const Image& b);
-
 }  // namespace fovella

@@ -262,20 +262,6 @@ TEST_F(CorrectorDlgTest, AboutIsTheLastMenuEntryAfterASeparatorAndShowsTheVersio
     EXPECT_TRUE(dialog.isVisible());
 }
 
-}  // namespace
-
-bool SamePixels(const Image& a, const Image& b)
-{
-    if (a.Width() != b.Width() || a.Height() != b.Height() || a.GetRowOrder() != b.GetRowOrder())
-        return false;
-    for (int y = 0; y < a.Height(); ++y)
-        if (!std::equal(a.Rows()[y], a.Rows()[y] + a.Width() * a.BytesPerPixel(), b.Rows()[y]))
-            return false;
-    return true;
-}
-
-namespace {
-
 TEST_F(CorrectorDlgTest, PreviewIsTheFittedCopyCorrectedOnlyForAPositiveFocalLength)
 {
     const DibImage source = OpenCorrected("a.jpg");
