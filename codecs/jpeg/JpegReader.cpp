@@ -1,6 +1,7 @@
 #include "codecs/jpeg/Jpeg.h"
 #include "codecs/CodecError.h"
 #include "codecs/jpeg/JpegError.h"
+#include "codecs/jpeg/JpegFileSource.h"
 #include "codecs/jpeg/JpegHeader.h"
 #include "image/ImageLimits.h"
 
@@ -20,6 +21,7 @@ bool LoadJpeg(const std::string& path, Image& image, PhotoMetadata* metadata, st
     jpeg_decompress_struct decoder;
     jpeg::ErrorManager errors;
     jpeg::ScanLimit scanLimit;
+    jpeg::FileSource source;
     decoder.err = jpeg::Install(errors, path);
     if (setjmp(errors.recovery)) {
         jpeg_destroy_decompress(&decoder);
@@ -30,7 +32,7 @@ bool LoadJpeg(const std::string& path, Image& image, PhotoMetadata* metadata, st
     }
     jpeg_create_decompress(&decoder);
     jpeg::InstallScanLimit(&decoder, scanLimit);
-    jpeg_stdio_src(&decoder, file);
+    jpeg::ReadFromFile(&decoder, file, source);
     if (metadata)
         jpeg::SaveMetadataMarkers(&decoder);
     jpeg_read_header(&decoder, TRUE);

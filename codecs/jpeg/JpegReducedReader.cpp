@@ -1,5 +1,6 @@
 #include "codecs/CodecError.h"
 #include "codecs/jpeg/JpegError.h"
+#include "codecs/jpeg/JpegFileSource.h"
 #include "codecs/jpeg/JpegHeader.h"
 #include "codecs/jpeg/JpegReduced.h"
 #include "image/ImageLimits.h"
@@ -21,6 +22,7 @@ bool LoadJpegReduced(const std::string& path, int factor, Image& image, int& ful
     jpeg_decompress_struct decoder;
     jpeg::ErrorManager errors;
     jpeg::ScanLimit scanLimit;
+    jpeg::FileSource source;
     decoder.err = jpeg::Install(errors, path);
     if (setjmp(errors.recovery)) {
         jpeg_destroy_decompress(&decoder);
@@ -29,7 +31,7 @@ bool LoadJpegReduced(const std::string& path, int factor, Image& image, int& ful
     }
     jpeg_create_decompress(&decoder);
     jpeg::InstallScanLimit(&decoder, scanLimit);
-    jpeg_stdio_src(&decoder, file);
+    jpeg::ReadFromFile(&decoder, file, source);
     jpeg_read_header(&decoder, TRUE);
     const bool colour = samples == ReducedSamples::Colour;
     decoder.out_color_space = colour ? JCS_EXT_BGR : JCS_GRAYSCALE;
