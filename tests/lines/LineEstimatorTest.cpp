@@ -73,6 +73,22 @@ TEST(LineEstimator, AStraightSceneHasNoBarrelDistortion)
     }
 }
 
+// Photographs of buildings free of distortion, as published: their lines
+// are not drawn ones (a facade leans and sags a little), and that alone must
+// not be taken for a barrel bend to correct.
+TEST(LineEstimator, DistortionFreePhotographsAreNotCorrected)
+{
+    FOVELLA_REQUIRE_TESTDATA(data);
+    int straight = 0;
+    for (const char* name : {"Herz-Jesus-P8-0000", "Herz-Jesus-P8-0002", "Herz-Jesus-P8-0004", "Herz-Jesus-P8-0006",
+                             "fountain-P11-0000", "fountain-P11-0003", "fountain-P11-0006", "fountain-P11-0009"}) {
+        const LineEstimate estimate = EstimateLinesOfFile(data + "/lines/" + name + ".jpg");
+        EXPECT_NE(estimate.verdict, Verdict::Found) << name << ": strength " << estimate.strength;
+        straight += estimate.verdict == Verdict::NoBarrelDistortion;
+    }
+    EXPECT_GE(straight, 6);
+}
+
 TEST(LineEstimator, PicturesWithoutLinesHaveNoStraightLines)
 {
     // Flat; noise alone; rings around the centre (curves no m straightens);
