@@ -73,28 +73,40 @@ std::vector<EdgeChain> MergeChainsOnOneLine(const std::vector<EdgeChain>& chains
                                             const PlaneToCentred& toCentred, double tolerance)
 {
     const std::size_t n = chains.size();
-    std::vector<Corrected> corrected;
-    corrected.reserve(n);
-    for (const EdgeChain& chain : chains)
-        corrected.push_back(Correct(chain, strength, toCentred));
+    // Longest first: the seeds in turn, and the order in which the others
+    // are tried. Everything below is indexed by that rank.
     std::vector<std::size_t> order(n);
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(),
                      [&](std::size_t a, std::size_t b) { return chains[a].size() > chains[b].size(); });
+    std::vector<Corrected> corrected;
+    corrected.reserve(n);
+    for (const std::size_t k : order)
+        corrected.push_back(Correct(chains[k], strength, toCentred));
+    // The first corrected points side by side: most chains fail there, and
+    // the scan of every later chain for every seed then stays in the cache.
+    std::vector<double> startU(n), startV(n);
+    for (std::size_t k = 0; k < n; ++k) {
+        startU[k] = corrected[k].u.front();
+        startV[k] = corrected[k].v.front();
+    }
 
-    std::vector<bool> taken(n, false);
+    std::vector<char> taken(n, 0);
     std::vector<EdgeChain> merged;
-    for (const std::size_t seed : order) {
+    for (std::size_t seed = 0; seed < n; ++seed) {
         if (taken[seed])
             continue;
-        taken[seed] = true;
+        taken[seed] = 1;
         std::vector<std::size_t> members{seed};
         std::vector<const Corrected*> parts{&corrected[seed]};
         Line line = FitLine(parts);
         const Corrected& s = corrected[seed];
         const double su = s.u.back() - s.u.front(), sv = s.v.back() - s.v.front();
-        for (const std::size_t k : order) {
-            if (taken[k] || !OnLine(line, corrected[k], tolerance))
+        // Every chain ranked before the seed is taken already: a seed, or a
+        // member of one.
+        for (std::size_t k = seed + 1; k < n; ++k) {
+            if (taken[k] || std::fabs(Across(line, startU[k], startV[k])) > tolerance ||
+                !OnLine(line, corrected[k], tolerance))
                 continue;
             // Both sides of a thin bar run the other way; pieces of one
             // edge keep its dark side on the same hand.
@@ -111,7 +123,7 @@ std::vector<EdgeChain> MergeChainsOnOneLine(const std::vector<EdgeChain>& chains
                 parts.pop_back();
                 continue;
             }
-            taken[k] = true;
+            taken[k] = 1;
             members.push_back(k);
             line = refitted;
         }
@@ -123,7 +135,7 @@ std::vector<EdgeChain> MergeChainsOnOneLine(const std::vector<EdgeChain>& chains
         });
         EdgeChain chain;
         for (const std::size_t k : members)
-            chain.insert(chain.end(), chains[k].begin(), chains[k].end());
+            chain.insert(chain.end(), chains[order[k]].begin(), chains[order[k]].end());
         merged.push_back(std::move(chain));
     }
     return merged;
