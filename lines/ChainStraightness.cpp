@@ -17,8 +17,12 @@ Stretch StretchAt(double rho, double strength)
     const double s = std::fabs(strength) * rho;
     if (s < 1e-4)
         return {1 + (strength > 0 ? 1 : -1) * s * s / 6, 1 + (strength > 0 ? 1 : -1) * s * s / 2};
-    if (strength > 0)
-        return {std::sinh(s) / s, std::cosh(s)};
+    if (strength > 0) {
+        // sinh and cosh from one exponential: this is the estimator's
+        // innermost step, taken for every point at every bend tried.
+        const double grow = std::exp(s), shrink = 1 / grow;
+        return {(grow - shrink) / (2 * s), (grow + shrink) / 2};
+    }
     return {std::sin(s) / s, std::cos(s)};
 }
 
@@ -31,7 +35,12 @@ double CorrectedResidual(const CentredChain& chain, double strength)
     const std::size_t n = chain.u.size();
     if (n < 3)
         return 0;
-    std::vector<double> cu(n), cv(n), radial(n), tangential(n), rho(n);
+    std::vector<double> values(5 * n);
+    double* const cu = values.data();
+    double* const cv = cu + n;
+    double* const radial = cv + n;
+    double* const tangential = radial + n;
+    double* const rho = tangential + n;
     double su = 0, sv = 0;
     for (std::size_t i = 0; i < n; ++i) {
         rho[i] = std::sqrt(chain.u[i] * chain.u[i] + chain.v[i] * chain.v[i]);
