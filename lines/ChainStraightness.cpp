@@ -1,6 +1,7 @@
 #include "lines/ChainStraightness.h"
 
 #include <cmath>
+#include <memory>
 
 namespace fovella {
 
@@ -35,8 +36,9 @@ double CorrectedResidual(const CentredChain& chain, double strength)
     const std::size_t n = chain.u.size();
     if (n < 3)
         return 0;
-    std::vector<double> values(5 * n);
-    double* const cu = values.data();
+    // Scratch, left uninitialised: every value is written before it is read.
+    const std::unique_ptr<double[]> values(new double[5 * n]);
+    double* const cu = values.get();
     double* const cv = cu + n;
     double* const radial = cv + n;
     double* const tangential = radial + n;

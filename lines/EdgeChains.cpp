@@ -191,7 +191,7 @@ void CutAtTurns(const EdgeChain& walk, int minPoints, std::vector<EdgeChain>& ch
         const EdgePoint& c = walk[std::size_t(i + kTurnSpan)];
         const double ux = b.x - a.x, uy = b.y - a.y, vx = c.x - b.x, vy = c.y - b.y;
         const double cross = ux * vy - uy * vx, dot = ux * vx + uy * vy;
-        if (dot > 0 && std::fabs(cross) <= kMaxTurn * std::hypot(ux, uy) * std::hypot(vx, vy))
+        if (dot > 0 && cross * cross <= kMaxTurn * kMaxTurn * (ux * ux + uy * uy) * (vx * vx + vy * vy))
             continue;
         emit(i);
         start = i + 1;
