@@ -98,6 +98,12 @@ constexpr double kMinStrength = 0.08;
 // "no barrel distortion" instead of 5, and no distorted picture answered
 // with a scale before lost its answer.
 constexpr double kSceneBendError = 0.04;
+// Chains that agree only on a bend this far the other way are curves of the
+// scene (a wing, a bowl), not lines: no lens bends so much the other way (a
+// strong pincushion moves the corners by 1.5 % of the half diagonal, a bend
+// of about -0.09), and the straight tuning photographs came out at -0.12 at
+// the most.
+constexpr double kMostOppositeBend = -0.25;
 // Abstain when the chains' spread leaves the scale this uncertain. The
 // error estimated is too small on real photographs (the vote's cut at three
 // errors trims the spread it is measured on): on the tuning set, answers
@@ -346,6 +352,8 @@ LineEstimate EstimateLines(const GreyPlane& plane, int fullWidth, int fullHeight
     const double bendError = 1 / std::sqrt(precision);
 
     result.strength = strength;
+    if (bend < kMostOppositeBend)
+        return result;
     for (const Vote* v : agreeing) {
         std::vector<LinePoint> points;
         for (const EdgePoint& p : *sources[v->chain])

@@ -30,9 +30,10 @@ struct LinePoint {
 struct LineEstimate {
     enum class Verdict {
         Found,               // `scale` straightens the lines
-        NoBarrelDistortion,  // the lines are straight already, bent the other way, or the
-                             // correction would move the corners by less than half a pixel
-        NoStraightLines,     // too few lines, or lines that disagree: no answer is safer
+        NoBarrelDistortion,  // the lines are straight already, bent a little the other way, or
+                             // the correction would move the corners by less than half a pixel
+        NoStraightLines,     // too few lines, lines that disagree, or curves bent the other way
+                             // further than a lens bends: no answer is safer
         Cancelled,           // the cancel flag was set
         Unreadable,          // the picture (or file) could not be read; see `error`
     };

@@ -50,14 +50,16 @@ bool DrawLineScene(Image& picture, int width, int height, double strength, int n
         return false;
     const double cx = (width - 1) / 2.0, cy = (height - 1) / 2.0;
     const double halfDiagonal = std::hypot(double(width), double(height)) / 2;
-    const double m = strength > 0 ? halfDiagonal / strength : 0;
-    const double s = m > 0 ? halfDiagonal / (m * std::sinh(halfDiagonal / m)) : 1;
+    const double m = strength != 0 ? halfDiagonal / std::fabs(strength) : 0;
+    // Where output radius r shows the scene, before the corners are filled.
+    const auto seen = [&](double r) { return strength > 0 ? m * std::sinh(r / m) : m * std::sin(r / m); };
+    const double s = m > 0 ? halfDiagonal / seen(halfDiagonal) : 1;
     std::uint32_t random = 12345;
     for (int y = 0; y < height; ++y) {
         std::uint8_t* row = picture.Rows()[order == TopDown ? y : height - 1 - y];
         for (int x = 0; x < width; ++x) {
-            const LinePoint p = m > 0 ? CorrectedPoint({double(x), double(y)}, m, width, height)
-                                      : LinePoint{double(x), double(y)};
+            const double r = std::hypot(x - cx, y - cy), stretch = m > 0 && r > 0 ? seen(r) / r : 1;
+            const LinePoint p{cx + (x - cx) * stretch, cy + (y - cy) * stretch};
             const double u = s * (p.x - cx) / halfDiagonal, v = s * (p.y - cy) / halfDiagonal;
             random = random * 1664525u + 1013904223u;
             const int jitter = noise ? int(random >> 24) % (2 * noise + 1) - noise : 0;

@@ -11,7 +11,8 @@ namespace fovella::test {
 // the centre, seen through a barrel distortion of strength x = R / m (R the
 // half diagonal; 0 for none): output pixel q shows the scene at
 // c + s (q - c) m sinh(|q - c| / m) / |q - c|, with s keeping the corners
-// filled, so that the remap with m straightens the bars. `noise` adds that
+// filled, so that the remap with m straightens the bars; a negative
+// strength bends the bars the other way (sin for sinh). `noise` adds that
 // many grey levels at most, either way, from a fixed sequence. False when
 // the picture cannot be created.
 bool DrawLineScene(Image& picture, int width, int height, double strength, int noise, PixelType type = Rgb,
