@@ -105,34 +105,21 @@ bool ReadJpegSize(const std::string& path, int& width, int& height, PhotoMetadat
 {
     if (metadata)
         *metadata = PhotoMetadata();
-    long fileBytes = -1;
-    std::FILE* file = jpeg::OpenWithLength(path, fileBytes, error);
-    if (!file)
-        return false;
-    jpeg_decompress_struct decoder;
-    jpeg::ErrorManager errors;
-    decoder.err = jpeg::Install(errors, path);
-    if (setjmp(errors.recovery)) {
-        jpeg_destroy_decompress(&decoder);
-        std::fclose(file);
+    const bool read = jpeg::DecodeFile(path, error, [&](jpeg_decompress_struct& decoder, jpeg::ErrorManager& errors,
+                                                         long fileBytes) {
         if (metadata)
-            *metadata = PhotoMetadata();
-        return FailWith(error, path, errors.message);
-    }
-    jpeg_create_decompress(&decoder);
-    jpeg_stdio_src(&decoder, file);
-    if (metadata)
-        jpeg::SaveMetadataMarkers(&decoder);
-    jpeg_read_header(&decoder, TRUE);
-    if (!jpeg::CheckHeader(decoder, fileBytes, errors))
-        std::longjmp(errors.recovery, -2);
-    width = int(decoder.image_width);
-    height = int(decoder.image_height);
-    if (metadata)
-        jpeg::KeepMetadata(&decoder, path, *metadata);
-    jpeg_destroy_decompress(&decoder);
-    std::fclose(file);
-    return true;
+            jpeg::SaveMetadataMarkers(&decoder);
+        jpeg_read_header(&decoder, TRUE);
+        if (!jpeg::CheckHeader(decoder, fileBytes, errors))
+            std::longjmp(errors.recovery, -2);
+        width = int(decoder.image_width);
+        height = int(decoder.image_height);
+        if (metadata)
+            jpeg::KeepMetadata(&decoder, path, *metadata);
+    });
+    if (!read && metadata)
+        *metadata = PhotoMetadata();
+    return read;
 }
 
 }  // namespace fovella

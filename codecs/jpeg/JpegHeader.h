@@ -3,7 +3,9 @@
 // Inside the JPEG codec: not a public header.
 #pragma once
 
+#include "codecs/CodecError.h"
 #include "codecs/jpeg/JpegError.h"
+#include "codecs/jpeg/JpegFileSource.h"
 #include "metadata/PhotoMetadata.h"
 
 #include <cstdio>
@@ -37,5 +39,38 @@ void SaveMetadataMarkers(j_decompress_ptr decoder);
 // damaged profile is left out, and said so on standard error, as the
 // library's own warnings are.
 void KeepMetadata(j_decompress_ptr decoder, const std::string& path, PhotoMetadata& metadata);
+
+// Reads `path` through a decoder made ready for `decode(decoder, errors,
+// fileBytes)`: the file opened with its length, the recovery point set, the
+// scan limit and the 64 KiB source installed. `decode` fails as the library
+// does, with the reason in `errors.message` and a jump to
+// `errors.recovery`, so it must hold no object whose destructor the jump
+// would skip. The decoder and the file are released either way; false,
+// with the reason in `error`, when anything failed.
+template <class Decode>
+bool DecodeFile(const std::string& path, std::string* error, Decode decode)
+{
+    long fileBytes = -1;
+    std::FILE* file = OpenWithLength(path, fileBytes, error);
+    if (!file)
+        return false;
+    jpeg_decompress_struct decoder;
+    ErrorManager errors;
+    ScanLimit scanLimit;
+    FileSource source;
+    decoder.err = Install(errors, path);
+    if (setjmp(errors.recovery)) {
+        jpeg_destroy_decompress(&decoder);
+        std::fclose(file);
+        return FailWith(error, path, errors.message);
+    }
+    jpeg_create_decompress(&decoder);
+    InstallScanLimit(&decoder, scanLimit);
+    ReadFromFile(&decoder, file, source);
+    decode(decoder, errors, fileBytes);
+    jpeg_destroy_decompress(&decoder);
+    std::fclose(file);
+    return true;
+}
 
 }  // namespace fovella::jpeg

@@ -1,6 +1,5 @@
 #include "codecs/CodecError.h"
 #include "codecs/jpeg/JpegError.h"
-#include "codecs/jpeg/JpegFileSource.h"
 #include "codecs/jpeg/JpegHeader.h"
 #include "codecs/jpeg/JpegReduced.h"
 #include "image/ImageLimits.h"
@@ -14,52 +13,34 @@ bool LoadJpegReduced(const std::string& path, int factor, Image& image, int& ful
 {
     if (factor != 1 && factor != 2 && factor != 4 && factor != 8)
         return FailWith(error, path, "a reduction by " + std::to_string(factor) + " is not offered");
-    long fileBytes = -1;
-    std::FILE* file = jpeg::OpenWithLength(path, fileBytes, error);
-    if (!file)
-        return false;
-
-    jpeg_decompress_struct decoder;
-    jpeg::ErrorManager errors;
-    jpeg::ScanLimit scanLimit;
-    jpeg::FileSource source;
-    decoder.err = jpeg::Install(errors, path);
-    if (setjmp(errors.recovery)) {
-        jpeg_destroy_decompress(&decoder);
-        std::fclose(file);
-        return FailWith(error, path, errors.message);
-    }
-    jpeg_create_decompress(&decoder);
-    jpeg::InstallScanLimit(&decoder, scanLimit);
-    jpeg::ReadFromFile(&decoder, file, source);
-    jpeg_read_header(&decoder, TRUE);
-    const bool colour = samples == ReducedSamples::Colour;
-    decoder.out_color_space = colour ? JCS_EXT_BGR : JCS_GRAYSCALE;
-    decoder.scale_num = 1;
-    decoder.scale_denom = unsigned(factor);
-    if (!jpeg::CheckHeader(decoder, fileBytes, errors))
-        std::longjmp(errors.recovery, -2);
-    jpeg_start_decompress(&decoder);
-    const int width = int(decoder.output_width), height = int(decoder.output_height);
-    const int components = colour ? 3 : 1;
-    if (decoder.output_components != components ||
-        !image.Create(width, height, colour ? Bgr : Gray, SampleU8, TopDown)) {
-        std::snprintf(errors.message, sizeof errors.message,
-                      decoder.output_components != components
-                          ? (colour ? "not a picture of three colours" : "not a colour picture")
-                          : "not enough memory for the picture");
-        std::longjmp(errors.recovery, -2);
-    }
-    while (decoder.output_scanline < decoder.output_height) {
-        JSAMPROW row = image.Rows()[decoder.output_scanline];
-        jpeg_read_scanlines(&decoder, &row, 1);
-    }
-    fullWidth = int(decoder.image_width);
-    fullHeight = int(decoder.image_height);
-    jpeg_finish_decompress(&decoder);
-    jpeg_destroy_decompress(&decoder);
-    std::fclose(file);
-    return true;
+    return jpeg::DecodeFile(path, error, [&](jpeg_decompress_struct& decoder, jpeg::ErrorManager& errors,
+                                             long fileBytes) {
+        jpeg_read_header(&decoder, TRUE);
+        const bool colour = samples == ReducedSamples::Colour;
+        decoder.out_color_space = colour ? JCS_EXT_BGR : JCS_GRAYSCALE;
+        decoder.scale_num = 1;
+        decoder.scale_denom = unsigned(factor);
+        if (!jpeg::CheckHeader(decoder, fileBytes, errors))
+            std::longjmp(errors.recovery, -2);
+        jpeg_start_decompress(&decoder);
+        const int width = int(decoder.output_width), height = int(decoder.output_height);
+        const int components = colour ? 3 : 1;
+        if (decoder.output_components != components ||
+            !image.Create(width, height, colour ? Bgr : Gray, SampleU8, TopDown)) {
+            std::snprintf(errors.message, sizeof errors.message,
+                          decoder.output_components != components
+                              ? (colour ? "not a picture of three colours" : "not a colour picture")
+                              : "not enough memory for the picture");
+            std::longjmp(errors.recovery, -2);
+        }
+        while (decoder.output_scanline < decoder.output_height) {
+            JSAMPROW row = image.Rows()[decoder.output_scanline];
+            jpeg_read_scanlines(&decoder, &row, 1);
+        }
+        fullWidth = int(decoder.image_width);
+        fullHeight = int(decoder.image_height);
+        jpeg_finish_decompress(&decoder);
+    });
 }
 
 }  // namespace fovella
