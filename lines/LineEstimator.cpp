@@ -25,10 +25,10 @@ namespace {
 // points by a parabola.
 constexpr double kLeastBend = -1.69, kGreatestBend = 1.69, kGridStep = 0.02;
 // A chain's residual is searched on every fifth grid point, then down the
-// grid from the least of those: a chain's residual has one valley, no
-// narrower than a few grid steps, so the answer is the full grid's (the
-// same on every tuning photograph, strides up to 8) at a quarter of the
-// corrections.
+// grid from the least of those to the nearest local least. Its valleys are
+// wider than a few grid steps, so this finds the full grid's least (on
+// every picture of the benchmark, held out too; on the tuning photographs
+// with strides up to 8) at a quarter of the corrections.
 constexpr int kCoarseStride = 5;
 // Points of a chain beyond this many are thinned out evenly: neighbouring
 // edge points carry nearly the same error, so more buy little accuracy.

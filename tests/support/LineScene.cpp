@@ -1,5 +1,6 @@
 #include "tests/support/LineScene.h"
 
+#include "lines/ChainStraightness.h"
 #include "lines/LineEstimator.h"
 
 #include <algorithm>
@@ -50,15 +51,15 @@ bool DrawLineScene(Image& picture, int width, int height, double strength, int n
         return false;
     const double cx = (width - 1) / 2.0, cy = (height - 1) / 2.0;
     const double halfDiagonal = std::hypot(double(width), double(height)) / 2;
-    const double m = strength != 0 ? halfDiagonal / std::fabs(strength) : 0;
-    // Where output radius r shows the scene, before the corners are filled.
-    const auto seen = [&](double r) { return strength > 0 ? m * std::sinh(r / m) : m * std::sin(r / m); };
-    const double s = m > 0 ? halfDiagonal / seen(halfDiagonal) : 1;
+    // The correction's own stretch (sin for sinh when bent the other way),
+    // in half diagonals; s keeps the corners filled.
+    const double s = 1 / CorrectedRadius(1, strength);
     std::uint32_t random = 12345;
     for (int y = 0; y < height; ++y) {
         std::uint8_t* row = picture.Rows()[order == TopDown ? y : height - 1 - y];
         for (int x = 0; x < width; ++x) {
-            const double r = std::hypot(x - cx, y - cy), stretch = m > 0 && r > 0 ? seen(r) / r : 1;
+            const double rho = std::hypot(x - cx, y - cy) / halfDiagonal;
+            const double stretch = rho > 0 ? CorrectedRadius(rho, strength) / rho : 1;
             const LinePoint p{cx + (x - cx) * stretch, cy + (y - cy) * stretch};
             const double u = s * (p.x - cx) / halfDiagonal, v = s * (p.y - cy) / halfDiagonal;
             random = random * 1664525u + 1013904223u;
