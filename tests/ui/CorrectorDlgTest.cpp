@@ -203,12 +203,22 @@ TEST_F(CorrectorDlgTest, TheWaysOutThatAskNothing)
     }
 }
 
-TEST_F(CorrectorDlgTest, EnterInTheFocalLengthBoxDoesNothing)
+// Enter in the focal length box does nothing, and typing stops when the box
+// is full.
+TEST_F(CorrectorDlgTest, TheFocalLengthBoxTakesNoEnterAndStopsWhenFull)
 {
     OpenCorrected("a.jpg");
     auto* edit = Get<QLineEdit>(kFocalEdit);
     ASSERT_TRUE(edit->isEnabled());
+    edit->clear();
     edit->setFocus();
+    QTest::keyClicks(edit, "5.8");
+    EXPECT_EQ(edit->text(), "5.8");
+    QTest::keyClicks(edit, "00000000000000000000");
+    const QString full = edit->text();
+    EXPECT_LT(full.size(), 23);
+    EXPECT_GE(full.size(), 6);
+    EXPECT_LE(edit->fontMetrics().horizontalAdvance(full), edit->width());
     QTest::keyClick(edit, Qt::Key_Return);
     QTest::keyClick(edit, Qt::Key_Enter);
     EXPECT_TRUE(dialog.isVisible());
@@ -289,22 +299,6 @@ TEST_F(CorrectorDlgTest, PreviewIsTheFittedCopyCorrectedOnlyForAPositiveFocalLen
                                       nullptr, nullptr));
     EXPECT_TRUE(SamePixels(dialog.Preview().Picture(), expected));
 }
-
-TEST_F(CorrectorDlgTest, TypingStopsWhenTheFocalLengthBoxIsFull)
-{
-    OpenCorrected("a.jpg");
-    auto* edit = Get<QLineEdit>(kFocalEdit);
-    edit->clear();
-    edit->setFocus();
-    QTest::keyClicks(edit, "5.8");
-    EXPECT_EQ(edit->text(), "5.8");
-    QTest::keyClicks(edit, "00000000000000000000");
-    const QString full = edit->text();
-    EXPECT_LT(full.size(), 23);
-    EXPECT_GE(full.size(), 6);
-    EXPECT_LE(edit->fontMetrics().horizontalAdvance(full), edit->width());
-}
-
 
 // Answers the JPEG quality question that a save is about to ask.
 void AnswerQuality(bool ok)

@@ -51,16 +51,6 @@ DibImage Gradient(int width, int height, PixelType type, RowOrder order, int see
     return image;
 }
 
-TEST(DisplayBridge, WrapsTheImagesOwnRows)
-{
-    const DibImage image = Gradient(7, 5, Bgr, BottomUp);
-    const QImage rows = WrapRows(image);
-    EXPECT_EQ(rows.constBits(), image.Bits());
-    EXPECT_EQ(std::size_t(rows.bytesPerLine()), image.RowBytes());
-    EXPECT_EQ(rows.width(), 7);
-    EXPECT_EQ(rows.height(), 5);
-}
-
 TEST(DisplayBridge, GrayThroughItsPaletteBgrTrueRgbSwapped)
 {
     for (PixelType type : {Gray, Bgr, Rgb}) {
@@ -154,8 +144,17 @@ TEST(DisplayBridge, ZoomedRegionEqualsThatPartOfTheWholeCopy)
         }
 }
 
-TEST(DisplayBridge, DrawsOnlyTheRegionAndNothingForAnInvalidImage)
+// The picture's own rows are wrapped, not copied; a region is drawn alone,
+// an invalid picture not at all.
+TEST(DisplayBridge, WrapsTheOwnRowsAndDrawsOnlyTheRegionAndNothingForAnInvalidImage)
 {
+    const DibImage rowsOf = Gradient(7, 5, Bgr, BottomUp);
+    const QImage rows = WrapRows(rowsOf);
+    EXPECT_EQ(rows.constBits(), rowsOf.Bits());
+    EXPECT_EQ(std::size_t(rows.bytesPerLine()), rowsOf.RowBytes());
+    EXPECT_EQ(rows.width(), 7);
+    EXPECT_EQ(rows.height(), 5);
+
     const DibImage image = Gradient(8, 8, Bgr, BottomUp, 1);
     const QImage canvas = DrawnOn(image, QSize(4, 3), QPoint(1, 1), QSize(8, 8), QRect(5, 6, 2, 2));
     EXPECT_EQ(canvas.pixel(0, 0), QColor(Qt::magenta).rgb());
