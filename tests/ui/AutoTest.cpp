@@ -43,6 +43,14 @@ protected:
             file.SetExifBlock(test::ExifWithFocal(kExifFocal, 1));
         ASSERT_TRUE(file.Save(photos.File(name), scene, Unknown, 95, 1)) << file.Error();
     }
+    // The scene's own scale, R over the strength.
+    static double SceneScale() { return std::hypot(kWidth, kHeight) / 2 / kStrength; }
+    // No line drawn over either view.
+    void ExpectNoLines()
+    {
+        EXPECT_EQ(OrangePixels(*dialog.View().viewport()), 0);
+        EXPECT_EQ(OrangePixels(*dialog.Preview().viewport()), 0);
+    }
     // Presses Auto and waits for its answer.
     void PressAuto()
     {
@@ -80,8 +88,7 @@ TEST_F(AutoTest, WithExifTheSliderCarriesTheEstimateAndTheLinesAreDrawnUntilTheN
     ASSERT_TRUE(Get(kAuto)->isEnabled());
     PressAuto();
     EXPECT_TRUE(services.messages.empty());
-    const double m = std::hypot(kWidth, kHeight) / 2 / kStrength;
-    ASSERT_NEAR(m / PixelScale(kExifFocal, kWidth, kHeight, 1.0), 0.60, 0.005);
+    ASSERT_NEAR(SceneScale() / PixelScale(kExifFocal, kWidth, kHeight, 1.0), 0.60, 0.005);
     EXPECT_EQ(Get<QSlider>(kFineTune)->value(), 25);
     EXPECT_EQ(Text(kFineTuneLabel), "0.60");
     EXPECT_EQ(Get<QLineEdit>(kFocalEdit)->text(), "7.000");
@@ -91,8 +98,7 @@ TEST_F(AutoTest, WithExifTheSliderCarriesTheEstimateAndTheLinesAreDrawnUntilTheN
     EXPECT_GT(OrangePixels(*dialog.Preview().viewport()), 100);
 
     Get<QSlider>(kFineTune)->setValue(26);
-    EXPECT_EQ(OrangePixels(*dialog.View().viewport()), 0);
-    EXPECT_EQ(OrangePixels(*dialog.Preview().viewport()), 0);
+    ExpectNoLines();
 }
 
 TEST_F(AutoTest, WithoutExifTheFocalLengthIsTypedAndTheSliderReset)
@@ -108,8 +114,7 @@ TEST_F(AutoTest, WithoutExifTheFocalLengthIsTypedAndTheSliderReset)
     std::snprintf(typed, sizeof typed, "%.3f", FocalForScale(estimate.scale, kWidth, kHeight, 1.0));
     EXPECT_EQ(Get<QLineEdit>(kFocalEdit)->text().toStdString(), typed);
     // Within 1 % of the focal length of the scene's own scale.
-    const double m = std::hypot(kWidth, kHeight) / 2 / kStrength;
-    EXPECT_NEAR(std::atof(typed) / FocalForScale(m, kWidth, kHeight, 1.0), 1.0, 0.01);
+    EXPECT_NEAR(std::atof(typed) / FocalForScale(SceneScale(), kWidth, kHeight, 1.0), 1.0, 0.01);
     EXPECT_EQ(Get<QSlider>(kFineTune)->value(), 50);
     EXPECT_EQ(Text(kFineTuneLabel), "1.00");
     EXPECT_TRUE(Get(kFocalEdit)->isEnabled());
@@ -118,8 +123,7 @@ TEST_F(AutoTest, WithoutExifTheFocalLengthIsTypedAndTheSliderReset)
 
     // A keystroke in the focal length ends the lines.
     Get<QLineEdit>(kFocalEdit)->setText("5");
-    EXPECT_EQ(OrangePixels(*dialog.View().viewport()), 0);
-    EXPECT_EQ(OrangePixels(*dialog.Preview().viewport()), 0);
+    ExpectNoLines();
 }
 
 TEST_F(AutoTest, NothingFoundIsSaidAndNothingChanges)
@@ -157,7 +161,7 @@ TEST_F(AutoTest, NothingFoundIsSaidAndNothingChanges)
         EXPECT_EQ(Get<QLineEdit>(kFocalEdit)->text(), "4.5");
         EXPECT_EQ(Get<QSlider>(kFineTune)->value(), 60);
         EXPECT_TRUE(SamePixels(dialog.Preview().Picture(), before));
-        EXPECT_EQ(OrangePixels(*dialog.View().viewport()), 0);
+        ExpectNoLines();
     }
 }
 

@@ -41,13 +41,17 @@ struct Worded {
     MessageIcon icon;
 };
 
-class WindowWording : public testing::TestWithParam<Worded> {};
+// The window's front end of a run, its messages taken by scripted services.
+struct WordingTest {
+    test::ScriptedPlatformServices services;
+    FolderBrowser browser;
+    DialogBatchFrontEnd frontEnd{services, browser, nullptr, "/p/cur.jpg"};
+};
+
+class WindowWording : public testing::TestWithParam<Worded>, protected WordingTest {};
 
 TEST_P(WindowWording, EachEventIsTheWindowsMessage)
 {
-    test::ScriptedPlatformServices services;
-    FolderBrowser browser;
-    DialogBatchFrontEnd frontEnd(services, browser, nullptr, "/p/cur.jpg");
     GetParam().report(frontEnd);
     ASSERT_EQ(services.messages.size(), 1u);
     EXPECT_EQ(services.messages[0].text, GetParam().text);
@@ -83,9 +87,8 @@ INSTANTIATE_TEST_SUITE_P(
 // What the window says nothing of: a skipped file.
 TEST(WindowWording, SkipsAreSilent)
 {
-    test::ScriptedPlatformServices services;
-    FolderBrowser browser;
-    DialogBatchFrontEnd frontEnd(services, browser, nullptr, "/p/cur.jpg");
+    WordingTest run;
+    auto& [services, browser, frontEnd] = run;
     frontEnd.FileSkipped({SkipReason::NoExifFocal, "/p/a.png", ""});
     frontEnd.FileSkipped({SkipReason::ResultExists, "/p/a.jpg", "/p/u/a.jpg"});
     EXPECT_TRUE(services.messages.empty());
@@ -177,28 +180,44 @@ TEST(BatchProgressDlg, CancelTwiceIsCancelOnceAndTheDialogStays)
     EXPECT_TRUE(dialog.isVisible());
 }
 
-TEST(OverwriteDlg, EachButtonGivesItsIdAndTheCloseBoxIsCancel)
+// Answers to a question beside its buttons' ids: Enter, whichever button
+// is the default, and the close box.
+constexpr int kPressEnter = -1, kCloseBox = -2;
+
+// Each button gives its id and the close box is Cancel; for a result that
+// would replace its own source the question says so, and Enter skips it.
+TEST(OverwriteDlg, EachAnswerGivesItsIdAndTheSourceItselfIsSaid)
 {
     test::ScriptedPlatformServices services;
-    for (const int id : {int(kOverwriteOnce), int(kOverwriteAll), int(kOverwriteSkip), int(kIdCancel)}) {
+    const struct {
+        bool itself;
+        int press, result;
+    } answers[] = {{false, kOverwriteOnce, kOverwriteOnce}, {false, kOverwriteAll, kOverwriteAll},
+                   {false, kOverwriteSkip, kOverwriteSkip}, {false, kIdCancel, kIdCancel},
+                   {false, kCloseBox, kIdCancel},           {true, kPressEnter, kOverwriteSkip}};
+    for (const auto& answer : answers) {
         COverwriteDlg dialog(services);
         dialog.m_strMessage = "File \"/photos/a.jpg";
-        QTimer::singleShot(0, [&dialog, id] {
+        dialog.m_bSourceItself = answer.itself;
+        bool noteShown = false;
+        QTimer::singleShot(0, [&] {
             EXPECT_EQ(Control<QLabel>(dialog, kOverwriteMessage)->text(), "File \"/photos/a.jpg");
             EXPECT_FALSE(Control<QLabel>(dialog, kOverwriteIcon)->pixmap().isNull());
-            Control<QAbstractButton>(dialog, id)->click();
+            noteShown = FindControl(dialog, kOverwriteSourceNote)->isVisible();
+            EXPECT_EQ(Control<QLabel>(dialog, kOverwriteSourceNote)->text(),
+                      "It is the source itself: overwriting replaces the original.");
+            if (answer.press == kPressEnter)
+                QTest::keyClick(&dialog, Qt::Key_Return);
+            else if (answer.press == kCloseBox)
+                dialog.close();
+            else
+                Control<QAbstractButton>(dialog, answer.press)->click();
         });
         dialog.DoModal();
-        EXPECT_EQ(dialog.m_nResult, id);
+        EXPECT_EQ(noteShown, answer.itself) << answer.press;
+        EXPECT_EQ(dialog.m_nResult, answer.result) << answer.press;
     }
-    COverwriteDlg closed(services);
-    QTimer::singleShot(0, [&closed] { closed.close(); });
-    closed.DoModal();
-    EXPECT_EQ(closed.m_nResult, kIdCancel);
 }
-
-// An answer of RunAnswerer: Enter, whichever button is the default.
-constexpr int kPressEnter = -1;
 
 // Answers the folder run's modal dialogs as they come up: the options with
 // `options`, then each overwrite question with the next of `answers`.
@@ -237,7 +256,24 @@ private:
     QTimer m_timer;
 };
 
-using FolderRunTest = CorrectorDlgTest;
+// The options of a run whose results replace their sources.
+void EmptySuffix(CBatchOptionsDlg& options)
+{
+    Control<QAbstractButton>(options, kOptionsSuffixMode)->click();
+    Control<QLineEdit>(options, kOptionsSuffix)->clear();
+}
+
+class FolderRunTest : public CorrectorDlgTest {
+protected:
+    // PNGs `names` written, the first opened with 4 mm typed.
+    void OpenFirstOf(std::initializer_list<const char*> names, int width = 24, int height = 16)
+    {
+        for (const char* name : names)
+            test::WriteGradientFile(photos.File(name), width, height);
+        Open(photos.File(*names.begin()));
+        Get<QLineEdit>(kFocalEdit)->setText("4");
+    }
+};
 
 TEST_F(FolderRunTest, WritesTheCommandLinesBytesCountsAndMarksTheCurrentImageSaved)
 {
@@ -282,19 +318,12 @@ TEST_F(FolderRunTest, WritesTheCommandLinesBytesCountsAndMarksTheCurrentImageSav
 
 TEST_F(FolderRunTest, AnExistingResultAsksAndTheFourAnswersDoWhatTheySay)
 {
-    for (const char* name : {"a.png", "b.png", "c.png", "d.png"})
-        test::WriteGradientFile(photos.File(name), 24, 16);
-    Open(photos.File("a.png"));
-    Get<QLineEdit>(kFocalEdit)->setText("4");
-    const auto suffixEmpty = [](CBatchOptionsDlg& options) {
-        Control<QAbstractButton>(options, kOptionsSuffixMode)->click();
-        Control<QLineEdit>(options, kOptionsSuffix)->clear();
-    };
+    OpenFirstOf({"a.png", "b.png", "c.png", "d.png"});
     const std::vector<std::uint8_t> before = test::ReadFileBytes(photos.File("c.png"));
     {
         // Every result replaces its source: Overwrite, Skip, then Overwrite All.
         RunAnswerer answerer;
-        answerer.options = suffixEmpty;
+        answerer.options = EmptySuffix;
         answerer.answers = {kOverwriteOnce, kOverwriteSkip, kOverwriteAll};
         Click(kUndistortDir);
         EXPECT_EQ(answerer.asked, 3);
@@ -306,7 +335,7 @@ TEST_F(FolderRunTest, AnExistingResultAsksAndTheFourAnswersDoWhatTheySay)
         // the question ends the run: no summary.
         services.messages.clear();
         RunAnswerer answerer;
-        answerer.options = suffixEmpty;
+        answerer.options = EmptySuffix;
         answerer.answers = {kIdCancel};
         Click(kUndistortDir);
         EXPECT_EQ(answerer.asked, 1);
@@ -322,18 +351,12 @@ TEST_F(FolderRunTest, AnExistingResultAsksAndTheFourAnswersDoWhatTheySay)
 // Enter skips it; a result elsewhere is asked as before.
 TEST_F(FolderRunTest, EnterAtTheQuestionOfAnEmptySuffixKeepsTheOriginal)
 {
-    for (const char* name : {"a.png", "b.png"})
-        test::WriteGradientFile(photos.File(name), 24, 16);
-    Open(photos.File("a.png"));
-    Get<QLineEdit>(kFocalEdit)->setText("4");
+    OpenFirstOf({"a.png", "b.png"});
     const std::vector<std::uint8_t> a = test::ReadFileBytes(photos.File("a.png"));
     const std::vector<std::uint8_t> b = test::ReadFileBytes(photos.File("b.png"));
     {
         RunAnswerer answerer;
-        answerer.options = [](CBatchOptionsDlg& options) {
-            Control<QAbstractButton>(options, kOptionsSuffixMode)->click();
-            Control<QLineEdit>(options, kOptionsSuffix)->clear();
-        };
+        answerer.options = EmptySuffix;
         answerer.answers = {kPressEnter, kPressEnter};
         Click(kUndistortDir);
         EXPECT_EQ(answerer.asked, 2);
@@ -341,30 +364,6 @@ TEST_F(FolderRunTest, EnterAtTheQuestionOfAnEmptySuffixKeepsTheOriginal)
     EXPECT_EQ(test::ReadFileBytes(photos.File("a.png")), a);
     EXPECT_EQ(test::ReadFileBytes(photos.File("b.png")), b);
     EXPECT_NE(services.messages.back().text.find("saved image files: 0"), std::string::npos);
-}
-
-TEST(OverwriteDlg, TheSourceItselfIsSaidAndEnterSkipsIt)
-{
-    test::ScriptedPlatformServices services;
-    for (const bool itself : {true, false}) {
-        COverwriteDlg dialog(services);
-        dialog.m_strMessage = "File \"/photos/a.jpg";
-        dialog.m_bSourceItself = itself;
-        bool noteShown = false;
-        QTimer::singleShot(0, [&] {
-            noteShown = FindControl(dialog, kOverwriteSourceNote)->isVisible();
-            EXPECT_EQ(Control<QLabel>(dialog, kOverwriteSourceNote)->text(),
-                      "It is the source itself: overwriting replaces the original.");
-            EXPECT_EQ(Control<QLabel>(dialog, kOverwriteMessage)->text(), "File \"/photos/a.jpg");
-            if (itself)
-                QTest::keyClick(&dialog, Qt::Key_Return);
-            else
-                Control<QAbstractButton>(dialog, kOverwriteOnce)->click();
-        });
-        dialog.DoModal();
-        EXPECT_EQ(noteShown, itself);
-        EXPECT_EQ(dialog.m_nResult, itself ? int(kOverwriteSkip) : int(kOverwriteOnce));
-    }
 }
 
 TEST(BatchOptionsDlg, BesideTheSuffixANoteSaysThatAnEmptyOneReplacesTheOriginals)
@@ -387,9 +386,8 @@ TEST(BatchOptionsDlg, BesideTheSuffixANoteSaysThatAnEmptyOneReplacesTheOriginals
 // details list every image file not saved, and why.
 TEST(WindowWording, FileMessagesCanBeSilencedAndTheSummaryListsWhatWasNotSaved)
 {
-    test::ScriptedPlatformServices services;
-    FolderBrowser browser;
-    DialogBatchFrontEnd frontEnd(services, browser, nullptr, "/p/cur.jpg");
+    WordingTest run;
+    auto& [services, browser, frontEnd] = run;
     services.checkBoxAnswers = {false, false, true};
     testing::internal::CaptureStderr();
     frontEnd.FileFailed({FileStage::Open, "/p/\xE9.jpg", "", "'/p/\xE9.jpg': not a JPEG file"});
@@ -433,10 +431,7 @@ TEST(WindowWording, FileMessagesCanBeSilencedAndTheSummaryListsWhatWasNotSaved)
 // written, and the window closes once the run has stopped.
 TEST_F(FolderRunTest, ClosingTheWindowMidRunCancelsTheRunFirst)
 {
-    for (const char* name : {"a.png", "b.png", "c.png", "d.png"})
-        test::WriteGradientFile(photos.File(name), 1200, 800);
-    Open(photos.File("a.png"));
-    Get<QLineEdit>(kFocalEdit)->setText("4");
+    OpenFirstOf({"a.png", "b.png", "c.png", "d.png"}, 1200, 800);
     RunAnswerer answerer;
     QTimer closer;
     bool closed = false;

@@ -29,6 +29,26 @@ DibImage Picture(int width, int height)
     return image;
 }
 
+// The colour of pixel (x, y), 0 the top row, of a bottom-up BGR picture.
+QRgb PixelOf(const DibImage& picture, int x, int y)
+{
+    const std::uint8_t* p = picture.Rows()[picture.Height() - 1 - y] + 3 * x;
+    return qRgb(p[2], p[1], p[0]);
+}
+
+// Whether `shown` is `picture` drawn one to one from `origin`, on grey.
+testing::AssertionResult ShowsOnGrey(const QImage& shown, QPoint origin, const DibImage& picture)
+{
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x) {
+            const int px = x - origin.x(), py = y - origin.y();
+            const bool inside = px >= 0 && py >= 0 && px < picture.Width() && py < picture.Height();
+            if (shown.pixel(x, y) != (inside ? PixelOf(picture, px, py) : CImageView::kBackground))
+                return testing::AssertionFailure() << "at " << x << "," << y;
+        }
+    return testing::AssertionSuccess();
+}
+
 // A view of 300 x 200 pixels in a shown window. `cw` x `ch` is its client
 // area without bars, `bar` a bar's width.
 class ImageViewTest : public testing::Test {
@@ -45,22 +65,43 @@ protected:
         bar = view->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view);
     }
 
-    // Shows a `width` x `height` picture at `newZoom`, lays out as a paint
-    // after a change would.
+    // Shows a `width` x `height` picture at `newZoom` and lays it out.
     void Show(int width, int height, double newZoom = 1, double oldZoom = 1, bool reset = true)
     {
         view->SetImage(std::make_shared<DibImage>(Picture(width, height)), newZoom, oldZoom, reset);
+        LayOut();
+    }
+    // Lays out as a paint after a change would.
+    void LayOut()
+    {
         view->viewport()->grab();
         QApplication::processEvents();
     }
     bool HorizontalBar() const { return view->horizontalScrollBar()->isVisible(); }
     bool VerticalBar() const { return view->verticalScrollBar()->isVisible(); }
     int CentreX() const { return -view->DrawOrigin().x() + view->viewport()->width() / 2; }
+    QImage Grab() const { return view->viewport()->grab().toImage(); }
+    // The view's pixels that are not the grey around a picture.
+    int DrawnPixels() const
+    {
+        const QImage shown = Grab();
+        int drawn = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                drawn += shown.pixel(x, y) != CImageView::kBackground;
+        return drawn;
+    }
 
     QWidget window;
     CImageView* view = nullptr;
     int cw = 0, ch = 0, bar = 0;
 };
+
+TEST_F(ImageViewTest, OneByOneImageShowsPlainGrey)
+{
+    Show(1, 1);
+    EXPECT_EQ(DrawnPixels(), 0);
+}
 
 TEST_F(ImageViewTest, SmallerImageIsCentredOnGreyWithoutBars)
 {
@@ -68,22 +109,7 @@ TEST_F(ImageViewTest, SmallerImageIsCentredOnGreyWithoutBars)
     EXPECT_FALSE(HorizontalBar());
     EXPECT_FALSE(VerticalBar());
     EXPECT_EQ(view->DrawOrigin(), QPoint((cw - 100) / 2, (ch - 60) / 2));
-    const QImage shown = view->viewport()->grab().toImage();
-    const QPoint origin = view->DrawOrigin();
-    const DibImage& image = view->Picture();
-    const std::uint8_t* top = image.Rows()[image.Height() - 1];  // bottom-up: last row is the top
-    EXPECT_EQ(shown.pixel(origin), qRgb(top[2], top[1], top[0]));
-    EXPECT_EQ(shown.pixel(0, 0), CImageView::kBackground);
-    EXPECT_EQ(shown.pixel(origin.x() + 100, origin.y() + 59), CImageView::kBackground);
-}
-
-TEST_F(ImageViewTest, OneByOneImageShowsPlainGrey)
-{
-    Show(1, 1);
-    const QImage shown = view->viewport()->grab().toImage();
-    for (int y = 0; y < shown.height(); y += 7)
-        for (int x = 0; x < shown.width(); x += 7)
-            ASSERT_EQ(shown.pixel(x, y), CImageView::kBackground);
+    EXPECT_TRUE(ShowsOnGrey(Grab(), view->DrawOrigin(), view->Picture()));
 }
 
 // The view shows the layout that its function computes for the same sizes:
@@ -126,14 +152,14 @@ TEST_F(ImageViewTest, ScrollCodesMoveByPixelPageAndThumbAndClamp)
     QScrollBar* across = view->horizontalScrollBar();
     const int start = -view->DrawOrigin().x();
     ASSERT_GT(start, 20);
-    across->triggerAction(QAbstractSlider::SliderToMinimum);  // Home moves one pixel only
-    EXPECT_EQ(-view->DrawOrigin().x(), start - 1);
-    across->triggerAction(QAbstractSlider::SliderToMaximum);
-    EXPECT_EQ(-view->DrawOrigin().x(), start);
-    across->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    EXPECT_EQ(-view->DrawOrigin().x(), start + 20);
-    across->triggerAction(QAbstractSlider::SliderSingleStepSub);
-    EXPECT_EQ(-view->DrawOrigin().x(), start + 19);
+    // Home and End move one pixel only, a page twenty.
+    for (const auto& [action, at] : {std::pair{QAbstractSlider::SliderToMinimum, start - 1},
+                                     std::pair{QAbstractSlider::SliderToMaximum, start},
+                                     std::pair{QAbstractSlider::SliderPageStepAdd, start + 20},
+                                     std::pair{QAbstractSlider::SliderSingleStepSub, start + 19}}) {
+        across->triggerAction(action);
+        EXPECT_EQ(-view->DrawOrigin().x(), at) << action;
+    }
     EXPECT_EQ(across->value(), start + 19);
 
     const int clientWidth = view->viewport()->width();
@@ -176,15 +202,13 @@ TEST_F(ImageViewTest, EnlargingTheViewKeepsTheScrollOrCentresOnceItFits)
     view->horizontalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
     const int scrolled = -view->DrawOrigin().x();
     view->resize(350, 200);
-    view->viewport()->grab();
-    QApplication::processEvents();
+    LayOut();
     ASSERT_TRUE(HorizontalBar());
     EXPECT_EQ(-view->DrawOrigin().x(), scrolled);
 
     window.resize(800, 400);
     view->resize(700, 290);
-    view->viewport()->grab();
-    QApplication::processEvents();
+    LayOut();
     view->viewport()->grab();
     EXPECT_FALSE(HorizontalBar());
     EXPECT_EQ(view->DrawOrigin().x(), (view->viewport()->width() - 600) / 2);
@@ -225,19 +249,7 @@ TEST_F(ImageViewTest, ShowsAtAnyZoomExactlyWhatTheWholeResizedCopyShows)
             for (QScrollBar* bar : {view->horizontalScrollBar(), view->verticalScrollBar()})
                 for (int i = 0; i < pages; ++i)
                     bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
-            const QImage shown = view->viewport()->grab().toImage();
-            const QPoint origin = view->DrawOrigin();
-            for (int y = 0; y < shown.height(); ++y)
-                for (int x = 0; x < shown.width(); ++x) {
-                    const int px = x - origin.x(), py = y - origin.y();
-                    QRgb expected = CImageView::kBackground;
-                    if (px >= 0 && py >= 0 && px < copy.Width() && py < copy.Height()) {
-                        const std::uint8_t* p = copy.Rows()[copy.Height() - 1 - py] + 3 * px;
-                        expected = qRgb(p[2], p[1], p[0]);
-                    }
-                    ASSERT_EQ(shown.pixel(x, y), expected)
-                        << "zoom " << zoom << ", " << pages << " pages, at " << x << "," << y;
-                }
+            ASSERT_TRUE(ShowsOnGrey(Grab(), view->DrawOrigin(), copy)) << "zoom " << zoom << ", " << pages << " pages";
         }
     }
 }
@@ -276,7 +288,7 @@ TEST_P(ImageViewTurns, DrawsThePictureUpright)
     ASSERT_TRUE(view->SetImage(picture, 10.0, 1.0, true));
     EXPECT_EQ(view->UprightSize(), QSize(turn.width, turn.height));
     EXPECT_EQ(view->ZoomedSize(), QSize(10 * turn.width, 10 * turn.height));
-    const QImage shown = view->viewport()->grab().toImage();
+    const QImage shown = Grab();
     const QPoint origin = view->DrawOrigin();
     for (int y = 0; y < 10 * turn.height; ++y)
         for (int x = 0; x < 10 * turn.width; ++x)
@@ -315,9 +327,9 @@ TEST_F(ImageViewTest, WheelTurnsGoToTheHandlerAndZoomAboutTheCursor)
     for (const double zoom : {2.0, 3.0, 5.0}) {
         ASSERT_TRUE(view->SetImage(picture, 1.0, zoom, false));
         const QPoint before = view->DrawOrigin();
-        const QRgb under = view->viewport()->grab().toImage().pixel(cursor);
+        const QRgb under = Grab().pixel(cursor);
         ASSERT_TRUE(view->SetImage(picture, zoom, 1.0, false, &cursor));
-        EXPECT_EQ(view->viewport()->grab().toImage().pixel(cursor), under) << zoom;
+        EXPECT_EQ(Grab().pixel(cursor), under) << zoom;
         EXPECT_EQ(cursor - view->DrawOrigin(), zoom * (cursor - before)) << zoom;
     }
 }
@@ -350,9 +362,9 @@ TEST_F(ImageViewTest, DraggingPansWithinThePicture)
 TEST_F(ImageViewTest, TheGridDrawsThinLinesOverThePictureOnly)
 {
     Show(201, 163);
-    const QImage plain = view->viewport()->grab().toImage();
+    const QImage plain = Grab();
     view->SetGridShown(true);
-    const QImage grid = view->viewport()->grab().toImage();
+    const QImage grid = Grab();
     const QRect picture(view->DrawOrigin(), QSize(201, 163));
     const auto onLine = [](int offset) {
         return offset > 0 && (offset % CImageView::kGridSpacing == 0 || offset % CImageView::kGridSpacing == 1);
@@ -371,7 +383,7 @@ TEST_F(ImageViewTest, TheGridDrawsThinLinesOverThePictureOnly)
     const int linePixels = 2 * 5 * 163 + 2 * 4 * 201 - 4 * 5 * 4;
     EXPECT_GT(changed, linePixels * 9 / 10);
     view->SetGridShown(false);
-    EXPECT_EQ(view->viewport()->grab().toImage(), plain);
+    EXPECT_EQ(Grab(), plain);
 }
 
 // Split: the left picture left of the divider, the view's own right of
@@ -385,23 +397,19 @@ TEST_F(ImageViewTest, SplitViewShowsBothPicturesAndItsDividerMoves)
     ASSERT_TRUE(view->SetImage(right, 1.0, 1.0, true));
     view->SetSplitPicture(left);
     ASSERT_TRUE(view->IsSplit());
-    const auto pictureRgb = [](const DibImage& image, int x, int y) {
-        const std::uint8_t* p = image.Rows()[image.Height() - 1 - y] + 3 * x;
-        return qRgb(p[2], p[1], p[0]);
-    };
     for (const double share : {0.5, 0.3}) {
         view->SetSplitPosition(share);
         const int divider = view->DividerX();
         EXPECT_EQ(divider, int(std::lround(share * view->viewport()->width())));
-        const QImage shown = view->viewport()->grab().toImage();
+        const QImage shown = Grab();
         const QPoint origin = view->DrawOrigin();
         for (int y = 0; y < 150; y += 7)
             for (int x = 0; x < 240; ++x) {
                 const int at = origin.x() + x;
                 if (at < divider - 2) {
-                    ASSERT_EQ(shown.pixel(at, origin.y() + y), pictureRgb(*left, x, y)) << x << "," << y;
+                    ASSERT_EQ(shown.pixel(at, origin.y() + y), PixelOf(*left, x, y)) << x << "," << y;
                 } else if (at >= divider + 2) {
-                    ASSERT_EQ(shown.pixel(at, origin.y() + y), pictureRgb(*right, x, y)) << x << "," << y;
+                    ASSERT_EQ(shown.pixel(at, origin.y() + y), PixelOf(*right, x, y)) << x << "," << y;
                 }
             }
     }
@@ -412,7 +420,7 @@ TEST_F(ImageViewTest, SplitViewShowsBothPicturesAndItsDividerMoves)
     EXPECT_DOUBLE_EQ(view->SplitPosition(), double(area->width() / 4) / area->width());
     view->SetSplitPicture(nullptr);
     EXPECT_FALSE(view->IsSplit());
-    EXPECT_EQ(view->viewport()->grab().toImage().pixel(view->DrawOrigin()), pictureRgb(*right, 0, 0));
+    EXPECT_EQ(Grab().pixel(view->DrawOrigin()), PixelOf(*right, 0, 0));
 }
 
 // Lines given in picture coordinates turn and zoom with the picture: a
@@ -422,11 +430,11 @@ TEST_F(ImageViewTest, OverlayLinesFollowTheTurnAndZoom)
 {
     view->SetOrientation(6);
     Show(200, 150, 1.0, 1.0, true);
-    const QImage plain = view->viewport()->grab().toImage();
+    const QImage plain = Grab();
     // Stored y 75.25 at 100 %: shown x = 150 - 75.25 = 74.75, the middle of
     // the pixel 74 of the picture, which the line covers whole.
     view->SetOverlay({{{0, 75.25}, {200, 75.25}}});
-    const QImage lined = view->viewport()->grab().toImage();
+    const QImage lined = Grab();
     const QPoint origin = view->DrawOrigin();
     for (int y = 5; y < 195; y += 10) {
         const QRgb on = lined.pixel(origin + QPoint(74, y));
@@ -436,7 +444,7 @@ TEST_F(ImageViewTest, OverlayLinesFollowTheTurnAndZoom)
         EXPECT_EQ(lined.pixel(origin + QPoint(70, y)), plain.pixel(origin + QPoint(70, y)));
     }
     view->ClearOverlay();
-    EXPECT_EQ(view->viewport()->grab().toImage(), plain);
+    EXPECT_EQ(Grab(), plain);
 }
 
 // Drawn at 1 / device pixel ratio, the picture fills the device pixels one
@@ -447,34 +455,19 @@ TEST_F(ImageViewTest, EveryDevicePixelIsAPicturePixel)
     const qreal ratio = view->devicePixelRatioF();
     const auto picture = std::make_shared<DibImage>(Picture(242, 162));
     ASSERT_TRUE(view->SetImage(picture, 1 / ratio, 1.0, true));
-    const QImage shown = view->viewport()->grab().toImage();
+    const QImage shown = Grab();
     ASSERT_EQ(shown.devicePixelRatio(), ratio);
-    const QPoint origin = view->DrawOrigin() * ratio;
-    for (int y = 0; y < 162; ++y)
-        for (int x = 0; x < 242; ++x) {
-            const std::uint8_t* p = picture->Rows()[161 - y] + 3 * x;
-            ASSERT_EQ(shown.pixel(origin + QPoint(x, y)), qRgb(p[2], p[1], p[0]))
-                << "ratio " << ratio << " at " << x << "," << y;
-        }
-    EXPECT_EQ(shown.pixel(origin + QPoint(242, 0)), CImageView::kBackground);
+    EXPECT_TRUE(ShowsOnGrey(shown, view->DrawOrigin() * ratio, *picture)) << "ratio " << ratio;
 }
 
 TEST_F(ImageViewTest, AnEmptyViewShowsItsHint)
 {
-    const auto drawnPixels = [this] {
-        const QImage shown = view->viewport()->grab().toImage();
-        int drawn = 0;
-        for (int y = 0; y < shown.height(); ++y)
-            for (int x = 0; x < shown.width(); ++x)
-                drawn += shown.pixel(x, y) != CImageView::kBackground;
-        return drawn;
-    };
-    EXPECT_EQ(drawnPixels(), 0);
+    EXPECT_EQ(DrawnPixels(), 0);
     view->SetHint("Open or drop a photograph to begin");
-    EXPECT_GT(drawnPixels(), 100);
+    EXPECT_GT(DrawnPixels(), 100);
     // A picture replaces the hint.
     Show(30, 20);
-    EXPECT_EQ(drawnPixels(), 30 * 20);
+    EXPECT_EQ(DrawnPixels(), 30 * 20);
 }
 
 }  // namespace

@@ -11,9 +11,6 @@
 #include "metadata/CorrectionMark.h"
 #include "ui/CImageView.h"
 
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QMimeData>
 #include <QPushButton>
 #include <QSlider>
 #include <QUrl>
@@ -148,27 +145,27 @@ TEST_F(CorrectionGuardsTest, ADecimalCommaIsAPointAndTextThatIsNoNumberIsSaidToB
     EXPECT_TRUE(services.messages.empty());
     EXPECT_EQ(dialog.Session().CorrectedWith().scale, PixelScale(5.8f, 64, 48, 1.0));
 
-    for (const char* typed : {"abc", "", "-"}) {
+    const auto notANumber = [](const std::string& typed) {
+        return "Focal length should be positive.\nThe focal length typed, \"" + typed + "\", is not a number.";
+    };
+    // The folder run refuses it in the same words; a number that is not
+    // positive is only that.
+    const struct {
+        const char* typed;
+        int button;
+        std::string text;
+    } refusals[] = {{"abc", kUndistort, notANumber("abc")},
+                    {"", kUndistort, notANumber("")},
+                    {"-", kUndistort, notANumber("-")},
+                    {"abc", kUndistortDir, notANumber("abc")},
+                    {"-2,5", kUndistort, "Focal length should be positive."}};
+    for (const auto& refusal : refusals) {
         services.messages.clear();
-        Get<QLineEdit>(kFocalEdit)->setText(typed);
-        Click(kUndistort);
-        ASSERT_EQ(services.messages.size(), 1u) << typed;
-        EXPECT_EQ(services.messages[0].text, "Focal length should be positive.\nThe focal length typed, \"" +
-                                                 std::string(typed) + "\", is not a number.");
+        Get<QLineEdit>(kFocalEdit)->setText(refusal.typed);
+        Click(refusal.button);
+        ASSERT_EQ(services.messages.size(), 1u) << refusal.typed;
+        EXPECT_EQ(services.messages[0].text, refusal.text);
     }
-    // The folder run refuses it in the same words.
-    services.messages.clear();
-    Get<QLineEdit>(kFocalEdit)->setText("abc");
-    Click(kUndistortDir);
-    ASSERT_EQ(services.messages.size(), 1u);
-    EXPECT_EQ(services.messages[0].text,
-              "Focal length should be positive.\nThe focal length typed, \"abc\", is not a number.");
-    // A number that is not positive is only that.
-    services.messages.clear();
-    Get<QLineEdit>(kFocalEdit)->setText("-2,5");
-    Click(kUndistort);
-    ASSERT_EQ(services.messages.size(), 1u);
-    EXPECT_EQ(services.messages[0].text, "Focal length should be positive.");
 }
 
 TEST_F(CorrectionGuardsTest, TheArrowsMovePastAFileThatFailsAndTheMessageSaysWhy)
@@ -213,12 +210,7 @@ TEST_F(CorrectionGuardsTest, ANameThatIsNotUtf8IsShownReadablyAndOpensWhenDroppe
     // As a file manager sends it: the name's bytes percent-encoded.
     ForeignDrop data("file://" + QByteArray::fromStdString(name).toPercentEncoding("/") + "\r\n");
     ASSERT_TRUE(data.urls().front().isLocalFile());
-    QDragEnterEvent enter(QPoint(400, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QDropEvent drop(QPointF(400, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QObject& target = dialog;
-    target.event(&enter);
-    ASSERT_TRUE(enter.isAccepted());
-    target.event(&drop);
+    ASSERT_NO_FATAL_FAILURE(Drop(data));
     EXPECT_TRUE(services.messages.empty()) << services.messages[0].text;
     EXPECT_EQ(dialog.Session().Path().str(), name);
     EXPECT_EQ(dialog.windowTitle().toStdString(), photos.File("caf\\xE9.png") + " - Fovella");

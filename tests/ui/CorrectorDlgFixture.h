@@ -9,8 +9,11 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 
 #include <gtest/gtest.h>
 
@@ -54,6 +57,18 @@ protected:
     {
         services.fileAnswers = {path};
         Click(kOpen);
+    }
+    // `data` dropped on the window. Qt delivers drops only inside a drag of
+    // the window system's; the dialog's own handlers are called as that
+    // delivery would.
+    void Drop(const QMimeData& data)
+    {
+        QDragEnterEvent enter(QPoint(400, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop(QPointF(400, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QObject& target = dialog;
+        target.event(&enter);
+        ASSERT_TRUE(enter.isAccepted());
+        target.event(&drop);
     }
     // A file in `photos`, opened, its focal length typed as 5 mm and corrected.
     // The picture as the window holds it.

@@ -31,7 +31,6 @@
 #include <vector>
 
 namespace fovella {
-
 namespace {
 
 TEST_F(CorrectorDlgTest, StartsWithOnlyOpenHelpExitAndTheLinkEnabled)
@@ -103,21 +102,10 @@ TEST_F(CorrectorDlgTest, ScaleComesFromTheSliderAndTheImageSize)
 {
     DibImage image;
     ASSERT_TRUE(image.Create(2048, 1536, Bgr, SampleU8, TopDown));
-    auto* slider = Get<QSlider>(kFineTune);
-    slider->setValue(0);
-    EXPECT_NEAR(dialog.FocalToPixelScale(5.8f, image), 504.83, 0.01);
-    slider->setValue(50);
-    EXPECT_NEAR(dialog.FocalToPixelScale(5.8f, image), 2524.16, 0.01);
-    slider->setValue(100);
-    EXPECT_NEAR(dialog.FocalToPixelScale(5.8f, image), 12620.80, 0.01);
-}
-
-TEST_F(CorrectorDlgTest, ExitWithoutAnUnsavedResultEndsWithoutAsking)
-{
-    PressExit();
-    EXPECT_TRUE(services.messages.empty());
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    for (const auto& [position, scale] : {std::pair{0, 504.83}, std::pair{50, 2524.16}, std::pair{100, 12620.80}}) {
+        Get<QSlider>(kFineTune)->setValue(position);
+        EXPECT_NEAR(dialog.FocalToPixelScale(5.8f, image), scale, 0.01) << position;
+    }
 }
 
 TEST_F(CorrectorDlgTest, ExitWithAnUnsavedResultAsksAndCancelStays)
@@ -188,36 +176,62 @@ TEST_F(CorrectorDlgTest, SaveErrorsAreReportedWriteNothingAndExitStillAsks)
     EXPECT_EQ(services.saveRequests[0].defaultExtension, "png");
 }
 
-TEST_F(CorrectorDlgTest, EscAndTheCloseBoxEndAtOnceWithoutAsking)
+// Exit with nothing unsaved, Esc and the close box end at once; the last
+// two even with an unsaved result.
+TEST_F(CorrectorDlgTest, TheWaysOutThatAskNothing)
 {
-    OpenCorrected("a.jpg");
-    QTest::keyClick(&dialog, Qt::Key_Escape);
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.result(), QDialog::Rejected);
-    EXPECT_TRUE(services.messages.empty());
-
-    dialog.show();
-    dialog.close();
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_TRUE(services.messages.empty());
+    const struct {
+        const char* way;
+        bool corrected;
+        std::function<void()> leave;
+        QDialog::DialogCode result;
+    } ways[] = {
+        {"Exit, nothing unsaved", false, [this] { PressExit(); }, QDialog::Accepted},
+        {"Esc", true, [this] { QTest::keyClick(&dialog, Qt::Key_Escape); }, QDialog::Rejected},
+        {"the close box", true, [this] { dialog.close(); }, QDialog::Rejected},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.way);
+        dialog.setResult(-1);
+        dialog.show();
+        if (way.corrected && !dialog.Session().IsCorrected())
+            OpenCorrected("a.jpg");
+        way.leave();
+        EXPECT_TRUE(services.messages.empty());
+        EXPECT_FALSE(dialog.isVisible());
+        EXPECT_EQ(dialog.result(), way.result);
+    }
 }
 
-TEST_F(CorrectorDlgTest, EnterInTheFocalLengthBoxDoesNothing)
+// Enter in the focal length box does nothing, and typing stops when the box
+// is full.
+TEST_F(CorrectorDlgTest, TheFocalLengthBoxTakesNoEnterAndStopsWhenFull)
 {
     OpenCorrected("a.jpg");
     auto* edit = Get<QLineEdit>(kFocalEdit);
     ASSERT_TRUE(edit->isEnabled());
+    edit->clear();
     edit->setFocus();
+    QTest::keyClicks(edit, "5.8");
+    EXPECT_EQ(edit->text(), "5.8");
+    QTest::keyClicks(edit, "00000000000000000000");
+    const QString full = edit->text();
+    EXPECT_LT(full.size(), 23);
+    EXPECT_GE(full.size(), 6);
+    EXPECT_LE(edit->fontMetrics().horizontalAdvance(full), edit->width());
     QTest::keyClick(edit, Qt::Key_Return);
     QTest::keyClick(edit, Qt::Key_Enter);
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_TRUE(services.messages.empty());
     EXPECT_TRUE(services.saveRequests.empty());
 
-    // On a push button Enter presses it; on the push-like toggle it does nothing.
+    // Help opens the manual; on a push button Enter presses it; on the
+    // push-like toggle it does nothing.
+    Click(kHelp);
+    EXPECT_EQ(services.helpShown, 1);
     Get<QPushButton>(kHelp)->setFocus();
     QTest::keyClick(Get<QPushButton>(kHelp), Qt::Key_Return);
-    EXPECT_EQ(services.helpShown, 1);
+    EXPECT_EQ(services.helpShown, 2);
     auto* showOriginal = Get<QPushButton>(kShowOriginal);
     showOriginal->setFocus();
     QTest::keyClick(showOriginal, Qt::Key_Return);
@@ -286,39 +300,6 @@ TEST_F(CorrectorDlgTest, PreviewIsTheFittedCopyCorrectedOnlyForAPositiveFocalLen
     EXPECT_TRUE(SamePixels(dialog.Preview().Picture(), expected));
 }
 
-TEST_F(CorrectorDlgTest, HelpOpensTheManual)
-{
-    Get<QPushButton>(kHelp)->click();
-    EXPECT_EQ(services.helpShown, 1);
-}
-
-}  // namespace
-}  // namespace fovella
-
-namespace fovella {
-namespace {
-
-TEST_F(CorrectorDlgTest, TypingStopsWhenTheFocalLengthBoxIsFull)
-{
-    OpenCorrected("a.jpg");
-    auto* edit = Get<QLineEdit>(kFocalEdit);
-    edit->clear();
-    edit->setFocus();
-    QTest::keyClicks(edit, "5.8");
-    EXPECT_EQ(edit->text(), "5.8");
-    QTest::keyClicks(edit, "00000000000000000000");
-    const QString full = edit->text();
-    EXPECT_LT(full.size(), 23);
-    EXPECT_GE(full.size(), 6);
-    EXPECT_LE(edit->fontMetrics().horizontalAdvance(full), edit->width());
-}
-
-}  // namespace
-}  // namespace fovella
-
-namespace fovella {
-namespace {
-
 // Answers the JPEG quality question that a save is about to ask.
 void AnswerQuality(bool ok)
 {
@@ -361,13 +342,6 @@ TEST_F(CorrectorDlgTest, SavingAsJpegAsksTheQualityAndCarriesTheExifBlock)
     EXPECT_FALSE(dialog.isVisible());
 }
 
-
-}  // namespace
-}  // namespace fovella
-
-namespace fovella {
-namespace {
-
 TEST_F(CorrectorDlgTest, PushingMembersRunsNoCommandAndLosesNoMember)
 {
     OpenCorrected("a.jpg");
@@ -379,11 +353,6 @@ TEST_F(CorrectorDlgTest, PushingMembersRunsNoCommandAndLosesNoMember)
     EXPECT_TRUE(SamePixels(dialog.Preview().Picture(), typed));  // no refresh from a push
 }
 
-}  // namespace
-}  // namespace fovella
-
-namespace fovella {
-namespace {
 
 // Every control's enabled flag after each command, all of them at once: a
 // command that forgot to refresh one, or a flag derived from the wrong

@@ -6,20 +6,29 @@
 
 #include <gtest/gtest.h>
 
-
 namespace fovella {
 namespace {
 
-// Draws the whole picture at `width` x `height` onto a canvas of that size.
-QImage Drawn(const DibImage& image, int width, int height)
+// Draws `region` of the picture zoomed to `zoomed` at `at` onto a magenta
+// canvas of `device` pixels at `ratio`; `drawn` is whether it should draw.
+QImage DrawnOn(const DibImage& image, QSize device, QPoint at, QSize zoomed, QRect region, qreal ratio = 1,
+               bool drawn = true)
 {
-    QImage canvas(width, height, QImage::Format_RGB32);
+    QImage canvas(device, QImage::Format_RGB32);
+    canvas.setDevicePixelRatio(ratio);
     canvas.fill(Qt::magenta);
     QPainter painter(&canvas);
     ZoomCanvas scratch;
-    DrawZoomedRegion(painter, QPoint(0, 0), image, Orientation{}, QSize(width, height), QRect(0, 0, width, height),
-                     scratch);
+    EXPECT_EQ(DrawZoomedRegion(painter, at, image, Orientation{}, zoomed, region, scratch), drawn);
+    painter.end();
     return canvas;
+}
+
+// Draws the whole picture at `width` x `height` onto a canvas of that size.
+QImage Drawn(const DibImage& image, int width, int height, bool drawn = true)
+{
+    const QSize size(width, height);
+    return DrawnOn(image, size, QPoint(0, 0), size, QRect(QPoint(0, 0), size), 1, drawn);
 }
 
 // The pixel at picture column x and row y (0 = top) as red, green, blue.
@@ -40,16 +49,6 @@ DibImage Gradient(int width, int height, PixelType type, RowOrder order, int see
     EXPECT_TRUE(image.Create(width, height, type, SampleU8, order));
     test::FillGradient(image, seed);
     return image;
-}
-
-TEST(DisplayBridge, WrapsTheImagesOwnRows)
-{
-    const DibImage image = Gradient(7, 5, Bgr, BottomUp);
-    const QImage rows = WrapRows(image);
-    EXPECT_EQ(rows.constBits(), image.Bits());
-    EXPECT_EQ(std::size_t(rows.bytesPerLine()), image.RowBytes());
-    EXPECT_EQ(rows.width(), 7);
-    EXPECT_EQ(rows.height(), 5);
 }
 
 TEST(DisplayBridge, GrayThroughItsPaletteBgrTrueRgbSwapped)
@@ -114,15 +113,8 @@ TEST(DisplayBridge, DrawsAtTheDevicePixelsOfTheScreen)
 {
     const DibImage image = Gradient(12, 8, Bgr, BottomUp, 6);
     for (const int logical : {6, 12}) {
-        QImage canvas(24, 16, QImage::Format_RGB32);
-        canvas.setDevicePixelRatio(2);
-        canvas.fill(Qt::magenta);
-        {
-            QPainter painter(&canvas);
-            ZoomCanvas scratch;
-            ASSERT_TRUE(DrawZoomedRegion(painter, QPoint(0, 0), image, Orientation{}, QSize(logical, logical * 2 / 3),
-                                         QRect(0, 0, logical, logical * 2 / 3), scratch));
-        }
+        const QSize size(logical, logical * 2 / 3);
+        const QImage canvas = DrawnOn(image, QSize(24, 16), QPoint(0, 0), size, QRect(QPoint(0, 0), size), 2);
         const int repeat = logical / 6;
         for (int y = 0; y < 8 * repeat; ++y)
             for (int x = 0; x < 12 * repeat; ++x)
@@ -145,28 +137,26 @@ TEST(DisplayBridge, ZoomedRegionEqualsThatPartOfTheWholeCopy)
                 const QImage whole = Drawn(image, zoomed.width(), zoomed.height());
                 for (const QRect region : {QRect(3, 2, 9, 5), QRect(0, 0, zoomed.width(), 1),
                                            QRect(zoomed.width() - 4, zoomed.height() - 3, 4, 3)}) {
-                    QImage canvas(region.size(), QImage::Format_RGB32);
-                    QPainter painter(&canvas);
-                    ZoomCanvas scratch;
-                    ASSERT_TRUE(DrawZoomedRegion(painter, QPoint(0, 0), image, Orientation{}, zoomed, region, scratch));
-                    painter.end();
-                    ASSERT_EQ(canvas, whole.copy(region)) << zoomed.width() << " " << region.x() << ","
+                    ASSERT_EQ(DrawnOn(image, region.size(), QPoint(0, 0), zoomed, region), whole.copy(region)) << zoomed.width() << " " << region.x() << ","
                                                           << region.y() << " order " << order;
                 }
             }
         }
 }
 
-TEST(DisplayBridge, DrawsOnlyTheRegionAndNothingForAnInvalidImage)
+// The picture's own rows are wrapped, not copied; a region is drawn alone,
+// an invalid picture not at all.
+TEST(DisplayBridge, WrapsTheOwnRowsAndDrawsOnlyTheRegionAndNothingForAnInvalidImage)
 {
+    const DibImage rowsOf = Gradient(7, 5, Bgr, BottomUp);
+    const QImage rows = WrapRows(rowsOf);
+    EXPECT_EQ(rows.constBits(), rowsOf.Bits());
+    EXPECT_EQ(std::size_t(rows.bytesPerLine()), rowsOf.RowBytes());
+    EXPECT_EQ(rows.width(), 7);
+    EXPECT_EQ(rows.height(), 5);
+
     const DibImage image = Gradient(8, 8, Bgr, BottomUp, 1);
-    QImage canvas(4, 3, QImage::Format_RGB32);
-    canvas.fill(Qt::magenta);
-    {
-        QPainter painter(&canvas);
-        ZoomCanvas scratch;
-        DrawZoomedRegion(painter, QPoint(1, 1), image, Orientation{}, QSize(8, 8), QRect(5, 6, 2, 2), scratch);
-    }
+    const QImage canvas = DrawnOn(image, QSize(4, 3), QPoint(1, 1), QSize(8, 8), QRect(5, 6, 2, 2));
     EXPECT_EQ(canvas.pixel(0, 0), QColor(Qt::magenta).rgb());
     EXPECT_EQ(canvas.pixel(1, 1), PictureRgb(image, 5, 6) | 0xff000000u);
     EXPECT_EQ(canvas.pixel(2, 2), PictureRgb(image, 6, 7) | 0xff000000u);
@@ -176,7 +166,7 @@ TEST(DisplayBridge, DrawsOnlyTheRegionAndNothingForAnInvalidImage)
     invalid.Create(-1, 4, Bgr, SampleU8, TopDown);
     ASSERT_FALSE(invalid.IsValid());
     EXPECT_TRUE(WrapRows(invalid).isNull());
-    const QImage untouched = Drawn(invalid, 3, 3);
+    const QImage untouched = Drawn(invalid, 3, 3, false);
     EXPECT_EQ(untouched.pixel(1, 1), QColor(Qt::magenta).rgb());
 }
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <utility>
+
 namespace fovella {
 namespace {
 
@@ -12,61 +15,43 @@ ImageViewLayout Fresh(int w, int h, int cw, int ch)
     return LayOutImageView(w, h, cw, ch, ImageViewState{}, 1.0, 1.0, true, kBar);
 }
 
-TEST(ImageViewLayout, SmallerImageIsCentredWithoutBars)
-{
-    const ImageViewLayout layout = Fresh(100, 60, 400, 300);
-    EXPECT_TRUE(layout.state.fitsX);
-    EXPECT_TRUE(layout.state.fitsY);
-    EXPECT_EQ(layout.areaWidth, 400);
-    EXPECT_EQ(layout.originX, 150);
-    EXPECT_EQ(layout.originY, 120);
-}
+// A fresh layout of a picture in a 400 x 300 view; kAny where a case does
+// not pin a value down.
+constexpr int kAny = -99999;
 
-TEST(ImageViewLayout, ExactWidthNeedsNoBar)
+TEST(ImageViewLayout, FreshLayoutsTakeTheBarsTheyNeedAndCentre)
 {
-    const ImageViewLayout layout = Fresh(400, 300, 400, 300);
-    EXPECT_TRUE(layout.state.fitsX);
-    EXPECT_TRUE(layout.state.fitsY);
-    EXPECT_EQ(layout.originX, 0);
-}
-
-TEST(ImageViewLayout, WiderImageGetsAHorizontalBarAndIsCentredVertically)
-{
-    const ImageViewLayout layout = Fresh(1000, 200, 400, 300);
-    EXPECT_FALSE(layout.state.fitsX);
-    EXPECT_TRUE(layout.state.fitsY);
-    EXPECT_EQ(layout.areaHeight, 300 - kBar);
-    EXPECT_EQ(layout.originY, (300 - kBar - 200) / 2);
-    // Scrolled to the start, a layout centres it: (1000 - 400) / 2.
-    EXPECT_EQ(layout.state.scrollX, 300);
-    EXPECT_EQ(layout.originX, -300);
-}
-
-TEST(ImageViewLayout, HorizontalBarCanPushTheHeightOver)
-{
-    // 290 rows fit 300 but not 300 - 17: both bars.
-    const ImageViewLayout layout = Fresh(1000, 290, 400, 300);
-    EXPECT_FALSE(layout.state.fitsX);
-    EXPECT_FALSE(layout.state.fitsY);
-    EXPECT_EQ(layout.areaWidth, 400 - kBar);
-    EXPECT_EQ(layout.areaHeight, 300 - kBar);
-}
-
-TEST(ImageViewLayout, VerticalBarCanPushTheWidthOver)
-{
-    const ImageViewLayout layout = Fresh(395, 1000, 400, 300);
-    EXPECT_FALSE(layout.state.fitsY);
-    EXPECT_FALSE(layout.state.fitsX);
-    EXPECT_EQ(layout.areaHeight, 300 - kBar);
-}
-
-TEST(ImageViewLayout, HigherImageGetsOnlyAVerticalBar)
-{
-    const ImageViewLayout layout = Fresh(200, 1000, 400, 300);
-    EXPECT_TRUE(layout.state.fitsX);
-    EXPECT_FALSE(layout.state.fitsY);
-    EXPECT_EQ(layout.areaWidth, 400 - kBar);
-    EXPECT_EQ(layout.originX, (400 - kBar - 200) / 2);
+    const struct {
+        const char* what;
+        int width, height;
+        bool fitsX, fitsY;
+        int areaWidth, areaHeight, originX, originY, scrollX;
+    } cases[] = {
+        {"smaller: centred without bars", 100, 60, true, true, 400, kAny, 150, 120, kAny},
+        {"exactly as large: no bar", 400, 300, true, true, kAny, kAny, 0, kAny, kAny},
+        // Scrolled to the start, a layout centres it: (1000 - 400) / 2.
+        {"wider: a bar across, centred down", 1000, 200, false, true, kAny, 300 - kBar, -300, (300 - kBar - 200) / 2,
+         300},
+        // 290 rows fit 300 but not 300 - 17: both bars.
+        {"the bar across pushes the height over", 1000, 290, false, false, 400 - kBar, 300 - kBar, kAny, kAny, kAny},
+        {"the bar down pushes the width over", 395, 1000, false, false, kAny, 300 - kBar, kAny, kAny, kAny},
+        {"higher: only a bar down", 200, 1000, true, false, 400 - kBar, kAny, (400 - kBar - 200) / 2, kAny, kAny},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ImageViewLayout layout = Fresh(c.width, c.height, 400, 300);
+        EXPECT_EQ(layout.state.fitsX, c.fitsX);
+        EXPECT_EQ(layout.state.fitsY, c.fitsY);
+        const std::pair<int, int> values[] = {{layout.areaWidth, c.areaWidth},
+                                              {layout.areaHeight, c.areaHeight},
+                                              {layout.originX, c.originX},
+                                              {layout.originY, c.originY},
+                                              {layout.state.scrollX, c.scrollX}};
+        for (std::size_t i = 0; i < std::size(values); ++i)
+            if (values[i].second != kAny) {
+                EXPECT_EQ(values[i].first, values[i].second) << "value " << i;
+            }
+    }
 }
 
 TEST(ImageViewLayout, ZoomKeepsTheCentrePoint)

@@ -2,9 +2,6 @@
 // (a file manager's "Open with"), or a file dropped on the window.
 #include "tests/ui/CorrectorDlgFixture.h"
 
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QMimeData>
 #include <QUrl>
 
 #include <chrono>
@@ -45,26 +42,16 @@ TEST_F(OpenFromOutsideTest, ADroppedFileOpensAfterTheUnsavedQuestion)
 {
     OpenCorrected("a.png");
     test::WriteGradientFile(photos.File("dropped.jpg"), 16, 12);
-    const auto drop = [this](const std::string& path) {
-        QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
-        QDragEnterEvent enter(QPoint(400, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QDropEvent drop(QPointF(400, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        // Qt delivers drops only inside a drag of the window system's; the
-        // dialog's own handlers are called as that delivery would.
-        QObject& target = dialog;
-        target.event(&enter);
-        ASSERT_TRUE(enter.isAccepted());
-        target.event(&drop);
-    };
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(photos.File("dropped.jpg")))});
     services.messageAnswers = {MessageAnswer::Cancel};
-    drop(photos.File("dropped.jpg"));
+    ASSERT_NO_FATAL_FAILURE(Drop(data));
     ASSERT_EQ(services.messages.size(), 1u);
     EXPECT_EQ(services.messages[0].caption, "Save");
     EXPECT_EQ(dialog.windowTitle().toStdString(), photos.File("a.png") + " - Fovella");
 
     services.messageAnswers = {MessageAnswer::No};
-    drop(photos.File("dropped.jpg"));
+    ASSERT_NO_FATAL_FAILURE(Drop(data));
     EXPECT_EQ(dialog.windowTitle().toStdString(), photos.File("dropped.jpg") + " - Fovella");
     EXPECT_TRUE(dialog.acceptDrops());
 }
