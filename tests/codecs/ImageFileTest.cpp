@@ -21,20 +21,14 @@ namespace {
 
 TEST(ImageFile, ClassifiesByTheNamesLastExtensionOnly)
 {
-    const ImageFile file;
-    EXPECT_EQ(file.ClassifyExtension("photo.JPG"), Jpeg);
-    EXPECT_EQ(file.ClassifyExtension("photo.Jpeg"), Jpeg);
-    EXPECT_EQ(file.ClassifyExtension("photo.jpeg"), Jpeg);
-    EXPECT_EQ(file.ClassifyExtension("archive.tar.png"), Png);
-    EXPECT_EQ(file.ClassifyExtension("a.BMP"), Bmp);
-    EXPECT_EQ(file.ClassifyExtension("a.tif"), Tiff);
-    EXPECT_EQ(file.ClassifyExtension("a.TIFF"), Tiff);
-    EXPECT_EQ(file.ClassifyExtension("a.tga"), Tga);
-    EXPECT_EQ(file.ClassifyExtension("a.pcx"), Pcx);
-    EXPECT_EQ(file.ClassifyExtension("photo.jpe"), Unknown);
-    EXPECT_EQ(file.ClassifyExtension("photo"), Unknown);
-    EXPECT_EQ(file.ClassifyExtension("my.folder/image"), Unknown);
-    EXPECT_EQ(file.ClassifyExtension("photo.jpgx"), Unknown);
+    const std::pair<const char*, ImageFileFormat> names[] = {
+        {"photo.JPG", Jpeg}, {"photo.Jpeg", Jpeg}, {"photo.jpeg", Jpeg}, {"archive.tar.png", Png},
+        {"a.BMP", Bmp},      {"a.tif", Tiff},      {"a.TIFF", Tiff},     {"a.tga", Tga},
+        {"a.pcx", Pcx},      {"photo.jpe", Unknown}, {"photo", Unknown}, {"my.folder/image", Unknown},
+        {"photo.jpgx", Unknown},
+    };
+    for (const auto& [name, format] : names)
+        EXPECT_EQ(ImageFile().ClassifyExtension(name), format) << name;
 }
 
 // Image files are what the window opens and saves and folder runs take;
@@ -215,11 +209,9 @@ TEST_F(ImageFileIo, WritersRefuseFormatsTheyCannotHoldWithoutAFile)
 
 TEST_F(ImageFileIo, JpegQualityIsLimitedAndRowOrderDoesNotMatter)
 {
-    ASSERT_TRUE(file.Save(dir.File("q0.jpg"), picture, Jpeg, 0, 0));
-    ASSERT_TRUE(file.Save(dir.File("qm5.jpg"), picture, Jpeg, -5, 0));
-    ASSERT_TRUE(file.Save(dir.File("q100.jpg"), picture, Jpeg, 100, 0));
-    ASSERT_TRUE(file.Save(dir.File("q150.jpg"), picture, Jpeg, 150, 0));
-    EXPECT_EQ(test::ReadFileBytes(dir.File("q0.jpg")), test::ReadFileBytes(dir.File("qm5.jpg")));
+    for (const int quality : {0, -5, 100, 150})
+        ASSERT_TRUE(file.Save(dir.File("q" + std::to_string(quality) + ".jpg"), picture, Jpeg, quality, 0)) << quality;
+    EXPECT_EQ(test::ReadFileBytes(dir.File("q0.jpg")), test::ReadFileBytes(dir.File("q-5.jpg")));
     EXPECT_EQ(test::ReadFileBytes(dir.File("q100.jpg")), test::ReadFileBytes(dir.File("q150.jpg")));
     EXPECT_NE(test::ReadFileBytes(dir.File("q0.jpg")), test::ReadFileBytes(dir.File("q100.jpg")));
 
@@ -375,12 +367,9 @@ void ExpectFullDiskKeepsTheOldFile(const test::ScratchDir& dir, const Image& pic
 
 TEST_F(ImageFileIo, FullDiskKeepsTheOldFileForEveryWriter)
 {
-    DibImage large;
-    ASSERT_TRUE(large.Create(300, 200, Rgb, SampleU8, BottomUp));
-    test::FillGradient(large);
-    ExpectFullDiskKeepsTheOldFile(dir, large, Jpeg, "full.jpg");
-    ExpectFullDiskKeepsTheOldFile(dir, large, Png, "full.png");
-    ExpectFullDiskKeepsTheOldFile(dir, large, Bmp, "full.bmp");
+    const DibImage large = test::GradientPicture(300, 200);
+    for (const auto& [format, name] : {std::pair{Jpeg, "full.jpg"}, std::pair{Png, "full.png"}, std::pair{Bmp, "full.bmp"}})
+        ExpectFullDiskKeepsTheOldFile(dir, large, format, name);
 }
 
 TEST_F(ImageFileIo, TargetsThatCannotBeReplacedAreLeftAlone)
@@ -391,18 +380,10 @@ TEST_F(ImageFileIo, TargetsThatCannotBeReplacedAreLeftAlone)
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"folder.jpg"});
 }
 
-}  // namespace
-}  // namespace fovella
-
-namespace fovella {
-namespace {
-
 TEST(ImageFileThreads, TwoThreadsDecodeAndFailIndependently)
 {
     test::ScratchDir dir;
-    DibImage picture;
-    ASSERT_TRUE(picture.Create(64, 48, Rgb, SampleU8, BottomUp));
-    test::FillGradient(picture);
+    const DibImage picture = test::GradientPicture(64, 48);
     ImageFile writer;
     ASSERT_TRUE(writer.Save(dir.File("good.jpg"), picture, Jpeg, 90, 0));
     test::WriteFileBytes(dir.File("bad.jpg"), {0xFF, 0xD8, 0xFF, 0xC0, 0, 2, 'x', 'y'});

@@ -49,6 +49,8 @@ bool SucceedsWithFileSizeLimit(std::size_t bytes, const std::function<bool()>& b
 // Fills every byte of an 8-bit image with a pattern that differs in every
 // channel, column and row (no symmetry a mirrored or swapped read could hide).
 void FillGradient(Image& image, int seed = 0);
+// A picture of 8-bit samples filled by FillGradient.
+DibImage GradientPicture(int width, int height, PixelType type = Rgb, RowOrder order = BottomUp, int seed = 0);
 
 }  // namespace fovella::test
 
