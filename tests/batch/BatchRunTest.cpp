@@ -273,18 +273,22 @@ TEST_F(BatchRunTest, SourceFolderAsOutputFolderAsksForEveryFile)
     EXPECT_EQ(result.outcome, BatchOutcome::Completed);
 }
 
+// With one job or several.
 TEST_F(BatchRunTest, CancelAtTheQuestionStopsAtOnceWithoutSummary)
 {
-    Write("a.png");
-    Write("b.png");
-    BatchOptions options = IntoTheSourceFolder();
-    frontEnd.answers = {OverwriteAnswer::Cancel};
-    const BatchResult result = Run(options);
-    EXPECT_EQ(result.outcome, BatchOutcome::Cancelled);
-    EXPECT_EQ(frontEnd.questions.size(), 1u);
-    EXPECT_TRUE(frontEnd.summaries.empty());
-    EXPECT_TRUE(frontEnd.failures.empty());
-    EXPECT_EQ(frontEnd.closed, 1);
+    for (int k = 0; k < 6; ++k)
+        Write("p" + std::to_string(k) + ".png");
+    for (int jobs : {1, 3}) {
+        BatchOptions options = IntoTheSourceFolder();
+        options.jobs = jobs;
+        ScriptedFrontEnd front;
+        front.answers = {OverwriteAnswer::Cancel};
+        EXPECT_EQ(Run(front, options).outcome, BatchOutcome::Cancelled) << jobs;
+        EXPECT_EQ(front.questions.size(), 1u) << jobs;
+        EXPECT_TRUE(front.summaries.empty()) << jobs;
+        EXPECT_TRUE(front.failures.empty()) << jobs;
+        EXPECT_EQ(front.closed, 1) << jobs;
+    }
 }
 
 TEST_F(BatchRunTest, MissingParentFolderStopsBeforeAnything)
@@ -404,8 +408,7 @@ TEST_F(BatchRunTest, CancelDuringAFileSavesNothingMore)
 // its focal length, then its per-cents rising to 100.
 TEST_F(BatchRunTest, EachFileIsReportedInOrderFromItsStartToItsEnd)
 {
-    ASSERT_TRUE(picture.Create(900, 600, Rgb, SampleU8, BottomUp));
-    test::FillGradient(picture);
+    picture = test::GradientPicture(900, 600);
     for (const char* name : {"a.png", "b.bmp", "c.jpg"})
         Write(name);
     for (int jobs : {1, 2}) {
@@ -583,13 +586,6 @@ TEST_F(BatchRunTest, CancelWithSeveralJobsStopsCleanly)
     EXPECT_EQ(result.outcome, BatchOutcome::Cancelled);
     EXPECT_LT(result.counts.savedFiles, 6);
     EXPECT_TRUE(frontEnd.summaries.empty());
-
-    ScriptedFrontEnd answers;
-    answers.answers = {OverwriteAnswer::Cancel};
-    options.folder = dir.Path();
-    const BatchResult atQuestion = Run(answers, options);
-    EXPECT_EQ(atQuestion.outcome, BatchOutcome::Cancelled);
-    EXPECT_EQ(answers.questions.size(), 1u);
 }
 
 TEST_F(BatchRunTest, FullDiskWithEmptySuffixNeverLosesASource)
