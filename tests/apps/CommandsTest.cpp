@@ -323,15 +323,6 @@ TEST_F(CommandsTest, NothingIsSilentAndNamesArePrintedSafely)
     EXPECT_EQ(errors.str().find("cannot be created"), std::string::npos);
 }
 
-std::vector<std::string> NamesIn(const std::string& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // A long list can be split over runs or machines: each file's result is
 // the same however the list was split, and a rerun with --overwrite skip
 // finishes only what is missing.
@@ -358,10 +349,10 @@ TEST_F(CommandsTest, FilesFromAListAndASplitListGiveTheSameResults)
         in.str(part);
         EXPECT_EQ(Correct(), 0) << errors.str();
     }
-    for (const std::string& name : NamesIn(dir.File("whole")))
+    for (const std::string& name : dir.Entries("whole"))
         EXPECT_EQ(test::ReadFileBytes(dir.File("whole/" + name)), test::ReadFileBytes(dir.File("split/" + name)))
             << name;
-    EXPECT_EQ(NamesIn(dir.File("whole")).size(), 4u);
+    EXPECT_EQ(dir.Entries("whole").size(), 4u);
 
     // A rerun keeps what is there and says so; every file is done: status 0.
     std::filesystem::remove(dir.File("split/p3.png"));

@@ -40,10 +40,10 @@ ScratchDir::~ScratchDir()
     fs::remove_all(m_path, error);
 }
 
-std::vector<std::string> ScratchDir::Entries() const
+std::vector<std::string> ScratchDir::Entries(const std::string& name) const
 {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(m_path))
+    for (const auto& entry : fs::directory_iterator(name.empty() ? m_path : File(name)))
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;

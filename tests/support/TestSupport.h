@@ -21,8 +21,8 @@ public:
 
     const std::string& Path() const { return m_path; }
     std::string File(const std::string& name) const { return m_path + "/" + name; }
-    // Names of the entries in the folder, sorted.
-    std::vector<std::string> Entries() const;
+    // Names of the entries in the folder, or in its sub-folder `name`, sorted.
+    std::vector<std::string> Entries(const std::string& name = "") const;
 
 private:
     std::string m_path;
