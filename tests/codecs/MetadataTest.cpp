@@ -185,6 +185,13 @@ struct CarryCase {
 
 class MetadataCarryTest : public testing::TestWithParam<CarryCase> {
 protected:
+    void SetUp() override
+    {
+        source = SourceMetadata();
+        if (source.iccProfile.empty())
+            GTEST_SKIP() << kA98Profile << " not found (Debian package libgs-common)";
+    }
+
     PhotoMetadata SourceMetadata() const
     {
         PhotoMetadata metadata;
@@ -203,14 +210,12 @@ protected:
         return metadata;
     }
 
+    PhotoMetadata source;
     test::ScratchDir dir;
 };
 
 TEST_P(MetadataCarryTest, EachResultFormatKeepsWhatItCanHold)
 {
-    const PhotoMetadata source = SourceMetadata();
-    if (source.iccProfile.empty())
-        GTEST_SKIP() << kA98Profile << " not found (Debian package libgs-common)";
     const DibImage picture = test::GradientPicture(33, 21);
     ImageFile file;
     file.SetMetadata(source);
@@ -262,9 +267,6 @@ TEST_P(MetadataCarryTest, ExiftoolReadsBackTheSameProfileAndPacket)
 {
     if (std::system("exiftool -ver >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "exiftool not found (Debian package libimage-exiftool-perl)";
-    PhotoMetadata source = SourceMetadata();
-    if (source.iccProfile.empty())
-        GTEST_SKIP() << kA98Profile << " not found (Debian package libgs-common)";
     source.extendedXmp.clear();  // a made-up extension, which exiftool would rightly doubt
     const DibImage picture = test::GradientPicture(20, 14);
     const auto exiftool = [](const std::string& arguments) {
