@@ -487,8 +487,9 @@ TEST_F(BatchRunTest, EmptyFolderAndManyFiles)
 
 TEST_F(BatchRunTest, AnyNumberOfJobsWritesTheSameBytes)
 {
+    const auto name = [](int k) { return "p" + std::to_string(k) + (k % 3 == 0 ? ".jpg" : k % 3 == 1 ? ".png" : ".bmp"); };
     for (int k = 0; k < 7; ++k)
-        Write("p" + std::to_string(k) + (k % 3 == 0 ? ".jpg" : k % 3 == 1 ? ".png" : ".bmp"), ExifWithFocal(40 + k));
+        Write(name(k), ExifWithFocal(40 + k));
     test::WriteFileBytes(dir.File("broken.png"), {'x'});
     BatchOptions options;
     options.focalUsage = FocalUsage::ExifOrManual;
@@ -506,11 +507,9 @@ TEST_F(BatchRunTest, AnyNumberOfJobsWritesTheSameBytes)
     EXPECT_EQ(parallelFrontEnd.failures, frontEnd.failures);
     EXPECT_EQ(parallelFrontEnd.summaries, frontEnd.summaries);
     EXPECT_EQ(parallelFrontEnd.started, frontEnd.started);
-    for (int k = 0; k < 7; ++k) {
-        const std::string name = "p" + std::to_string(k) + (k % 3 == 0 ? ".jpg" : k % 3 == 1 ? ".png" : ".bmp");
-        EXPECT_EQ(test::ReadFileBytes(dir.File("one/" + name)), test::ReadFileBytes(dir.File("three/" + name)))
-            << name;
-    }
+    for (int k = 0; k < 7; ++k)
+        EXPECT_EQ(test::ReadFileBytes(dir.File("one/" + name(k))), test::ReadFileBytes(dir.File("three/" + name(k))))
+            << name(k);
 }
 
 // With several jobs the results are coded ahead, beside their targets; what
