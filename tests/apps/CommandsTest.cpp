@@ -6,6 +6,7 @@
 #include "image/DibImage.h"
 #include "lens/LensModel.h"
 #include "lens/PixelScale.h"
+#include "tests/support/ConsoleInStrings.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -19,12 +20,10 @@
 namespace fovella::cli {
 namespace {
 
-class CommandsTest : public testing::Test {
+class CommandsTest : public testing::Test, protected test::ConsoleInStrings {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(picture.Create(31, 20, Rgb, SampleU8, BottomUp));
-        test::FillGradient(picture);
         ImageFile file;
         ASSERT_TRUE(file.Save(dir.File("in.bmp"), picture, Bmp, 100, 0));
         ASSERT_TRUE(file.Save(dir.File("two.png"), picture, Png, 100, 0));
@@ -33,17 +32,11 @@ protected:
         options.jobs = 1;
     }
 
-    int Correct(bool interactive = false)
-    {
-        Console console{in, out, errors, interactive, false};
-        return CorrectFiles(options, console);
-    }
+    int Correct(bool interactive = false) { return ConsoleInStrings::Correct(options, interactive); }
 
     test::ScratchDir dir;
-    DibImage picture;
+    const DibImage picture = test::GradientPicture(31, 20);
     Options options;
-    std::istringstream in;
-    std::ostringstream out, errors;
 };
 
 TEST_F(CommandsTest, SingleFileToAnOutputIsTheRemap)
@@ -143,9 +136,8 @@ TEST_F(CommandsTest, ResultsAreRefusedUnlessForcedAndSkippedFilesAreNamed)
     EXPECT_FALSE(std::filesystem::exists(dir.File("twice.png")));
     Options info;
     info.inputs = {dir.File("once.png")};
-    Console console{in, out, errors, false, false};
     out.str("");
-    EXPECT_EQ(DescribeFiles(info, console), 0);
+    EXPECT_EQ(Describe(info), 0);
     EXPECT_EQ(out.str(), dir.File("once.png") + ": 31 x 20, PNG, EXIF focal length: none, already corrected by Fovella at scale " +
                              scale + "\n");
     options.force = true;
@@ -214,7 +206,7 @@ TEST_F(CommandsTest, NamedFilesInAnyReadableFormatFolderFilesAsTheBatchTakesThem
         << out.str();
 }
 
-class CameraFileTest : public testing::Test {
+class CameraFileTest : public testing::Test, protected test::ConsoleInStrings {
 protected:
     void SetUp() override
     {
@@ -226,8 +218,6 @@ protected:
 
     std::string testData, camera;
     test::ScratchDir dir;
-    std::istringstream in;
-    std::ostringstream out, errors;
 };
 
 TEST_F(CameraFileTest, UsesTheExifFocalLengthAndCarriesTheBlock)
@@ -235,8 +225,7 @@ TEST_F(CameraFileTest, UsesTheExifFocalLengthAndCarriesTheBlock)
     Options options;
     options.inputs = {camera};
     options.output = dir.File("corrected.jpg");
-    Console console{in, out, errors, false, false};
-    ASSERT_EQ(CorrectFiles(options, console), 0) << errors.str();
+    ASSERT_EQ(Correct(options), 0) << errors.str();
 
     ImageFile original, corrected;
     DibImage a, b;
@@ -252,7 +241,7 @@ TEST_F(CameraFileTest, UsesTheExifFocalLengthAndCarriesTheBlock)
     options.focalMm = 2.0f;
     options.focalGiven = true;
     options.output = dir.File("manual.jpg");
-    ASSERT_EQ(CorrectFiles(options, console), 0) << errors.str();
+    ASSERT_EQ(Correct(options), 0) << errors.str();
     EXPECT_NE(test::ReadFileBytes(dir.File("manual.jpg")), test::ReadFileBytes(dir.File("corrected.jpg")));
 }
 
@@ -267,8 +256,7 @@ TEST_F(CommandsTest, NegativeFocalLengthsAndTheReadersDiagnosticsAreReported)
     test::WriteGradientFile(photos.File("neg.jpg"), 20, 10, test::ExifWithFocal(-160, 1000));
     options.info = true;
     options.inputs = {photos.File("neg.jpg"), photos.File("damaged.jpg")};
-    Console console{in, out, errors, false, false};
-    EXPECT_EQ(DescribeFiles(options, console), 0);
+    EXPECT_EQ(Describe(options), 0);
     EXPECT_EQ(out.str(), photos.File("neg.jpg") + ": 20 x 10, JPEG, EXIF focal length: -0.160 mm\n" +
                              photos.File("damaged.jpg") + ": 20 x 10, JPEG, EXIF focal length: none\n");
     // Each line names its file, so that a run over many files can be read.
@@ -283,7 +271,7 @@ TEST_F(CommandsTest, NegativeFocalLengthsAndTheReadersDiagnosticsAreReported)
     test::WriteFileBytes(photos.File("cut.jpg"), bytes);
     out.str("");
     options.inputs = {photos.File("cut.jpg")};
-    EXPECT_EQ(DescribeFiles(options, console), 0);
+    EXPECT_EQ(Describe(options), 0);
     EXPECT_EQ(out.str(), photos.File("cut.jpg") + ": 640 x 480, JPEG, EXIF focal length: 5.800 mm\n");
 
     options.info = false;
@@ -335,15 +323,6 @@ TEST_F(CommandsTest, NothingIsSilentAndNamesArePrintedSafely)
     EXPECT_EQ(errors.str().find("cannot be created"), std::string::npos);
 }
 
-std::vector<std::string> NamesIn(const std::string& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // A long list can be split over runs or machines: each file's result is
 // the same however the list was split, and a rerun with --overwrite skip
 // finishes only what is missing.
@@ -370,10 +349,10 @@ TEST_F(CommandsTest, FilesFromAListAndASplitListGiveTheSameResults)
         in.str(part);
         EXPECT_EQ(Correct(), 0) << errors.str();
     }
-    for (const std::string& name : NamesIn(dir.File("whole")))
+    for (const std::string& name : dir.Entries("whole"))
         EXPECT_EQ(test::ReadFileBytes(dir.File("whole/" + name)), test::ReadFileBytes(dir.File("split/" + name)))
             << name;
-    EXPECT_EQ(NamesIn(dir.File("whole")).size(), 4u);
+    EXPECT_EQ(dir.Entries("whole").size(), 4u);
 
     // A rerun keeps what is there and says so; every file is done: status 0.
     std::filesystem::remove(dir.File("split/p3.png"));
@@ -431,8 +410,7 @@ TEST_F(CameraFileTest, InfoDescribesEachFile)
     options.info = true;
     options.inputs = {camera, testData + "/bmp/bmpsuite/g/rgb24.bmp", testData + "/png/pngsuite/basn6a16.png",
                       dir.File("missing.png")};
-    Console console{in, out, errors, false, false};
-    EXPECT_EQ(DescribeFiles(options, console), 1);
+    EXPECT_EQ(Describe(options), 1);
     const std::string text = out.str();
     EXPECT_NE(text.find("Canon_40D.jpg: "), std::string::npos) << text;
     EXPECT_NE(text.find(", JPEG, EXIF focal length: 135.000 mm\n"), std::string::npos) << text;

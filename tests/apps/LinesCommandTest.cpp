@@ -6,6 +6,7 @@
 #include "image/DibImage.h"
 #include "lens/LensModel.h"
 #include "lines/LineEstimator.h"
+#include "tests/support/ConsoleInStrings.h"
 #include "tests/support/LineScene.h"
 #include "tests/support/TestSupport.h"
 
@@ -17,7 +18,7 @@
 namespace fovella::cli {
 namespace {
 
-class LinesCommandTest : public testing::Test {
+class LinesCommandTest : public testing::Test, protected test::ConsoleInStrings {
 protected:
     void SetUp() override
     {
@@ -38,17 +39,11 @@ protected:
             << error;
     }
 
-    int Run()
-    {
-        Console console{in, out, errors, false, false};
-        return CorrectFiles(options, console);
-    }
+    int Run() { return Correct(options); }
 
     test::ScratchDir dir;
     DibImage bent;
     Options options;
-    std::istringstream in;
-    std::ostringstream out, errors;
 };
 
 TEST_F(LinesCommandTest, DryRunNamesTheScaleAndTheFilesWithoutOne)

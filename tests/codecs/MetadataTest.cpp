@@ -185,6 +185,13 @@ struct CarryCase {
 
 class MetadataCarryTest : public testing::TestWithParam<CarryCase> {
 protected:
+    void SetUp() override
+    {
+        source = SourceMetadata();
+        if (source.iccProfile.empty())
+            GTEST_SKIP() << kA98Profile << " not found (Debian package libgs-common)";
+    }
+
     PhotoMetadata SourceMetadata() const
     {
         PhotoMetadata metadata;
@@ -203,17 +210,13 @@ protected:
         return metadata;
     }
 
+    PhotoMetadata source;
     test::ScratchDir dir;
 };
 
 TEST_P(MetadataCarryTest, EachResultFormatKeepsWhatItCanHold)
 {
-    const PhotoMetadata source = SourceMetadata();
-    if (source.iccProfile.empty())
-        GTEST_SKIP() << kA98Profile << " not found (Debian package libgs-common)";
-    DibImage picture;
-    ASSERT_TRUE(picture.Create(33, 21, Rgb, SampleU8, BottomUp));
-    test::FillGradient(picture);
+    const DibImage picture = test::GradientPicture(33, 21);
     ImageFile file;
     file.SetMetadata(source);
     const std::string sourcePath = dir.File(std::string("source.") + GetParam().source);
@@ -264,13 +267,8 @@ TEST_P(MetadataCarryTest, ExiftoolReadsBackTheSameProfileAndPacket)
 {
     if (std::system("exiftool -ver >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "exiftool not found (Debian package libimage-exiftool-perl)";
-    PhotoMetadata source = SourceMetadata();
-    if (source.iccProfile.empty())
-        GTEST_SKIP() << kA98Profile << " not found (Debian package libgs-common)";
     source.extendedXmp.clear();  // a made-up extension, which exiftool would rightly doubt
-    DibImage picture;
-    ASSERT_TRUE(picture.Create(20, 14, Rgb, SampleU8, BottomUp));
-    test::FillGradient(picture);
+    const DibImage picture = test::GradientPicture(20, 14);
     const auto exiftool = [](const std::string& arguments) {
         std::vector<std::uint8_t> output;
         FILE* pipe = ::popen(("exiftool " + arguments).c_str(), "r");
@@ -308,9 +306,7 @@ TEST_P(MetadataCarryTest, ExiftoolReadsBackTheSameProfileAndPacket)
 TEST(PngMetadata, AProfileThatDoesNotSuitThePictureIsLeftOutNotTheFile)
 {
     test::ScratchDir dir;
-    DibImage picture;
-    ASSERT_TRUE(picture.Create(9, 7, Rgb, SampleU8, BottomUp));
-    test::FillGradient(picture);
+    const DibImage picture = test::GradientPicture(9, 7);
     PhotoMetadata metadata;
     metadata.xmp = Packet("t");
     std::vector<std::uint8_t> grey = BuiltProfile(1024);

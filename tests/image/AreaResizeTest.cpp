@@ -55,14 +55,6 @@ std::vector<std::uint8_t> Reference(const Image& picture, int scaledWidth, int s
     return out;
 }
 
-DibImage Gradient(int width, int height, PixelType type, RowOrder order, int seed)
-{
-    DibImage image;
-    EXPECT_TRUE(image.Create(width, height, type, SampleU8, order));
-    test::FillGradient(image, seed);
-    return image;
-}
-
 // 5 x 2 grey pixels reduced: each resized pixel is the rounded mean of the
 // pixels its cell covers.
 TEST(AreaResize, MeansOfTheCoveredPixelsByHand)
@@ -100,7 +92,7 @@ TEST_P(AreaResizeSizes, RegionsEqualTheReference)
     AreaResizer resizer;
     for (const RowOrder order : {BottomUp, TopDown})
         for (const PixelType type : {Bgr, Gray}) {
-            const DibImage image = Gradient(r.width, r.height, type, order, r.width);
+            const DibImage image = test::GradientPicture(r.width, r.height, type, order, r.width);
             const int bytes = image.BytesPerPixel();
             const std::vector<std::uint8_t> whole = Reference(image, r.scaledWidth, r.scaledHeight);
             struct Part {
@@ -136,7 +128,7 @@ INSTANTIATE_TEST_SUITE_P(Reductions, AreaResizeSizes,
 // Neither side reduced: the whole pixels of CopyScaledRegion, byte for byte.
 TEST(AreaResize, EnlargedIsTheWholePixelCopy)
 {
-    const DibImage image = Gradient(13, 9, Bgr, BottomUp, 2);
+    const DibImage image = test::GradientPicture(13, 9, Bgr, BottomUp, 2);
     AreaResizer resizer;
     for (const int scale : {1, 2, 5}) {
         const int w = 13 * scale + 1, h = 9 * scale;

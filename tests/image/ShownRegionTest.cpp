@@ -30,9 +30,7 @@ class ShownRegionTurns : public testing::TestWithParam<int> {};
 TEST_P(ShownRegionTurns, RegionsArePartsOfTheWholeTurnedPicture)
 {
     const Orientation orientation = OrientationOf(GetParam());
-    DibImage picture;
-    ASSERT_TRUE(picture.Create(23, 15, Bgr, SampleU8, BottomUp));
-    test::FillGradient(picture, 4);
+    const DibImage picture = test::GradientPicture(23, 15, Bgr, BottomUp, 4);
     ShownRegion maker;
     DibImage out;
     for (const double zoom : {0.3, 0.71, 1.0, 2.5}) {

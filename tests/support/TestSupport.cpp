@@ -40,10 +40,10 @@ ScratchDir::~ScratchDir()
     fs::remove_all(m_path, error);
 }
 
-std::vector<std::string> ScratchDir::Entries() const
+std::vector<std::string> ScratchDir::Entries(const std::string& name) const
 {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(m_path))
+    for (const auto& entry : fs::directory_iterator(name.empty() ? m_path : File(name)))
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
@@ -226,6 +226,14 @@ void FillGradient(Image& image, int seed)
             image.Rows()[y][b] = std::uint8_t(b * 7 + y * 13 + (b % 3) * 50 + seed);
 }
 
+DibImage GradientPicture(int width, int height, PixelType type, RowOrder order, int seed)
+{
+    DibImage picture;
+    EXPECT_TRUE(picture.Create(width, height, type, SampleU8, order)) << width << " x " << height;
+    FillGradient(picture, seed);
+    return picture;
+}
+
 }  // namespace fovella::test
 
 namespace fovella::test {
@@ -233,9 +241,7 @@ namespace fovella::test {
 DibImage WriteGradientFile(const std::string& path, int width, int height, const std::vector<std::uint8_t>& exif,
                            int seed)
 {
-    DibImage picture;
-    EXPECT_TRUE(picture.Create(width, height, Rgb, SampleU8, BottomUp));
-    FillGradient(picture, seed);
+    const DibImage picture = GradientPicture(width, height, Rgb, BottomUp, seed);
     ImageFile file;
     file.SetExifBlock(exif);
     EXPECT_TRUE(file.Save(path, picture, Unknown, 95, exif.empty() ? 0 : 1)) << file.Error();

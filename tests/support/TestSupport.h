@@ -21,8 +21,8 @@ public:
 
     const std::string& Path() const { return m_path; }
     std::string File(const std::string& name) const { return m_path + "/" + name; }
-    // Names of the entries in the folder, sorted.
-    std::vector<std::string> Entries() const;
+    // Names of the entries in the folder, or in its sub-folder `name`, sorted.
+    std::vector<std::string> Entries(const std::string& name = "") const;
 
 private:
     std::string m_path;
@@ -49,6 +49,8 @@ bool SucceedsWithFileSizeLimit(std::size_t bytes, const std::function<bool()>& b
 // Fills every byte of an 8-bit image with a pattern that differs in every
 // channel, column and row (no symmetry a mirrored or swapped read could hide).
 void FillGradient(Image& image, int seed = 0);
+// A picture of 8-bit samples filled by FillGradient.
+DibImage GradientPicture(int width, int height, PixelType type = Rgb, RowOrder order = BottomUp, int seed = 0);
 
 }  // namespace fovella::test
 
