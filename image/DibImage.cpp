@@ -1,39 +1,10 @@
 #include "image/DibImage.h"
 
-#include <limits>
-#include <new>
+#include "image/LargeBlock.h"
 
-#ifdef __linux__
-#include <sys/mman.h>
-#endif
+#include <limits>
 
 namespace fovella {
-
-namespace {
-
-// Rows start on cache lines; large images on 2 MiB boundaries, so that the
-// kernel can back them with huge pages: the remap walks a photograph column
-// band by column band, touching many rows at each step, and with 4 KiB
-// pages nearly every one of those rows would miss the TLB.
-constexpr std::size_t kCacheLine = 64;
-constexpr std::size_t kHugePage = std::size_t(2) << 20;
-
-std::align_val_t AlignmentFor(std::size_t bytes)
-{
-    return std::align_val_t(bytes >= 2 * kHugePage ? kHugePage : kCacheLine);
-}
-
-std::uint8_t* AllocatePixels(std::size_t bytes)
-{
-    void* block = ::operator new(bytes, AlignmentFor(bytes), std::nothrow);
-#ifdef __linux__
-    if (block && bytes >= 2 * kHugePage)
-        ::madvise(block, bytes & ~(kHugePage - 1), MADV_HUGEPAGE);
-#endif
-    return static_cast<std::uint8_t*>(block);
-}
-
-}  // namespace
 
 DibImage::DibImage() { Create(1, 1, Rgb, SampleU8, BottomUp); }
 
@@ -67,7 +38,7 @@ bool DibImage::Allocate(int width, int height, PixelType pixelType,
     const std::size_t bytes = CheckedImageBytes(stride, static_cast<std::size_t>(height));
     if (bytes == 0)
         return false;
-    m_bits = AllocatePixels(bytes);
+    m_bits = static_cast<std::uint8_t*>(AllocateLarge(bytes));
     if (!m_bits)
         return false;
     m_stride = stride;
@@ -83,8 +54,7 @@ bool DibImage::BuildRowTable() { return FillRowTable(m_bits, m_stride); }
 
 void DibImage::FreeBits()
 {
-    if (m_bits)
-        ::operator delete(m_bits, AlignmentFor(m_bytes));
+    FreeLarge(m_bits, m_bytes);
     m_bits = nullptr;
     m_stride = 0;
     m_bytes = 0;

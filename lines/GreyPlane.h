@@ -3,6 +3,7 @@
 #pragma once
 
 #include "image/Image.h"
+#include "image/LargeBlock.h"
 
 #include <cstdint>
 #include <string>
@@ -16,7 +17,7 @@ struct GreyPlane {
     // the arithmetic on them).
     static constexpr float kUnit = 16;
     int width = 0, height = 0;
-    std::vector<std::uint16_t> values;  // width * height, row after row from the top
+    LargeVector<std::uint16_t> values;  // width * height, row after row from the top
 
     float At(int x, int y) const
     {
