@@ -40,7 +40,7 @@ End Head(const EdgeChain& chain)
 
 }  // namespace
 
-std::vector<EdgeChain> JoinCollinearChains(const std::vector<EdgeChain>& pieces, double maxGap)
+std::vector<EdgeChain> JoinCollinearChains(std::vector<EdgeChain> pieces, double maxGap)
 {
     const std::size_t n = pieces.size();
     std::vector<End> heads(n), tails(n);
@@ -68,10 +68,13 @@ std::vector<EdgeChain> JoinCollinearChains(const std::vector<EdgeChain>& pieces,
                 for (const std::size_t j : cell->second) {
                     const End& h = heads[j];
                     const double ox = h.x - t.x, oy = h.y - t.y;
-                    const double gap = std::hypot(ox, oy);
+                    // Most heads of the cells are too far: the root only for the others.
+                    if (j == k || ox * ox + oy * oy > best * best)
+                        continue;
+                    const double gap = std::sqrt(ox * ox + oy * oy);
                     const double along = ox * t.dx + oy * t.dy;
                     const double across = std::fabs(ox * t.dy - oy * t.dx);
-                    if (j == k || gap > best || along < -1 || across > 1 + gap / 50 ||
+                    if (gap > best || along < -1 || across > 1 + gap / 50 ||
                         h.dx * t.dx + h.dy * t.dy < kMinDirectionCosine)
                         continue;
                     best = gap;
@@ -103,7 +106,11 @@ std::vector<EdgeChain> JoinCollinearChains(const std::vector<EdgeChain>& pieces,
         EdgeChain chain;
         for (int k = int(start); k >= 0 && !used[std::size_t(k)]; k = next[std::size_t(k)]) {
             used[std::size_t(k)] = true;
-            chain.insert(chain.end(), pieces[std::size_t(k)].begin(), pieces[std::size_t(k)].end());
+            EdgeChain& piece = pieces[std::size_t(k)];
+            if (chain.empty())
+                chain = std::move(piece);
+            else
+                chain.insert(chain.end(), piece.begin(), piece.end());
         }
         joined.push_back(std::move(chain));
     };

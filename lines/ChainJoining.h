@@ -15,6 +15,7 @@ namespace fovella {
 // the gap is at most `maxGap` pixels and the second starts where the first
 // one's direction leads, within a pixel and a fiftieth of the gap, in
 // nearly the same direction. Longer chains are grown first; deterministic.
-std::vector<EdgeChain> JoinCollinearChains(const std::vector<EdgeChain>& pieces, double maxGap);
+// The pieces are moved into the chains, not copied.
+std::vector<EdgeChain> JoinCollinearChains(std::vector<EdgeChain> pieces, double maxGap);
 
 }  // namespace fovella

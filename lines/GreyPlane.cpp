@@ -44,6 +44,16 @@ GreyPlane ReduceToGrey(const Image& picture, int factor)
     plane.width = (width + factor - 1) / factor;
     plane.height = (height + factor - 1) / factor;
     plane.values.resize(std::size_t(plane.width) * std::size_t(plane.height));
+    if (factor == 1 && channels == 1) {
+        // A JPEG's luma as the DCT reduced it: only the unit to apply.
+        for (int y = 0; y < height; ++y) {
+            const std::uint8_t* row = picture.Rows()[picture.GetRowOrder() == TopDown ? y : height - 1 - y];
+            std::uint16_t* out = &plane.values[std::size_t(y) * std::size_t(width)];
+            for (int x = 0; x < width; ++x)
+                out[x] = std::uint16_t(row[x] * std::uint16_t(GreyPlane::kUnit));
+        }
+        return plane;
+    }
     std::vector<std::uint32_t> columns(static_cast<std::size_t>(width));
     for (int by = 0; by < plane.height; ++by) {
         std::fill(columns.begin(), columns.end(), 0u);

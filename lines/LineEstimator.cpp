@@ -323,16 +323,19 @@ LineEstimate EstimateLines(const GreyPlane& plane, int fullWidth, int fullHeight
     };
 
     // A first vote of the chains as found gives the correction under which
-    // the pieces of one line are gathered; the second vote is on those.
-    const Measured first = measure(found);
-    const double firstBend = int(first.votes.size()) >= kMinChains ? VotedBend(first.votes) : 0;
+    // the pieces of one line are gathered; the second vote is on those. The
+    // first vote's chains point into `found`, which moves on to the gathering.
+    const double firstBend = [&] {
+        const Measured first = measure(found);
+        return int(first.votes.size()) >= kMinChains ? VotedBend(first.votes) : 0.0;
+    }();
     if (Cancelled(cancel)) {
         result.verdict = LineEstimate::Verdict::Cancelled;
         return result;
     }
     const PlaneToCentred planeToCentred{(plane.width - 1) / 2.0, (plane.height - 1) / 2.0, 1 / planeHalfDiagonal};
     const std::vector<EdgeChain> gathered = MergeChainsOnOneLine(
-        found, StrengthOfBend(firstBend), planeToCentred, kMergeTolerance / planeHalfDiagonal);
+        std::move(found), StrengthOfBend(firstBend), planeToCentred, kMergeTolerance / planeHalfDiagonal);
     const Measured measured = measure(gathered);
     const std::vector<CentredChain>& centred = measured.centred;
     const std::vector<const EdgeChain*>& sources = measured.sources;

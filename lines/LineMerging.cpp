@@ -1,12 +1,17 @@
 #include "lines/LineMerging.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cmath>
 #include <numeric>
 
 namespace fovella {
 
 namespace {
+
+// Chains whose first points are tried against a line at a time: the bits
+// of a word.
+constexpr std::size_t kBlock = 64;
 
 // A chain's corrected points' best line: through the mean, along the
 // direction of most spread.
@@ -26,7 +31,7 @@ Corrected Correct(const EdgeChain& chain, double strength, const PlaneToCentred&
     c.v.reserve(chain.size());
     for (const EdgePoint& p : chain) {
         const double u = (p.x - t.centreX) * t.scale, v = (p.y - t.centreY) * t.scale;
-        const double rho = std::hypot(u, v);
+        const double rho = std::sqrt(u * u + v * v);  // hypot's care for overflow costs here
         const double factor = rho > 0 ? CorrectedRadius(rho, strength) / rho : 1;
         c.u.push_back(u * factor);
         c.v.push_back(v * factor);
@@ -69,7 +74,7 @@ bool OnLine(const Line& line, const Corrected& c, double tolerance)
 
 }  // namespace
 
-std::vector<EdgeChain> MergeChainsOnOneLine(const std::vector<EdgeChain>& chains, double strength,
+std::vector<EdgeChain> MergeChainsOnOneLine(std::vector<EdgeChain> chains, double strength,
                                             const PlaneToCentred& toCentred, double tolerance)
 {
     const std::size_t n = chains.size();
@@ -103,10 +108,30 @@ std::vector<EdgeChain> MergeChainsOnOneLine(const std::vector<EdgeChain>& chains
         const Corrected& s = corrected[seed];
         const double su = s.u.back() - s.u.front(), sv = s.v.back() - s.v.front();
         // Every chain ranked before the seed is taken already: a seed, or a
-        // member of one.
+        // member of one. The others' first points are tried a block at a
+        // time, without branches, and the block again after the line moves:
+        // this scan of every later chain for every seed is the gathering's
+        // main cost.
+        std::uint64_t near = 0;  // bit k % kBlock: chain k's first point near the line
+        const auto flagNear = [&](std::size_t from, std::size_t to) {
+            double across[kBlock];
+            const Line here = line;
+            for (std::size_t k = from; k < to; ++k)
+                across[k - from] = std::fabs(Across(here, startU[k], startV[k]));
+            near = 0;
+            for (std::size_t k = from; k < to; ++k)
+                near |= std::uint64_t(across[k - from] <= tolerance) << (k % kBlock);
+        };
         for (std::size_t k = seed + 1; k < n; ++k) {
-            if (taken[k] || std::fabs(Across(line, startU[k], startV[k])) > tolerance ||
-                !OnLine(line, corrected[k], tolerance))
+            if (k == seed + 1 || k % kBlock == 0)
+                flagNear(k, std::min(n, (k / kBlock + 1) * kBlock));
+            const std::uint64_t ahead = near >> (k % kBlock);
+            if (ahead == 0) {
+                k = (k / kBlock + 1) * kBlock - 1;  // to the next block
+                continue;
+            }
+            k += std::size_t(__builtin_ctzll(ahead));
+            if (taken[k] || !OnLine(line, corrected[k], tolerance))
                 continue;
             // Both sides of a thin bar run the other way; pieces of one
             // edge keep its dark side on the same hand.
@@ -126,6 +151,8 @@ std::vector<EdgeChain> MergeChainsOnOneLine(const std::vector<EdgeChain>& chains
             taken[k] = 1;
             members.push_back(k);
             line = refitted;
+            if ((k + 1) % kBlock != 0)
+                flagNear(k + 1, std::min(n, (k / kBlock + 1) * kBlock));
         }
         // In the seed's direction of travel, so that the gathered chain
         // runs from one end of the line to the other as its pieces do.
@@ -133,9 +160,9 @@ std::vector<EdgeChain> MergeChainsOnOneLine(const std::vector<EdgeChain>& chains
             return corrected[a].u.front() * su + corrected[a].v.front() * sv <
                    corrected[b].u.front() * su + corrected[b].v.front() * sv;
         });
-        EdgeChain chain;
-        for (const std::size_t k : members)
-            chain.insert(chain.end(), chains[order[k]].begin(), chains[order[k]].end());
+        EdgeChain chain = std::move(chains[order[members.front()]]);
+        for (auto k = members.begin() + 1; k != members.end(); ++k)
+            chain.insert(chain.end(), chains[order[*k]].begin(), chains[order[*k]].end());
         merged.push_back(std::move(chain));
     }
     return merged;

@@ -25,8 +25,8 @@ struct PlaneToCentred {
 // within `tolerance` (half diagonals) at both ends and in direction. The
 // longest chains are seeds; a gathered chain holds its members' points
 // ordered along the line. Chains gathered into none are returned as they
-// are. Deterministic.
-std::vector<EdgeChain> MergeChainsOnOneLine(const std::vector<EdgeChain>& chains, double strength,
+// are. Deterministic. The chains are moved into the result, not copied.
+std::vector<EdgeChain> MergeChainsOnOneLine(std::vector<EdgeChain> chains, double strength,
                                             const PlaneToCentred& toCentred, double tolerance);
 
 }  // namespace fovella
