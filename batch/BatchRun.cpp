@@ -74,6 +74,17 @@ struct FocalChoice {
 
 // Steps that need no front end: load, choose the focal length, remap.
 // A result of an earlier correction is not corrected again unless `force`.
+void CheckMark(Work& work, const ImageFile& file, bool force)
+{
+    work.metadata = file.Metadata();
+    work.state = Work::State::Loaded;
+    const std::optional<double> corrected = CorrectionMarkScale(work.metadata.xmp);
+    if (corrected && !force) {
+        work.state = Work::State::AlreadyCorrected;
+        work.markedScale = *corrected;
+    }
+}
+
 void Load(Work& work, ImageFile& file, bool force)
 {
     const Clock::time_point start = Clock::now();
@@ -81,23 +92,39 @@ void Load(Work& work, ImageFile& file, bool force)
         work.state = Work::State::LoadFailed;
         work.error = file.Error();
     } else {
-        work.metadata = file.Metadata();
-        work.state = Work::State::Loaded;
-        const std::optional<double> corrected = CorrectionMarkScale(work.metadata.xmp);
-        if (corrected && !force) {
-            work.state = Work::State::AlreadyCorrected;
-            work.markedScale = *corrected;
-        }
+        work.width = work.pictures->source.Width();
+        work.height = work.pictures->source.Height();
+        CheckMark(work, file, force);
+    }
+    work.loadSeconds = SecondsSince(start);
+}
+
+// What a dry run that takes the scale from the lines needs instead of the
+// picture: its size and metadata. The estimate reads the file itself.
+void ReadHeader(Work& work, ImageFile& file, bool force)
+{
+    const Clock::time_point start = Clock::now();
+    if (!file.ReadSize(work.path, work.width, work.height, Unknown, KeepMetadata)) {
+        work.state = Work::State::LoadFailed;
+        work.error = file.Error();
+    } else {
+        CheckMark(work, file, force);
     }
     work.loadSeconds = SecondsSince(start);
 }
 
 // The scale from the picture's own straight lines, and the focal length
-// that gives it at the run's fine tune.
+// that gives it at the run's fine tune. The estimate reads the file as the
+// window's Auto does (a JPEG's luma reduced by the DCT), so that both find
+// the same scale, and a dry run need not decode the whole picture.
 void ChooseFromLines(Work& work, double fineTune)
 {
-    const Image& source = work.pictures->source;
-    const LineEstimate estimate = EstimateLines(source);
+    const LineEstimate estimate = EstimateLinesOfFile(work.path);
+    if (estimate.verdict == LineEstimate::Verdict::Unreadable) {
+        work.state = Work::State::LoadFailed;
+        work.error = estimate.error;
+        return;
+    }
     if (estimate.verdict != LineEstimate::Verdict::Found) {
         work.state = Work::State::Straight;
         work.straightWhy = estimate.verdict == LineEstimate::Verdict::NoBarrelDistortion
@@ -107,7 +134,7 @@ void ChooseFromLines(Work& work, double fineTune)
     }
     work.fromLines = true;
     work.scale = estimate.scale;
-    work.focal = float(FocalForScale(estimate.scale, source.Width(), source.Height(), fineTune));
+    work.focal = float(FocalForScale(estimate.scale, work.width, work.height, fineTune));
 }
 
 void ChooseFocal(Work& work, const FocalChoice& choice)
@@ -133,8 +160,7 @@ void ChooseFocal(Work& work, const FocalChoice& choice)
     }
     work.fromExif = choice.usage != FocalUsage::ManualOnly && exifFocal != 0;
     work.focal = work.fromExif ? exifFocal : choice.manual;
-    const Image& source = work.pictures->source;
-    work.scale = PixelScale(work.focal, source.Width(), source.Height(), choice.fineTune);
+    work.scale = PixelScale(work.focal, work.width, work.height, choice.fineTune);
 }
 
 void Correct(Work& work, ProgressCallback callback, void* context, int threads)
@@ -267,8 +293,12 @@ private:
     {
         work.pictures = &pictures;
         ImageFile file;
-        if (work.state != Work::State::LoadFailed)
-            Load(work, file, m_options.force);
+        if (work.state != Work::State::LoadFailed) {
+            if (m_options.dryRun && m_focal.usage == FocalUsage::Lines)
+                ReadHeader(work, file, m_options.force);
+            else
+                Load(work, file, m_options.force);
+        }
         if (work.state == Work::State::Loaded)
             ChooseFocal(work, m_focal);
         if (work.state == Work::State::Loaded && work.scale > 0 && std::isfinite(work.scale) && !m_options.dryRun) {

@@ -38,6 +38,7 @@ struct Work {
     double markedScale = 0;  // AlreadyCorrected only
     SkipReason straightWhy = SkipReason::NoStraightLines;  // Straight only
     Pictures* pictures = nullptr;  // while the file holds some
+    int width = 0, height = 0;     // the picture's, once loaded (or its header read)
     PhotoMetadata metadata;  // the file's own, never the window's
     float focal = 0;
     bool fromExif = false;
