@@ -383,12 +383,12 @@ BatchSource CorrectorSession::FolderRun() const
     return source;
 }
 
-std::shared_ptr<const DibImage> CorrectorSession::StartAuto()
+AutoSource CorrectorSession::StartAuto()
 {
     if (!Loaded() || AutoRunning())
-        return nullptr;
+        return {};
     m_autoPicture = m_source;
-    return m_autoPicture;
+    return {m_autoPicture, StampOf(m_path) == m_stamp ? std::string(m_path) : std::string()};
 }
 
 SessionOutcome CorrectorSession::FinishAuto(const LineEstimate& estimate)

@@ -73,6 +73,14 @@ struct PendingOpen {
     bool arrowsFromListing = false;  // OpenInFolder's arrows, set once it is current
 };
 
+// What Auto estimates: the open file, read as the command line reads it, so
+// that both find the same scale; the picture in memory when the file is not
+// the one read any more (saved over, changed elsewhere, gone).
+struct AutoSource {
+    std::shared_ptr<const DibImage> picture;  // null: nothing to estimate
+    std::string file;                         // empty: estimate `picture`
+};
+
 class CorrectorSession {
 public:
     // The open picture, blue-green-red, shared with whoever draws it; null
@@ -230,13 +238,13 @@ public:
     BatchSource FolderRun() const;
 
     // "Auto": the scale found from the open picture's own straight lines.
-    // The estimate takes a while and runs elsewhere: StartAuto gives the
-    // picture to estimate (null when nothing is open or an estimate is under
+    // The estimate takes a while and runs elsewhere: StartAuto gives what to
+    // estimate (no picture when nothing is open or an estimate is under
     // way), FinishAuto takes its answer. Found: the EXIF focal length in use
     // is kept and the slider set, or the focal length typed and the slider
     // at 1.00 (AutoSettings.h); Done. NoStraightLines, NoBarrelDistortion:
     // nothing changed. Unchanged: cancelled, or another picture is open now.
-    std::shared_ptr<const DibImage> StartAuto();
+    AutoSource StartAuto();
     bool AutoRunning() const { return m_autoPicture != nullptr; }
     SessionOutcome FinishAuto(const LineEstimate& estimate);
     // The chains the last estimate applied used, until the focal length, its

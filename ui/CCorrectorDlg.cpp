@@ -776,12 +776,12 @@ void CCorrectorDlg::ShowOriginal(bool original)
 void CCorrectorDlg::OnAuto()
 {
     FinishOpen();
-    std::shared_ptr<const DibImage> picture = m_session.StartAuto();
-    if (!picture)
+    AutoSource source = m_session.StartAuto();
+    if (!source.picture)
         return;
     // Busy, not waiting: the window still takes commands.
     QGuiApplication::setOverrideCursor(Qt::BusyCursor);
-    m_autoRunner.Start(std::move(picture), [this](const LineEstimate& estimate) { ShowAutoFound(estimate); });
+    m_autoRunner.Start(std::move(source), [this](const LineEstimate& estimate) { ShowAutoFound(estimate); });
     UpdateControls();
 }
 

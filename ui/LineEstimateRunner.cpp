@@ -9,18 +9,21 @@ namespace fovella {
 
 LineEstimateRunner::~LineEstimateRunner() { Cancel(); }
 
-bool LineEstimateRunner::Start(std::shared_ptr<const DibImage> picture, Finished finished)
+bool LineEstimateRunner::Start(AutoSource source, Finished finished)
 {
     if (Running())
         return false;
     m_cancel = false;
     const unsigned run = ++m_run;
-    m_thread = std::thread([this, run, picture = std::move(picture), finished = std::move(finished)] {
+    m_thread = std::thread([this, run, source = std::move(source), finished = std::move(finished)] {
         LineEstimate estimate;
         // Nothing may leave a thread: a picture too large for the reduced
         // copy is one the estimate cannot read.
         try {
-            estimate = EstimateLines(*picture, &m_cancel);
+            if (!source.file.empty())
+                estimate = EstimateLinesOfFile(source.file, &m_cancel);
+            if (source.file.empty() || estimate.verdict == LineEstimate::Verdict::Unreadable)
+                estimate = EstimateLines(*source.picture, &m_cancel);
         } catch (const std::bad_alloc&) {
             estimate.verdict = LineEstimate::Verdict::Unreadable;
             estimate.error = "no room for the estimate's copy of the picture";

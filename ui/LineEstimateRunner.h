@@ -3,8 +3,8 @@
 // thread that started it.
 #pragma once
 
-#include "image/DibImage.h"
 #include "lines/LineEstimator.h"
+#include "session/CorrectorSession.h"
 
 #include <QObject>
 
@@ -25,10 +25,11 @@ public:
     LineEstimateRunner(const LineEstimateRunner&) = delete;
     LineEstimateRunner& operator=(const LineEstimateRunner&) = delete;
 
-    // Estimates `picture` (kept alive by the runner until it is done) and
+    // Estimates the source's file, or its picture (kept alive by the runner
+    // until it is done) when it names none or the file cannot be read, and
     // calls `finished` with the answer from the calling thread's event loop.
     // False, starting nothing, while a run is under way.
-    bool Start(std::shared_ptr<const DibImage> picture, Finished finished);
+    bool Start(AutoSource source, Finished finished);
     bool Running() const { return m_thread.joinable(); }
     // Sets the cancel flag and waits for the thread, which ends at the
     // estimate's next stage; `finished` is then never called.

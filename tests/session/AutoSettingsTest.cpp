@@ -108,9 +108,11 @@ protected:
 
 TEST_F(SessionAutoTest, FoundSetsTheSliderAndKeepsTheLinesUntilTheNextChange)
 {
-    ASSERT_EQ(session.StartAuto(), session.Source());
+    const AutoSource source = session.StartAuto();
+    ASSERT_EQ(source.picture, session.Source());
+    EXPECT_EQ(source.file, photos.File("a.jpg"));  // read as the command line reads it
     EXPECT_TRUE(session.AutoRunning());
-    EXPECT_EQ(session.StartAuto(), nullptr);  // one at a time
+    EXPECT_EQ(session.StartAuto().picture, nullptr);  // one at a time
     ASSERT_TRUE(session.FinishAuto(Found(1.08)));
     EXPECT_FALSE(session.AutoRunning());
     EXPECT_EQ(session.GetFocalSource(), FocalSource::Exif);
@@ -143,6 +145,11 @@ TEST_F(SessionAutoTest, FoundSetsTheSliderAndKeepsTheLinesUntilTheNextChange)
     EXPECT_FALSE(session.AutoLinesOver(120, 90, 0).empty());
     session.SetFineTunePosition(52);
     EXPECT_TRUE(session.AutoLinesOver(120, 90, 0).empty());
+
+    // A file changed since it was read: the picture in memory is estimated.
+    test::WriteGradientFile(photos.File("a.jpg"), 60, 45);
+    EXPECT_TRUE(session.StartAuto().file.empty());
+    session.FinishAuto(Found(1.08));
 
     // Undistort and open end them too.
     session.StartAuto();
@@ -190,7 +197,7 @@ TEST_F(SessionAutoTest, NoAnswerCancelOrAnotherPictureChangeNothing)
         SCOPED_TRACE(int(c.verdict));
         ASSERT_TRUE(session.Open(photos.File("a.jpg")));
         session.SetFineTunePosition(30);
-        ASSERT_NE(session.StartAuto(), nullptr);
+        ASSERT_NE(session.StartAuto().picture, nullptr);
         if (c.openAnother) {
             ASSERT_TRUE(session.Open(photos.File("b.png")));
         }

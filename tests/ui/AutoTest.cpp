@@ -202,6 +202,38 @@ TEST_F(AutoTest, TheWindowStaysResponsiveAndClosingDuringTheEstimateIsSafe)
     QTest::qWait(200);
 }
 
+// Auto reads the file as fovella-cli does: here bars that differ in the
+// JPEG's luma alone, red against blue, which an even mean of the colours
+// cannot see. Both name one focal length.
+TEST_F(AutoTest, FindsTheFocalLengthTheCommandLineFindsInTheLines)
+{
+    DibImage scene;
+    ASSERT_TRUE(test::DrawLineScene(scene, kWidth, kHeight, kStrength, 4));
+    for (int y = 0; y < kHeight; ++y)
+        for (std::uint8_t* pixel = scene.Rows()[y]; pixel < scene.Rows()[y] + 3 * kWidth; pixel += 3) {
+            pixel[0] = std::uint8_t(200 * pixel[0] / 255);
+            pixel[1] = 100;
+            pixel[2] = std::uint8_t(200 - pixel[0]);
+        }
+    ImageFile file;
+    ASSERT_TRUE(file.Save(photos.File("colours.jpg"), scene, Unknown, 95, 0)) << file.Error();
+    Open(photos.File("colours.jpg"));
+    PressAuto();
+    EXPECT_TRUE(services.messages.empty());
+    cli::Options options;
+    std::string error;
+    ASSERT_TRUE(cli::ParseCommandLine({"--dry-run", "--focal-source", "lines", photos.File("colours.jpg")},
+                                      options, error))
+        << error;
+    std::istringstream in;
+    std::ostringstream printed, errors;
+    cli::Console console{in, printed, errors, false, false};
+    ASSERT_EQ(cli::CorrectFiles(options, console), 0) << errors.str();
+    EXPECT_NE(printed.str().find(": focal length " + Get<QLineEdit>(kFocalEdit)->text().toStdString() + " mm (lines)"),
+              std::string::npos)
+        << printed.str();
+}
+
 // Auto, then Undistort and Save: the bytes fovella-cli writes with the
 // focal length and the fine tune the window shows.
 TEST_F(AutoTest, SavedAfterAutoIsWhatTheCommandLineWritesWithTheShownSettings)
