@@ -11,9 +11,9 @@
 //                                         found, their relative error, the
 //                                         chains, and the milliseconds taken
 //   fovella-lines-tool picture IN OUT.png IN and IN corrected by the
-//                                         estimate side by side, the chains
-//                                         used drawn on both, about 640
-//                                         pixels wide
+//                                         file's estimate side by side,
+//                                         the chains used drawn on both,
+//                                         about 640 pixels wide
 //
 // The distortion: D(q) = U(c + s (q - c) m sinh(|q - c| / m) / |q - c|),
 // c the middle of the picture and s = R / (m sinh(R / m)), so that the
@@ -153,7 +153,7 @@ int Picture(const std::string& in, const std::string& out)
     MemoryImage source;
     if (!LoadTopDownRgb(in, source))
         return 1;
-    const LineEstimate estimate = EstimateLines(source);
+    const LineEstimate estimate = EstimateLinesOfFile(in);  // as fovella-cli and the window's Auto read it
     if (estimate.verdict != LineEstimate::Verdict::Found) {
         std::fprintf(stderr, "%s: %s\n", in.c_str(), VerdictName(estimate.verdict));
         return 1;
