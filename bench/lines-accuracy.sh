@@ -131,11 +131,15 @@ done
 "$tool" estimate "$data"/no-lines/* > "$data/no-lines.txt"
 echo "no lines:  $(wc -l < "$data/no-lines.txt") pictures, $(grep -c ' no-lines ' "$data/no-lines.txt") no straight lines found"
 
-# Speed: a 24-megapixel JPEG of a distorted photograph (x = 0.7), the
-# estimate alone on one core (medians of 5), and fovella-cli --dry-run with
-# the scale from the lines against a typed focal length.
+# Speed, on one core unless said, medians: the estimate alone of a
+# 24-megapixel JPEG of a distorted photograph (x = 0.7), and fovella-cli
+# --dry-run with the scale from the lines against a typed focal length, of
+# that JPEG, of four held-out files (-j 1) and of the whole held-out folder
+# (default jobs).
 big="$data/speed/fountain-24mp.jpg"
 [ -s "$big" ] || "$tool" distort "$data/photos/fountain-P11-0005.jpg" "$big" 0.7 6000 4000
+four="$data/held-out/Herz-Jesus-P8-0003_x0.70.jpg $data/held-out/Herz-Jesus-P8-0005_x0.35.jpg
+      $data/held-out/fountain-P11-0004_x1.00.jpg $data/held-out/opencv-building_x0.70.jpg"
 median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 seconds() {
   local start end
@@ -144,11 +148,23 @@ seconds() {
   end=$(date +%s.%N)
   awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f\n", b - a }'
 }
-estimates=() lines=() typed=()
-for round in 1 2 3 4 5; do
+estimates=() lines=() typed=() four_lines=() four_typed=() folder_lines=() folder_typed=()
+for round in 1 2 3 4 5 6 7; do
   estimates+=("$(taskset -c 0 "$tool" estimate "$big" | awk '{ print $8 / 1000 }')")
   lines+=("$(seconds taskset -c 0 "$cli" -j 1 --dry-run --focal-source lines "$big")")
   typed+=("$(seconds taskset -c 0 "$cli" -j 1 --dry-run --focal-source manual -f 5 "$big")")
+  # shellcheck disable=SC2086
+  four_lines+=("$(seconds taskset -c 0 "$cli" -j 1 --dry-run --focal-source lines $four)")
+  # shellcheck disable=SC2086
+  four_typed+=("$(seconds taskset -c 0 "$cli" -j 1 --dry-run --focal-source manual -f 5 $four)")
+  if [ "$round" -le 3 ]; then
+    folder_lines+=("$(seconds "$cli" --dry-run --focal-source lines "$data/held-out")")
+    folder_typed+=("$(seconds "$cli" --dry-run --focal-source manual -f 5 "$data/held-out")")
+  fi
 done
 echo "24 MP JPEG, one core: estimate $(median "${estimates[@]}") s (reduced decode included);" \
      "--dry-run --focal-source lines $(median "${lines[@]}") s, with -f $(median "${typed[@]}") s"
+echo "four held-out files, one core: --dry-run --focal-source lines $(median "${four_lines[@]}") s," \
+     "with -f $(median "${four_typed[@]}") s"
+echo "the held-out folder, default jobs: --dry-run --focal-source lines $(median "${folder_lines[@]}") s," \
+     "with -f $(median "${folder_typed[@]}") s"
