@@ -79,6 +79,31 @@ TEST_F(LinesCommandTest, WritesTheCorrectedFileAloneAndCountsTheOthersAsNotSaved
     EXPECT_FALSE(file.Load(dir.File("out/c-flat.bmp"), written, Unknown, 0));
 }
 
+// A dry run with the lines reads each file's header and the estimate's own
+// copy, not the whole picture: an earlier run's result and a file that is
+// no picture are still told as a dry run with a typed focal length tells them.
+TEST_F(LinesCommandTest, DryRunTellsResultsAndUnreadableFilesAsATypedOneDoes)
+{
+    test::ScratchDir other;
+    std::string error;
+    Options write;
+    ASSERT_TRUE(ParseCommandLine({"-f", "4", "-o", other.File("result.png"), dir.File("a-bent.bmp")}, write, error));
+    ASSERT_EQ(Correct(write), 0) << errors.str();
+    test::WriteFileBytes(other.File("damaged.jpg"), {0xFF, 0xD8, 0xFF, 0xE0, 0, 3});
+    std::string told[2];
+    for (int k = 0; k < 2; ++k) {
+        Options dry;
+        ASSERT_TRUE(ParseCommandLine({"--dry-run", "--focal-source", k ? "manual" : "lines", "-f", "4", other.Path()},
+                                     dry, error));
+        errors.str("");
+        EXPECT_EQ(Correct(dry), 1);
+        told[k] = errors.str();
+    }
+    EXPECT_EQ(told[0], told[1]);
+    EXPECT_NE(told[0].find(other.File("result.png") + ": already corrected by Fovella"), std::string::npos) << told[0];
+    EXPECT_NE(told[0].find("Failed to open " + other.File("damaged.jpg")), std::string::npos) << told[0];
+}
+
 TEST(LinesCommand, AnotherSourceNameIsWrongUsage)
 {
     Options other;
