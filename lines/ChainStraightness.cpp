@@ -37,15 +37,14 @@ double CorrectedResidual(const CentredChain& chain, double strength)
     if (n < 3)
         return 0;
     // Scratch, left uninitialised: every value is written before it is read.
-    const std::unique_ptr<double[]> values(new double[5 * n]);
+    const std::unique_ptr<double[]> values(new double[4 * n]);
     double* const cu = values.get();
     double* const cv = cu + n;
     double* const radial = cv + n;
     double* const tangential = radial + n;
-    double* const rho = tangential + n;
+    const double* const rho = chain.rho.data();
     double su = 0, sv = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        rho[i] = std::sqrt(chain.u[i] * chain.u[i] + chain.v[i] * chain.v[i]);
         const Stretch stretch = StretchAt(rho[i], strength);
         cu[i] = chain.u[i] * stretch.tangential;
         cv[i] = chain.v[i] * stretch.tangential;

@@ -10,12 +10,21 @@
 // either side of 0 rather than pile up at it.
 #pragma once
 
+#include <cmath>
 #include <vector>
 
 namespace fovella {
 
 struct CentredChain {
     std::vector<double> u, v;  // relative to the centre, in half diagonals
+    std::vector<double> rho;   // each point's distance from the centre, kept for every bend tried
+
+    void Add(double pointU, double pointV)
+    {
+        u.push_back(pointU);
+        v.push_back(pointV);
+        rho.push_back(std::sqrt(pointU * pointU + pointV * pointV));
+    }
 };
 
 // Sum over the chain's points of the squared distance from the corrected

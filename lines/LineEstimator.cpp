@@ -308,8 +308,7 @@ LineEstimate EstimateLines(const GreyPlane& plane, int fullWidth, int fullHeight
             const std::size_t stride = (chain.size() + kMaxPointsPerChain - 1) / kMaxPointsPerChain;
             for (std::size_t i = 0; i < chain.size(); i += stride) {
                 const LinePoint p = toFull(chain[i]);
-                c.u.push_back((p.x - centreX) / halfDiagonal);
-                c.v.push_back((p.y - centreY) / halfDiagonal);
+                c.Add((p.x - centreX) / halfDiagonal, (p.y - centreY) / halfDiagonal);
             }
             m.centred.push_back(std::move(c));
             m.sources.push_back(&chain);
