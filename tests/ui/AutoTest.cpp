@@ -10,6 +10,7 @@
 #include "lens/PixelScale.h"
 #include "lines/LineEstimator.h"
 #include "session/Zoom.h"
+#include "tests/support/ConsoleInStrings.h"
 #include "tests/support/LineScene.h"
 #include "ui/CImageView.h"
 
@@ -20,7 +21,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <sstream>
 
 namespace fovella {
 namespace {
@@ -45,6 +45,16 @@ protected:
     }
     // The scene's own scale, R over the strength.
     static double SceneScale() { return std::hypot(kWidth, kHeight) / 2 / kStrength; }
+    // fovella-cli with `arguments`, which must succeed: what it printed.
+    static std::string CommandLine(const std::vector<std::string>& arguments)
+    {
+        cli::Options options;
+        std::string error;
+        EXPECT_TRUE(cli::ParseCommandLine(arguments, options, error)) << error;
+        test::ConsoleInStrings console;
+        EXPECT_EQ(console.Correct(options), 0) << console.errors.str();
+        return console.out.str();
+    }
     // No line drawn over either view.
     void ExpectNoLines()
     {
@@ -220,18 +230,10 @@ TEST_F(AutoTest, FindsTheFocalLengthTheCommandLineFindsInTheLines)
     Open(photos.File("colours.jpg"));
     PressAuto();
     EXPECT_TRUE(services.messages.empty());
-    cli::Options options;
-    std::string error;
-    ASSERT_TRUE(cli::ParseCommandLine({"--dry-run", "--focal-source", "lines", photos.File("colours.jpg")},
-                                      options, error))
-        << error;
-    std::istringstream in;
-    std::ostringstream printed, errors;
-    cli::Console console{in, printed, errors, false, false};
-    ASSERT_EQ(cli::CorrectFiles(options, console), 0) << errors.str();
-    EXPECT_NE(printed.str().find(": focal length " + Get<QLineEdit>(kFocalEdit)->text().toStdString() + " mm (lines)"),
+    const std::string printed = CommandLine({"--dry-run", "--focal-source", "lines", photos.File("colours.jpg")});
+    EXPECT_NE(printed.find(": focal length " + Get<QLineEdit>(kFocalEdit)->text().toStdString() + " mm (lines)"),
               std::string::npos)
-        << printed.str();
+        << printed;
 }
 
 // Auto, then Undistort and Save: the bytes fovella-cli writes with the
@@ -253,17 +255,8 @@ TEST_F(AutoTest, SavedAfterAutoIsWhatTheCommandLineWritesWithTheShownSettings)
         Click(kSave);
         const std::string extension = GetExtension(name);
         const std::string expected = out.File("cli." + extension);
-        cli::Options options;
-        std::string error;
-        ASSERT_TRUE(cli::ParseCommandLine({"-f", Get<QLineEdit>(kFocalEdit)->text().toStdString(), "--fine-tune",
-                                           Text(kFineTuneLabel).toStdString(), "-q", "95", photos.File("scene.jpg"),
-                                           "-o", expected},
-                                          options, error))
-            << error;
-        std::istringstream in;
-        std::ostringstream printed, errors;
-        cli::Console console{in, printed, errors, false, false};
-        ASSERT_EQ(cli::CorrectFiles(options, console), 0) << errors.str();
+        CommandLine({"-f", Get<QLineEdit>(kFocalEdit)->text().toStdString(), "--fine-tune",
+                     Text(kFineTuneLabel).toStdString(), "-q", "95", photos.File("scene.jpg"), "-o", expected});
         EXPECT_EQ(test::ReadFileBytes(out.File(name)), test::ReadFileBytes(expected)) << name;
     }
     EXPECT_TRUE(services.messages.empty());
