@@ -45,7 +45,8 @@ GreyPlane ReduceToGrey(const Image& picture, int factor)
     plane.height = (height + factor - 1) / factor;
     plane.values.resize(std::size_t(plane.width) * std::size_t(plane.height));
     if (factor == 1 && channels == 1) {
-        // A JPEG's luma as the DCT reduced it: only the unit to apply.
+        // One grey level a pixel, as a JPEG's luma reduced by the DCT comes:
+        // only the unit to apply.
         for (int y = 0; y < height; ++y) {
             const std::uint8_t* row = picture.Rows()[picture.GetRowOrder() == TopDown ? y : height - 1 - y];
             std::uint16_t* out = &plane.values[std::size_t(y) * std::size_t(width)];
