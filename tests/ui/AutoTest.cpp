@@ -33,13 +33,23 @@ constexpr int kExifFocal = 7;
 
 class AutoTest : public CorrectorDlgTest {
 protected:
-    // The scene as `name` (a JPEG with the EXIF focal length, or a PNG).
-    void WriteScene(const std::string& name, int width = kWidth, int height = kHeight, double strength = kStrength)
+    // The scene as `name`: a JPEG with the EXIF focal length, or a PNG. Or,
+    // with `redAgainstBlue`, a JPEG without EXIF whose bars differ in the
+    // JPEG's luma alone, which an even mean of the colours cannot see.
+    void WriteScene(const std::string& name, int width = kWidth, int height = kHeight, double strength = kStrength,
+                    bool redAgainstBlue = false)
     {
         DibImage scene;
         ASSERT_TRUE(test::DrawLineScene(scene, width, height, strength, 4));
+        if (redAgainstBlue)
+            for (int y = 0; y < height; ++y)
+                for (std::uint8_t* pixel = scene.Rows()[y]; pixel < scene.Rows()[y] + 3 * width; pixel += 3) {
+                    pixel[0] = std::uint8_t(200 * pixel[0] / 255);
+                    pixel[1] = 100;
+                    pixel[2] = std::uint8_t(200 - pixel[0]);
+                }
         ImageFile file;
-        if (FormatOfPath(name) == Jpeg)
+        if (FormatOfPath(name) == Jpeg && !redAgainstBlue)
             file.SetExifBlock(test::ExifWithFocal(kExifFocal, 1));
         ASSERT_TRUE(file.Save(photos.File(name), scene, Unknown, 95, 1)) << file.Error();
     }
@@ -111,29 +121,34 @@ TEST_F(AutoTest, WithExifTheSliderCarriesTheEstimateAndTheLinesAreDrawnUntilTheN
     ExpectNoLines();
 }
 
-TEST_F(AutoTest, WithoutExifTheFocalLengthIsTypedAndTheSliderReset)
+// Without an EXIF value the focal length is typed, the one fovella-cli
+// finds in the same file's lines, and the slider reset. Auto reads the file
+// as the command line does: it sees even bars that only the JPEG's luma
+// shows.
+TEST_F(AutoTest, WithoutExifTheFocalLengthTheCommandLineFindsIsTypedAndTheSliderReset)
 {
-    WriteScene("scene.png");
-    Open(photos.File("scene.png"));
-    Get<QSlider>(kFineTune)->setValue(70);
-    PressAuto();
-    EXPECT_TRUE(services.messages.empty());
-    const LineEstimate estimate = EstimateLines(*CorrectorDlgProbe::Source(dialog));
-    ASSERT_EQ(estimate.verdict, LineEstimate::Verdict::Found);
-    char typed[32];
-    std::snprintf(typed, sizeof typed, "%.3f", FocalForScale(estimate.scale, kWidth, kHeight, 1.0));
-    EXPECT_EQ(Get<QLineEdit>(kFocalEdit)->text().toStdString(), typed);
-    // Within 1 % of the focal length of the scene's own scale.
-    EXPECT_NEAR(std::atof(typed) / FocalForScale(SceneScale(), kWidth, kHeight, 1.0), 1.0, 0.01);
-    EXPECT_EQ(Get<QSlider>(kFineTune)->value(), 50);
-    EXPECT_EQ(Text(kFineTuneLabel), "1.00");
-    EXPECT_TRUE(Get(kFocalEdit)->isEnabled());
-    EXPECT_TRUE(SamePixels(dialog.Preview().Picture(), ExpectedPreview(std::strtof(typed, nullptr), 1.0)));
-    EXPECT_GT(OrangePixels(*dialog.Preview().viewport()), 100);
+    for (const char* name : {"scene.png", "colours.jpg"}) {
+        SCOPED_TRACE(name);
+        WriteScene(name, kWidth, kHeight, kStrength, FormatOfPath(name) == Jpeg);
+        Open(photos.File(name));
+        Get<QSlider>(kFineTune)->setValue(70);
+        PressAuto();
+        EXPECT_TRUE(services.messages.empty());
+        const std::string typed = Get<QLineEdit>(kFocalEdit)->text().toStdString();
+        const std::string printed = CommandLine({"--dry-run", "--focal-source", "lines", photos.File(name)});
+        EXPECT_NE(printed.find(": focal length " + typed + " mm (lines)"), std::string::npos) << printed;
+        // Within 1 % of the focal length of the scene's own scale.
+        EXPECT_NEAR(std::atof(typed.c_str()) / FocalForScale(SceneScale(), kWidth, kHeight, 1.0), 1.0, 0.01);
+        EXPECT_EQ(Get<QSlider>(kFineTune)->value(), 50);
+        EXPECT_EQ(Text(kFineTuneLabel), "1.00");
+        EXPECT_TRUE(Get(kFocalEdit)->isEnabled());
+        EXPECT_TRUE(SamePixels(dialog.Preview().Picture(), ExpectedPreview(std::strtof(typed.c_str(), nullptr), 1.0)));
+        EXPECT_GT(OrangePixels(*dialog.Preview().viewport()), 100);
 
-    // A keystroke in the focal length ends the lines.
-    Get<QLineEdit>(kFocalEdit)->setText("5");
-    ExpectNoLines();
+        // A keystroke in the focal length ends the lines.
+        Get<QLineEdit>(kFocalEdit)->setText("5");
+        ExpectNoLines();
+    }
 }
 
 TEST_F(AutoTest, NothingFoundIsSaidAndNothingChanges)
@@ -210,30 +225,6 @@ TEST_F(AutoTest, TheWindowStaysResponsiveAndClosingDuringTheEstimateIsSafe)
     other.reset();
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     QTest::qWait(200);
-}
-
-// Auto reads the file as fovella-cli does: here bars that differ in the
-// JPEG's luma alone, red against blue, which an even mean of the colours
-// cannot see. Both name one focal length.
-TEST_F(AutoTest, FindsTheFocalLengthTheCommandLineFindsInTheLines)
-{
-    DibImage scene;
-    ASSERT_TRUE(test::DrawLineScene(scene, kWidth, kHeight, kStrength, 4));
-    for (int y = 0; y < kHeight; ++y)
-        for (std::uint8_t* pixel = scene.Rows()[y]; pixel < scene.Rows()[y] + 3 * kWidth; pixel += 3) {
-            pixel[0] = std::uint8_t(200 * pixel[0] / 255);
-            pixel[1] = 100;
-            pixel[2] = std::uint8_t(200 - pixel[0]);
-        }
-    ImageFile file;
-    ASSERT_TRUE(file.Save(photos.File("colours.jpg"), scene, Unknown, 95, 0)) << file.Error();
-    Open(photos.File("colours.jpg"));
-    PressAuto();
-    EXPECT_TRUE(services.messages.empty());
-    const std::string printed = CommandLine({"--dry-run", "--focal-source", "lines", photos.File("colours.jpg")});
-    EXPECT_NE(printed.find(": focal length " + Get<QLineEdit>(kFocalEdit)->text().toStdString() + " mm (lines)"),
-              std::string::npos)
-        << printed;
 }
 
 // Auto, then Undistort and Save: the bytes fovella-cli writes with the
