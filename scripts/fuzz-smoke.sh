@@ -22,14 +22,14 @@ seeds_of() {
     tga) echo "$testdata/tga" ;;
     png) echo "$testdata/png" ;;
     tiff) echo "$testdata/tiff" ;;
-    jpeg|exif|xmp) echo "$testdata/jpeg" ;;
+    jpeg|exif|xmp|lines) echo "$testdata/jpeg" ;;
   esac
 }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 status=0
-for target in bmp pcx tga png jpeg tiff exif xmp; do
+for target in bmp pcx tga png jpeg tiff exif xmp lines; do
   corpus="$work/$target"
   mkdir -p "$corpus"
   seeds=$(seeds_of $target)
