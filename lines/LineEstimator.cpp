@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace fovella {
 
@@ -257,6 +258,116 @@ double BetweenChainVariance(const std::vector<const Vote*>& agreeing)
     return std::max(0.0, (q - double(agreeing.size() - 1)) / (weights - weights2 / weights));
 }
 
+// Where the reduced plane lies in the full-resolution picture.
+struct PlaneGeometry {
+    PlaneGeometry(const GreyPlane& plane, int fullWidth, int fullHeight)
+        : kx(double(fullWidth) / plane.width),
+          ky(double(fullHeight) / plane.height),
+          centreX((fullWidth - 1) / 2.0),
+          centreY((fullHeight - 1) / 2.0),
+          halfDiagonal(std::hypot(double(fullWidth), double(fullHeight)) / 2),
+          planeHalfDiagonal(std::hypot(double(plane.width), double(plane.height)) / 2),
+          minPoints(std::max(12, int(kMinChainShare * 2 * planeHalfDiagonal)))
+    {
+    }
+
+    // Full-resolution coordinate of a plane pixel: its block's centre.
+    LinePoint ToFull(const EdgePoint& p) const { return {(p.x + 0.5) * kx - 0.5, (p.y + 0.5) * ky - 0.5}; }
+
+    double kx, ky;  // full-resolution pixels a plane pixel spans
+    double centreX, centreY, halfDiagonal;  // full-resolution pixels
+    double planeHalfDiagonal;
+    int minPoints;  // the least a chain needs to be measured
+};
+
+// The chains a line may be made of: edges linked, pieces joined across
+// small gaps, those along the frame left out.
+std::vector<EdgeChain> CandidateChains(const GreyPlane& plane, const PlaneGeometry& geometry)
+{
+    std::vector<EdgeChain> chains = JoinCollinearChains(FindEdgeChains(plane, kMinPiecePoints),
+                                                        kMaxGapShare * 2 * geometry.planeHalfDiagonal);
+    chains.erase(std::remove_if(chains.begin(), chains.end(),
+                                [&](const EdgeChain& chain) { return AlongBorder(chain, plane.width, plane.height); }),
+                 chains.end());
+    return chains;
+}
+
+// The chains long enough and not radial, centred, with their own bends.
+struct Measured {
+    std::vector<CentredChain> centred;
+    std::vector<const EdgeChain*> sources;
+    std::vector<Vote> votes;
+};
+
+Measured MeasureChains(const std::vector<EdgeChain>& chains, const PlaneGeometry& geometry)
+{
+    Measured m;
+    for (const EdgeChain& chain : chains) {
+        if (int(chain.size()) < geometry.minPoints)
+            continue;
+        const LinePoint first = geometry.ToFull(chain.front()), last = geometry.ToFull(chain.back());
+        const LinePoint middle = geometry.ToFull(chain[chain.size() / 2]);
+        const double dx = last.x - first.x, dy = last.y - first.y;
+        const double rx = middle.x - geometry.centreX, ry = middle.y - geometry.centreY;
+        const double chord = std::hypot(dx, dy), radius = std::hypot(rx, ry);
+        if (radius > 0 && std::fabs(dx * ry - dy * rx) < kMinRadialSine * chord * radius)
+            continue;
+        CentredChain c;
+        const std::size_t stride = (chain.size() + kMaxPointsPerChain - 1) / kMaxPointsPerChain;
+        for (std::size_t i = 0; i < chain.size(); i += stride) {
+            const LinePoint p = geometry.ToFull(chain[i]);
+            c.Add((p.x - geometry.centreX) / geometry.halfDiagonal, (p.y - geometry.centreY) / geometry.halfDiagonal);
+        }
+        m.centred.push_back(std::move(c));
+        m.sources.push_back(&chain);
+    }
+    // Half diagonals squared to reduced pixels squared.
+    const double toPixels2 = geometry.planeHalfDiagonal * geometry.planeHalfDiagonal;
+    for (std::size_t j = 0; j < m.centred.size(); ++j) {
+        Vote vote{j, 0, 0, 0, 0};
+        if (MeasureOwnBend(m.centred[j], toPixels2, vote))
+            m.votes.push_back(vote);
+    }
+    return m;
+}
+
+// The bend the chains agree on, refined on the agreeing chains' own
+// residuals, and its standard error from their spread.
+struct Consensus {
+    std::vector<const Vote*> agreeing;
+    double bend = 0, bendError = 0;
+};
+
+std::optional<Consensus> Agree(const Measured& measured, const PlaneGeometry& geometry)
+{
+    Consensus consensus;
+    const double bestBend = VotedBend(measured.votes);
+    for (const Vote& v : measured.votes)
+        if (std::fabs(v.bend - bestBend) <= kAgreement * v.error)
+            consensus.agreeing.push_back(&v);
+    if (int(consensus.agreeing.size()) < kMinAgreeing)
+        return std::nullopt;
+
+    const double between = BetweenChainVariance(consensus.agreeing);
+    // Each chain's residual weighed down by the share of its error that the
+    // spread between chains adds.
+    const double toPixels2 = geometry.planeHalfDiagonal * geometry.planeHalfDiagonal;
+    const auto total = [&](double b) {
+        double sum = 0;
+        for (const Vote* v : consensus.agreeing) {
+            const double share = v->ownError * v->ownError / (v->ownError * v->ownError + between);
+            sum += CorrectedResidual(measured.centred[v->chain], StrengthOfBend(b)) * toPixels2 / v->scatter2 * share;
+        }
+        return sum;
+    };
+    consensus.bend = GoldenMinimum(total, bestBend - 2 * kGridStep, bestBend + 2 * kGridStep, 1e-5);
+    double precision = 0;
+    for (const Vote* v : consensus.agreeing)
+        precision += 1 / (v->ownError * v->ownError + between);
+    consensus.bendError = 1 / std::sqrt(precision);
+    return consensus;
+}
+
 }  // namespace
 
 LineEstimate EstimateLines(const GreyPlane& plane, int fullWidth, int fullHeight, const std::atomic<bool>* cancel)
@@ -267,139 +378,64 @@ LineEstimate EstimateLines(const GreyPlane& plane, int fullWidth, int fullHeight
         result.error = "the picture is too small";
         return result;
     }
-    // Full-resolution coordinate of a plane pixel: its block's centre.
-    const double kx = double(fullWidth) / plane.width, ky = double(fullHeight) / plane.height;
-    const double centreX = (fullWidth - 1) / 2.0, centreY = (fullHeight - 1) / 2.0;
-    const double halfDiagonal = std::hypot(double(fullWidth), double(fullHeight)) / 2;
-    const double planeHalfDiagonal = std::hypot(double(plane.width), double(plane.height)) / 2;
-    const auto toFull = [&](const EdgePoint& p) { return LinePoint{(p.x + 0.5) * kx - 0.5, (p.y + 0.5) * ky - 0.5}; };
-
-    const int minPoints = std::max(12, int(kMinChainShare * 2 * planeHalfDiagonal));
-    std::vector<EdgeChain> found =
-        JoinCollinearChains(FindEdgeChains(plane, kMinPiecePoints), kMaxGapShare * 2 * planeHalfDiagonal);
-    found.erase(std::remove_if(found.begin(), found.end(),
-                               [&](const EdgeChain& chain) { return AlongBorder(chain, plane.width, plane.height); }),
-                found.end());
-    if (Cancelled(cancel)) {
+    const PlaneGeometry geometry(plane, fullWidth, fullHeight);
+    const auto cancelled = [&] {
+        if (!Cancelled(cancel))
+            return false;
         result.verdict = LineEstimate::Verdict::Cancelled;
+        return true;
+    };
+
+    std::vector<EdgeChain> found = CandidateChains(plane, geometry);
+    if (cancelled())
         return result;
-    }
-
-    // Half diagonals squared to reduced pixels squared.
-    const double toPixels2 = planeHalfDiagonal * planeHalfDiagonal;
-    // The chains long enough and not radial, centred, with their own bends.
-    struct Measured {
-        std::vector<CentredChain> centred;
-        std::vector<const EdgeChain*> sources;
-        std::vector<Vote> votes;
-    };
-    const auto measure = [&](const std::vector<EdgeChain>& chains) {
-        Measured m;
-        for (const EdgeChain& chain : chains) {
-            if (int(chain.size()) < minPoints)
-                continue;
-            const LinePoint first = toFull(chain.front()), last = toFull(chain.back());
-            const LinePoint middle = toFull(chain[chain.size() / 2]);
-            const double dx = last.x - first.x, dy = last.y - first.y;
-            const double rx = middle.x - centreX, ry = middle.y - centreY;
-            const double chord = std::hypot(dx, dy), radius = std::hypot(rx, ry);
-            if (radius > 0 && std::fabs(dx * ry - dy * rx) < kMinRadialSine * chord * radius)
-                continue;
-            CentredChain c;
-            const std::size_t stride = (chain.size() + kMaxPointsPerChain - 1) / kMaxPointsPerChain;
-            for (std::size_t i = 0; i < chain.size(); i += stride) {
-                const LinePoint p = toFull(chain[i]);
-                c.Add((p.x - centreX) / halfDiagonal, (p.y - centreY) / halfDiagonal);
-            }
-            m.centred.push_back(std::move(c));
-            m.sources.push_back(&chain);
-        }
-        for (std::size_t j = 0; j < m.centred.size(); ++j) {
-            Vote vote{j, 0, 0, 0, 0};
-            if (MeasureOwnBend(m.centred[j], toPixels2, vote))
-                m.votes.push_back(vote);
-        }
-        return m;
-    };
-
     // A first vote of the chains as found gives the correction under which
     // the pieces of one line are gathered; the second vote is on those. The
     // first vote's chains point into `found`, which moves on to the gathering.
     const double firstBend = [&] {
-        const Measured first = measure(found);
+        const Measured first = MeasureChains(found, geometry);
         return int(first.votes.size()) >= kMinChains ? VotedBend(first.votes) : 0.0;
     }();
-    if (Cancelled(cancel)) {
-        result.verdict = LineEstimate::Verdict::Cancelled;
+    if (cancelled())
         return result;
-    }
-    const PlaneToCentred planeToCentred{(plane.width - 1) / 2.0, (plane.height - 1) / 2.0, 1 / planeHalfDiagonal};
+    const PlaneToCentred planeToCentred{(plane.width - 1) / 2.0, (plane.height - 1) / 2.0,
+                                        1 / geometry.planeHalfDiagonal};
     const std::vector<EdgeChain> gathered = MergeChainsOnOneLine(
-        std::move(found), StrengthOfBend(firstBend), planeToCentred, kMergeTolerance / planeHalfDiagonal);
-    const Measured measured = measure(gathered);
-    const std::vector<CentredChain>& centred = measured.centred;
-    const std::vector<const EdgeChain*>& sources = measured.sources;
-    const std::vector<Vote>& votes = measured.votes;
-    result.chainsFound = int(votes.size());
-    if (int(votes.size()) < kMinChains)
+        std::move(found), StrengthOfBend(firstBend), planeToCentred, kMergeTolerance / geometry.planeHalfDiagonal);
+    const Measured measured = MeasureChains(gathered, geometry);
+    result.chainsFound = int(measured.votes.size());
+    if (int(measured.votes.size()) < kMinChains)
+        return result;
+    const std::optional<Consensus> consensus = Agree(measured, geometry);
+    if (!consensus || cancelled())
         return result;
 
-    const double bestBend = VotedBend(votes);
-    std::vector<const Vote*> agreeing;
-    for (const Vote& v : votes)
-        if (std::fabs(v.bend - bestBend) <= kAgreement * v.error)
-            agreeing.push_back(&v);
-    if (int(agreeing.size()) < kMinAgreeing)
-        return result;
-    if (Cancelled(cancel)) {
-        result.verdict = LineEstimate::Verdict::Cancelled;
-        return result;
-    }
-
-    const double between = BetweenChainVariance(agreeing);
-
-    // Refinement on the agreeing chains' own residuals, each chain's weighed
-    // down by the share of its error that the spread between chains adds.
-    const auto total = [&](double b) {
-        double sum = 0;
-        for (const Vote* v : agreeing) {
-            const double share = v->ownError * v->ownError / (v->ownError * v->ownError + between);
-            sum += CorrectedResidual(centred[v->chain], StrengthOfBend(b)) * toPixels2 / v->scatter2 * share;
-        }
-        return sum;
-    };
-    const double bend = GoldenMinimum(total, bestBend - 2 * kGridStep, bestBend + 2 * kGridStep, 1e-5);
-    const double strength = StrengthOfBend(bend);
-    double precision = 0;
-    for (const Vote* v : agreeing)
-        precision += 1 / (v->ownError * v->ownError + between);
-    const double bendError = 1 / std::sqrt(precision);
-
+    const double bend = consensus->bend, strength = StrengthOfBend(bend);
     result.strength = strength;
     if (bend < kMostOppositeBend)
         return result;
-    for (const Vote* v : agreeing) {
+    for (const Vote* v : consensus->agreeing) {
         std::vector<LinePoint> points;
-        for (const EdgePoint& p : *sources[v->chain])
-            points.push_back(toFull(p));
+        for (const EdgePoint& p : *measured.sources[v->chain])
+            points.push_back(geometry.ToFull(p));
         result.chains.push_back(std::move(points));
     }
     // Straight, bent the other way, too weak to matter, or not told apart
     // from none by two standard errors, the scene's own included: no barrel
     // distortion to correct.
-    if (strength < kMinStrength || CornerShift(strength, halfDiagonal) < 0.5 ||
-        bend - 2 * std::hypot(bendError, kSceneBendError) < kMinStrength * kMinStrength) {
+    if (strength < kMinStrength || CornerShift(strength, geometry.halfDiagonal) < 0.5 ||
+        bend - 2 * std::hypot(consensus->bendError, kSceneBendError) < kMinStrength * kMinStrength) {
         result.verdict = LineEstimate::Verdict::NoBarrelDistortion;
         return result;
     }
     // m = R / sqrt(b): a relative error e of b is e / 2 of m.
-    result.relativeError = bendError / (2 * bend);
+    result.relativeError = consensus->bendError / (2 * bend);
     if (result.relativeError > kMaxRelativeError) {
         result.chains.clear();
         return result;
     }
     result.verdict = LineEstimate::Verdict::Found;
-    result.scale = halfDiagonal / strength;
+    result.scale = geometry.halfDiagonal / strength;
     return result;
 }
 
