@@ -39,6 +39,18 @@ QStringList NameFilters(const std::string& text)
     return filters;
 }
 
+// Qt reads what follows a name's last dot as its type and then adds no
+// default suffix: a photograph's stem such as "2024.05.01 wedding", offered
+// as it is, would be refused for its extension. A save chooser offers such
+// a stem with the default extension already.
+QString OfferedName(QFileDialog::AcceptMode mode, const FileDialogRequest& request)
+{
+    QString name = QString::fromStdString(request.initialName);
+    if (mode == QFileDialog::AcceptSave && !request.defaultExtension.empty() && name.contains('.'))
+        name += "." + QString::fromStdString(request.defaultExtension);
+    return name;
+}
+
 bool RunFileDialog(QFileDialog::AcceptMode mode, const FileDialogRequest& request, std::string& path)
 {
     QFileDialog dialog(QApplication::activeWindow());
@@ -51,7 +63,7 @@ bool RunFileDialog(QFileDialog::AcceptMode mode, const FileDialogRequest& reques
     if (!request.initialFolder.empty())
         dialog.setDirectory(QString::fromStdString(request.initialFolder));
     if (!request.initialName.empty())
-        dialog.selectFile(QString::fromStdString(request.initialName));
+        dialog.selectFile(OfferedName(mode, request));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     path = dialog.selectedFiles().first().toStdString();

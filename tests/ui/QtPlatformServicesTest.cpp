@@ -122,27 +122,33 @@ TEST(QtPlatformServices, OpenChooserShowsTheFiltersAsWrittenAndReturnsTheChosenP
     EXPECT_TRUE(*cancelled);
 }
 
+// A stem with a dot of its own is offered with the default extension, which
+// Qt would not add to it: the name offered saves as it reads.
 TEST(QtPlatformServices, SaveChooserStartsAtTheStemInTheFolderAskedAndAsksBeforeReplacing)
 {
     test::ScratchDir scratch;
     QtPlatformServices services;
-    const FileDialogRequest request{"JPEG (*.jpg; *.jpeg)|*.jpg; *.jpeg|BMP (*.bmp)|*.bmp|PNG (*.png)|*.png||",
-                                    "png", "holiday", true, scratch.Path()};
-    const auto saving = WhenShown<QFileDialog>([&scratch](QFileDialog& dialog) {
-        EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
-        EXPECT_EQ(std::filesystem::path(dialog.directory().absolutePath().toStdString()),
-                  std::filesystem::path(scratch.Path()));
-        EXPECT_FALSE(dialog.testOption(QFileDialog::DontConfirmOverwrite));
-        EXPECT_EQ(dialog.defaultSuffix(), "png");
-        EXPECT_EQ(dialog.nameFilters().size(), 3);
-        auto* name = dialog.findChild<QLineEdit*>("fileNameEdit");
-        ASSERT_NE(name, nullptr);
-        EXPECT_EQ(name->text(), "holiday");
-        dialog.reject();
-    });
-    std::string path;
-    EXPECT_FALSE(services.AskSaveFileName(request, path));
-    EXPECT_TRUE(*saving);
+    for (const auto& [stem, offered] : {std::pair<std::string, QString>{"holiday", "holiday"},
+                                        {"2024.05.01 wedding", "2024.05.01 wedding.png"}}) {
+        const FileDialogRequest request{"JPEG (*.jpg; *.jpeg)|*.jpg; *.jpeg|BMP (*.bmp)|*.bmp|PNG (*.png)|*.png||",
+                                        "png", stem, true, scratch.Path()};
+        const auto saving = WhenShown<QFileDialog>([&scratch, offered = offered](QFileDialog& dialog) {
+            EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
+            EXPECT_EQ(std::filesystem::path(dialog.directory().absolutePath().toStdString()),
+                      std::filesystem::path(scratch.Path()));
+            EXPECT_FALSE(dialog.testOption(QFileDialog::DontConfirmOverwrite));
+            EXPECT_EQ(dialog.defaultSuffix(), "png");
+            EXPECT_EQ(dialog.nameFilters().size(), 3);
+            auto* name = dialog.findChild<QLineEdit*>("fileNameEdit");
+            ASSERT_NE(name, nullptr);
+            EXPECT_EQ(name->text(), offered);
+            static_cast<QDialog&>(dialog).accept();
+        });
+        std::string path;
+        ASSERT_TRUE(services.AskSaveFileName(request, path));
+        EXPECT_TRUE(*saving);
+        EXPECT_EQ(std::filesystem::path(path), std::filesystem::path(scratch.Path()) / (stem + ".png"));
+    }
 }
 
 }  // namespace
