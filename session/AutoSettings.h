@@ -19,9 +19,9 @@ struct AutoSettings {
 // The settings that give `scale` (m in pixels) for a picture of `width` x
 // `height`. With `exifFocal` (the EXIF focal length in use, positive and
 // finite) the slider carries the factor between the scales, when a position
-// the label shows exactly lies within half a step (0.04) of it inside 0.20 to
-// 5.00; otherwise, as without EXIF, the focal length that gives the scale at
-// fine tune 1.00 is typed.
+// the label shows exactly lies within 1 % of it inside 0.20 to 5.00;
+// otherwise, as without EXIF, the focal length that gives the scale at fine
+// tune 1.00 is typed.
 AutoSettings SettingsForScale(double scale, int width, int height, std::optional<float> exifFocal);
 
 // The slider position whose factor is nearest `factor` among those the
