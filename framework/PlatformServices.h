@@ -16,9 +16,10 @@ enum class MessageAnswer { Ok, Yes, No, Cancel };
 // What a message may carry beside its text: details the user unfolds (the
 // reasons behind it, one per line), and a check box whose state comes back.
 struct MessageExtras {
-    std::string details;   // none when empty
-    std::string checkBox;  // the check box's text; none when empty
-    bool checked = false;  // the check box's state when the message closed
+    std::string details;      // none when empty
+    std::string checkBox;     // the check box's text; none when empty
+    bool checked = false;     // the check box's state when the message closed
+    std::string explanation;  // shown under the text at once, smaller; none when empty
 };
 
 // A file chooser as the window specifies it. `filter` is written in pairs of

@@ -407,6 +407,7 @@ LineEstimate EstimateLines(const GreyPlane& plane, int fullWidth, int fullHeight
     if (int(measured.votes.size()) < kMinChains)
         return result;
     const std::optional<Consensus> consensus = Agree(measured, geometry);
+    result.doubt = LineEstimate::Doubt::Disagreeing;
     if (!consensus || cancelled())
         return result;
 
@@ -431,6 +432,7 @@ LineEstimate EstimateLines(const GreyPlane& plane, int fullWidth, int fullHeight
     // m = R / sqrt(b): a relative error e of b is e / 2 of m.
     result.relativeError = consensus->bendError / (2 * bend);
     if (result.relativeError > kMaxRelativeError) {
+        result.doubt = LineEstimate::Doubt::Uncertain;
         result.chains.clear();
         return result;
     }

@@ -38,6 +38,11 @@ struct LineEstimate {
         Unreadable,          // the picture (or file) could not be read; see `error`
     };
     Verdict verdict = Verdict::NoStraightLines;
+    // Why NoStraightLines: too few chains long enough, chains that agree on
+    // no bend (or only on one bent the other way), or an agreement that
+    // leaves the scale too uncertain (see `relativeError`).
+    enum class Doubt { TooFewChains, Disagreeing, Uncertain };
+    Doubt doubt = Doubt::TooFewChains;
     double scale = 0;          // m in full-resolution pixels, when Found
     double strength = 0;       // R / m; also given for NoBarrelDistortion
     double relativeError = 0;  // standard error of `scale` over `scale`, from the chains' spread

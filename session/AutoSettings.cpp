@@ -1,5 +1,6 @@
 #include "session/AutoSettings.h"
 
+#include "batch/DecimalNumber.h"
 #include "lens/PixelScale.h"
 #include "lines/LineEstimator.h"
 
@@ -50,6 +51,36 @@ AutoSettings SettingsForScale(double scale, int width, int height, std::optional
     char text[64];
     std::snprintf(text, sizeof text, "%.3f", FocalForScale(scale, width, height, 1.0));
     return {FocalSource::Typed, text, 50};
+}
+
+std::string NothingFoundExplanation(const LineEstimate& estimate)
+{
+    using Verdict = LineEstimate::Verdict;
+    const std::string instead = " Type the focal length instead, or set the fine tune by eye with the grid.";
+    const std::string found = std::to_string(estimate.chainsFound) + " long straight edge" +
+                              (estimate.chainsFound == 1 ? " was" : "s were") + " found";
+    switch (estimate.verdict) {
+    case Verdict::Found:
+    case Verdict::Cancelled: return {};
+    case Verdict::Unreadable: return "The picture could not be read: " + estimate.error + "." + instead;
+    case Verdict::NoBarrelDistortion:
+        return "The " + std::to_string(estimate.chains.size()) +
+               " straight edges used are straight already, to within what a photograph's own edges vary: "
+               "a correction would not show.";
+    case Verdict::NoStraightLines: break;
+    }
+    switch (estimate.doubt) {
+    case LineEstimate::Doubt::Uncertain:
+        return found + ", but they leave the correction uncertain by \u00b1" +
+               Formatted("%.1f", 100 * estimate.relativeError) + " %, and Auto sets none that unsure." + instead;
+    case LineEstimate::Doubt::Disagreeing:
+        return found + ", but they agree on no bend a lens gives: curved things, or edges that are not straight " +
+               "in the scene." + instead;
+    case LineEstimate::Doubt::TooFewChains: break;
+    }
+    if (estimate.chainsFound == 0)
+        return "No long straight edge was found." + instead;
+    return "Only " + found + ": too few to tell the lens's bend from the scene's." + instead;
 }
 
 }  // namespace fovella

@@ -3,6 +3,7 @@
 // kept, else the focal length typed.
 #pragma once
 
+#include "lines/LineEstimator.h"
 #include "session/CorrectorSession.h"
 
 #include <optional>
@@ -23,6 +24,11 @@ struct AutoSettings {
 // otherwise, as without EXIF, the focal length that gives the scale at fine
 // tune 1.00 is typed.
 AutoSettings SettingsForScale(double scale, int width, int height, std::optional<float> exifFocal);
+
+// Why Auto found nothing to set, in a sentence or two for the message's
+// explanation, with what the user can do instead; empty for an estimate that
+// found a scale or was cancelled.
+std::string NothingFoundExplanation(const LineEstimate& estimate);
 
 // The slider position whose factor is nearest `factor` among those the
 // window's label ("%.2f") shows exactly, so that what the window shows is

@@ -7,6 +7,7 @@
 #include "batch/dialogs/DialogBatchFrontEnd.h"
 #include "codecs/ImageFormats.h"
 #include "lens/PixelScale.h"
+#include "session/AutoSettings.h"
 #include "session/Zoom.h"
 #include "framework/Artwork.h"
 #include "ui/CAboutDlg.h"
@@ -510,7 +511,7 @@ void CCorrectorDlg::ShowOpened(const SessionOutcome& opened)
         ShowCurrent();
         // What the file is and why it is refused under the window's message;
         // the same in the details, for the user who copies it.
-        MessageExtras why{ReadableName(opened.reason), {}, false};
+        MessageExtras why{ReadableName(opened.reason), {}, false, {}};
         Services().ShowMessage("Opening file failed!\n" + ReadableName(opened.reason), "Opening error",
                                MessageIcon::Error, MessageButtons::Ok, &why);
     } else if (opened) {
@@ -795,9 +796,12 @@ void CCorrectorDlg::ShowAutoFound(const LineEstimate& estimate)
     if (applied.code != SessionOutcome::NoStraightLines && applied.code != SessionOutcome::NoBarrelDistortion)
         return;
     std::cerr << "fovella: " << applied.reason << "\n";
+    // Why, and what to do instead, under the message.
+    MessageExtras why;
+    why.explanation = NothingFoundExplanation(estimate);
     Services().ShowMessage(applied.code == SessionOutcome::NoStraightLines ? "No straight lines found"
                                                                            : "No barrel distortion found",
-                           "Auto", MessageIcon::Information, MessageButtons::Ok);
+                           "Auto", MessageIcon::Information, MessageButtons::Ok, &why);
 }
 
 void CCorrectorDlg::ShowAutoLines()

@@ -90,6 +90,8 @@ MessageAnswer QtPlatformServices::ShowMessage(const std::string& text, const std
         box.setDefaultButton(QMessageBox::No);
     if (extras && !extras->details.empty())
         box.setDetailedText(QString::fromStdString(extras->details));
+    if (extras && !extras->explanation.empty())
+        box.setInformativeText(QString::fromStdString(extras->explanation));
     QCheckBox* check = nullptr;
     if (extras && !extras->checkBox.empty()) {
         check = new QCheckBox(QString::fromStdString(extras->checkBox));

@@ -107,7 +107,7 @@ void DialogBatchFrontEnd::ShowForFile(const std::string& text, const char* title
         std::cerr << "fovella: " << reason << "\n";
     if (m_quietFiles)
         return;
-    MessageExtras extras{ReadableName(reason), kQuietFilesText, false};
+    MessageExtras extras{ReadableName(reason), kQuietFilesText, false, {}};
     m_services.ShowMessage(text, title, error ? MessageIcon::Error : MessageIcon::Warning, MessageButtons::Ok,
                            &extras);
     m_quietFiles = extras.checked;

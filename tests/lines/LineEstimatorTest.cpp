@@ -111,11 +111,16 @@ TEST(LineEstimator, PicturesWithoutLinesHaveNoStraightLines)
     // for: curves to this model, as no lens bends so.
     MemoryImage bowed;
     ASSERT_TRUE(test::DrawLineScene(bowed, 1200, 800, -1.0, 4));
-    for (const Image* picture : {static_cast<const Image*>(&flat), static_cast<const Image*>(&noise),
-                                 static_cast<const Image*>(&rings), static_cast<const Image*>(&framed),
-                                 static_cast<const Image*>(&bowed)}) {
+    using Doubt = LineEstimate::Doubt;
+    const std::pair<const Image*, Doubt> cases[] = {{&flat, Doubt::TooFewChains},
+                                                    {&noise, Doubt::TooFewChains},
+                                                    {&rings, Doubt::TooFewChains},
+                                                    {&framed, Doubt::TooFewChains},
+                                                    {&bowed, Doubt::Disagreeing}};
+    for (const auto& [picture, doubt] : cases) {
         const LineEstimate estimate = EstimateLines(*picture);
         EXPECT_EQ(estimate.verdict, Verdict::NoStraightLines) << "strength " << estimate.strength;
+        EXPECT_EQ(estimate.doubt, doubt) << "chains " << estimate.chainsFound;
         EXPECT_TRUE(estimate.chains.empty());
     }
 }

@@ -58,6 +58,46 @@ INSTANTIATE_TEST_SUITE_P(Factors, SettingsForFactor,
                                          FactorCase{4.98, 100}, FactorCase{0.3, -1}, FactorCase{1.64, -1},
                                          FactorCase{0.2, -1}, FactorCase{5.1, -1}, FactorCase{0.1, -1}));
 
+// Why nothing was set, by verdict and doubt; a scale found or a cancel says nothing.
+TEST(NothingFoundExplanation, SayWhyAndWhatToDoInstead)
+{
+    using Verdict = LineEstimate::Verdict;
+    using Doubt = LineEstimate::Doubt;
+    const std::string instead = " Type the focal length instead, or set the fine tune by eye with the grid.";
+    const struct {
+        Verdict verdict;
+        Doubt doubt;
+        int chainsFound;
+        double relativeError;
+        std::string details;
+    } cases[] = {
+        {Verdict::Found, Doubt::TooFewChains, 40, 0.01, ""},
+        {Verdict::Cancelled, Doubt::TooFewChains, 0, 0, ""},
+        {Verdict::NoStraightLines, Doubt::TooFewChains, 0, 0, "No long straight edge was found." + instead},
+        {Verdict::NoStraightLines, Doubt::TooFewChains, 1, 0,
+         "Only 1 long straight edge was found: too few to tell the lens's bend from the scene's." + instead},
+        {Verdict::NoStraightLines, Doubt::Disagreeing, 12, 0,
+         "12 long straight edges were found, but they agree on no bend a lens gives: curved things, or edges "
+         "that are not straight in the scene." + instead},
+        {Verdict::NoStraightLines, Doubt::Uncertain, 46, 0.0371,
+         "46 long straight edges were found, but they leave the correction uncertain by \u00b13.7 %, and Auto "
+         "sets none that unsure." + instead},
+    };
+    for (const auto& c : cases) {
+        LineEstimate estimate;
+        estimate.verdict = c.verdict;
+        estimate.doubt = c.doubt;
+        estimate.chainsFound = c.chainsFound;
+        estimate.relativeError = c.relativeError;
+        EXPECT_EQ(NothingFoundExplanation(estimate), c.details);
+    }
+    LineEstimate straight;
+    straight.verdict = Verdict::NoBarrelDistortion;
+    straight.chains.resize(41);
+    EXPECT_EQ(NothingFoundExplanation(straight), "The 41 straight edges used are straight already, to within what a "
+                                             "photograph's own edges vary: a correction would not show.");
+}
+
 TEST(SettingsForScale, WithoutExifTypeTheFocalLengthAtFineTuneOne)
 {
     for (const auto exif : {std::optional<float>(), std::optional<float>(0.f), std::optional<float>(-4.f),

@@ -157,9 +157,10 @@ TEST_F(AutoTest, NothingFoundIsSaidAndNothingChanges)
         const char* name;
         double strength;  // < 0: one flat grey, no lines at all
         const char* message;
+        const char* why;  // how the explanation begins
     } cases[] = {
-        {"flat.png", -1, "No straight lines found"},
-        {"straight.png", 0, "No barrel distortion found"},
+        {"flat.png", -1, "No straight lines found", "No long straight edge was found."},
+        {"straight.png", 0, "No barrel distortion found", "The "},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -183,6 +184,7 @@ TEST_F(AutoTest, NothingFoundIsSaidAndNothingChanges)
         EXPECT_EQ(services.messages[0].text, c.message);
         EXPECT_EQ(services.messages[0].caption, "Auto");
         EXPECT_EQ(services.messages[0].icon, MessageIcon::Information);
+        EXPECT_EQ(services.messages[0].explanation.rfind(c.why, 0), 0u) << services.messages[0].explanation;
         EXPECT_EQ(Get<QLineEdit>(kFocalEdit)->text(), "4.5");
         EXPECT_EQ(Get<QSlider>(kFineTune)->value(), 60);
         EXPECT_TRUE(SamePixels(dialog.Preview().Picture(), before));

@@ -67,13 +67,15 @@ TEST(QtPlatformServices, AMessageCarriesItsDetailsAndGivesBackItsCheckBox)
     const auto shown = WhenShown<QMessageBox>([](QMessageBox& box) {
         EXPECT_EQ(box.text(), "Failed to open /p/a.jpg");
         EXPECT_EQ(box.detailedText(), "'/p/a.jpg': not a JPEG file");
+        EXPECT_EQ(box.informativeText(), "It was skipped.");
         ASSERT_NE(box.checkBox(), nullptr);
         EXPECT_EQ(box.checkBox()->text(), "Do not show again during this run");
         EXPECT_FALSE(box.checkBox()->isChecked());
         box.checkBox()->click();
         box.button(QMessageBox::Ok)->click();
     });
-    MessageExtras extras{"'/p/a.jpg': not a JPEG file", "Do not show again during this run", false};
+    MessageExtras extras{"'/p/a.jpg': not a JPEG file", "Do not show again during this run", false,
+                         "It was skipped."};
     EXPECT_EQ(services.ShowMessage("Failed to open /p/a.jpg", "Open", MessageIcon::Error, MessageButtons::Ok, &extras),
               MessageAnswer::Ok);
     EXPECT_TRUE(*shown);
@@ -85,6 +87,7 @@ TEST(QtPlatformServices, AMessageCarriesItsDetailsAndGivesBackItsCheckBox)
         EXPECT_EQ(box.defaultButton(), box.button(QMessageBox::No));
         EXPECT_EQ(box.checkBox(), nullptr);
         EXPECT_TRUE(box.detailedText().isEmpty());
+        EXPECT_TRUE(box.informativeText().isEmpty());
         box.button(QMessageBox::Yes)->click();
     });
     EXPECT_EQ(services.ShowMessage("Correct it again?", "Undistort", MessageIcon::Question, MessageButtons::YesNo),

@@ -14,7 +14,7 @@ struct ShownMessage {
     std::string text, caption;
     MessageIcon icon;
     MessageButtons buttons;
-    std::string details, checkBox;  // of its extras, when it had them
+    std::string details, checkBox, explanation;  // of its extras, when it had them
 };
 
 class ScriptedPlatformServices : public PlatformServices {
@@ -37,7 +37,7 @@ public:
                               MessageButtons buttons, MessageExtras* extras = nullptr) override
     {
         messages.push_back({text, caption, icon, buttons, extras ? extras->details : std::string(),
-                            extras ? extras->checkBox : std::string()});
+                            extras ? extras->checkBox : std::string(), extras ? extras->explanation : std::string()});
         if (extras && !extras->checkBox.empty()) {
             extras->checked = !checkBoxAnswers.empty() && checkBoxAnswers.front();
             if (!checkBoxAnswers.empty())
