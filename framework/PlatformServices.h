@@ -14,7 +14,8 @@ enum class MessageButtons { Ok, YesNoCancel, YesNo };
 enum class MessageAnswer { Ok, Yes, No, Cancel };
 
 // What a message may carry beside its text: details the user unfolds (the
-// reasons behind it, one per line), and a check box whose state comes back.
+// reasons behind it, one per line), a check box whose state comes back, and
+// an explanation shown under the text.
 struct MessageExtras {
     std::string details;      // none when empty
     std::string checkBox;     // the check box's text; none when empty

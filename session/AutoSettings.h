@@ -1,6 +1,6 @@
 // What "Auto" puts into the window's controls for the scale a picture's own
 // straight lines gave: the fine-tune slider when the EXIF focal length is
-// kept, else the focal length typed.
+// kept, else the focal length typed; and what it says when they gave none.
 #pragma once
 
 #include "lines/LineEstimator.h"
