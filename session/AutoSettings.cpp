@@ -66,7 +66,7 @@ std::string NothingFoundExplanation(const LineEstimate& estimate)
     case Verdict::NoBarrelDistortion:
         return "The " + std::to_string(estimate.chains.size()) +
                " straight edges used are straight already, to within what a photograph's own edges vary: "
-               "a correction would not show.";
+               "the picture needs no correction.";
     case Verdict::NoStraightLines: break;
     }
     switch (estimate.doubt) {
@@ -81,6 +81,17 @@ std::string NothingFoundExplanation(const LineEstimate& estimate)
     if (estimate.chainsFound == 0)
         return "No long straight edge was found." + instead;
     return "Only " + found + ": too few to tell the lens's bend from the scene's." + instead;
+}
+
+std::string FocalStillInUse(float focal, FocalSource source)
+{
+    if (!(focal > 0) || !std::isfinite(focal))
+        return {};
+    const std::string mm = Formatted("%.3f", focal) + " mm";
+    if (source == FocalSource::Exif)
+        return "The EXIF focal length, " + mm + ", still corrects this picture: uncheck \"Use EXIF value\" to leave "
+               "it as it is.";
+    return "The focal length typed, " + mm + ", still corrects this picture: clear it to leave the picture as it is.";
 }
 
 }  // namespace fovella

@@ -30,6 +30,11 @@ AutoSettings SettingsForScale(double scale, int width, int height, std::optional
 // found a scale or was cancelled.
 std::string NothingFoundExplanation(const LineEstimate& estimate);
 
+// What still corrects the picture when Auto set nothing: the focal length in
+// use (typed, perhaps for the picture before, or the EXIF value), and how
+// to leave the picture as it is; empty when no focal length applies.
+std::string FocalStillInUse(float focal, FocalSource source);
+
 // The slider position whose factor is nearest `factor` among those the
 // window's label ("%.2f") shows exactly, so that what the window shows is
 // what it uses: every position right of the middle but a few whose factor

@@ -796,9 +796,11 @@ void CCorrectorDlg::ShowAutoFound(const LineEstimate& estimate)
     if (applied.code != SessionOutcome::NoStraightLines && applied.code != SessionOutcome::NoBarrelDistortion)
         return;
     std::cerr << "fovella: " << applied.reason << "\n";
-    // Why, and what to do instead, under the message.
+    // Why, what to do instead, and what still corrects the picture (a focal
+    // length typed for the picture before, say), under the message.
     MessageExtras why;
-    why.explanation = NothingFoundExplanation(estimate);
+    const std::string still = FocalStillInUse(m_session.ChosenFocal(), m_session.GetFocalSource());
+    why.explanation = NothingFoundExplanation(estimate) + (still.empty() ? "" : " " + still);
     Services().ShowMessage(applied.code == SessionOutcome::NoStraightLines ? "No straight lines found"
                                                                            : "No barrel distortion found",
                            "Auto", MessageIcon::Information, MessageButtons::Ok, &why);

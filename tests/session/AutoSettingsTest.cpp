@@ -95,7 +95,18 @@ TEST(NothingFoundExplanation, SayWhyAndWhatToDoInstead)
     straight.verdict = Verdict::NoBarrelDistortion;
     straight.chains.resize(41);
     EXPECT_EQ(NothingFoundExplanation(straight), "The 41 straight edges used are straight already, to within what a "
-                                             "photograph's own edges vary: a correction would not show.");
+                                             "photograph's own edges vary: the picture needs no correction.");
+}
+
+TEST(FocalStillInUse, NamesTheFocalLengthAndHowToLeaveThePictureAsItIs)
+{
+    EXPECT_EQ(FocalStillInUse(4.7f, FocalSource::Exif),
+              "The EXIF focal length, 4.700 mm, still corrects this picture: uncheck \"Use EXIF value\" to leave it "
+              "as it is.");
+    EXPECT_EQ(FocalStillInUse(2.937f, FocalSource::Typed),
+              "The focal length typed, 2.937 mm, still corrects this picture: clear it to leave the picture as it is.");
+    for (const float none : {0.f, -1.f, NAN})
+        EXPECT_EQ(FocalStillInUse(none, FocalSource::Typed), "");
 }
 
 TEST(SettingsForScale, WithoutExifTypeTheFocalLengthAtFineTuneOne)
