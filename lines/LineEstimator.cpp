@@ -14,6 +14,15 @@
 
 namespace fovella {
 
+// Abstain when the chains' spread leaves the scale this uncertain. The
+// error estimated is too small on real photographs (the vote's cut at three
+// errors trims the spread it is measured on): on the tuning set, answers
+// claimed to 2 % were off by up to 6 %, those claimed to 3 % by up to 13 %.
+// With the pieces of one line gathered, answers claimed to 1.2 to 2 % were
+// off by 0.6 to 14 % (four of six by more than 3 %), those claimed below
+// 1.2 % by up to 8.5 %, fountain-P11's own bend included.
+const double kMaxRelativeError = 0.02;
+
 namespace {
 
 // Strengths are searched as the bend b = x |x|: a line's deviation from
@@ -114,14 +123,6 @@ constexpr double kSceneBendError = 0.055;
 // of about -0.09), and the straight tuning photographs came out at -0.12 at
 // the most.
 constexpr double kMostOppositeBend = -0.25;
-// Abstain when the chains' spread leaves the scale this uncertain. The
-// error estimated is too small on real photographs (the vote's cut at three
-// errors trims the spread it is measured on): on the tuning set, answers
-// claimed to 2 % were off by up to 6 %, those claimed to 3 % by up to 13 %.
-// With the pieces of one line gathered, answers claimed to 1.2 to 2 % were
-// off by 0.6 to 14 % (four of six by more than 3 %), those claimed below
-// 1.2 % by up to 8.5 %, fountain-P11's own bend included.
-constexpr double kMaxRelativeError = 0.02;
 
 struct Vote {
     std::size_t chain;

@@ -53,6 +53,10 @@ struct LineEstimate {
     std::string error;
 };
 
+// The least sure scale given: one whose relative standard error is larger
+// is withheld (NoStraightLines, Doubt::Uncertain).
+extern const double kMaxRelativeError;
+
 // Estimates from a grey plane that is the full-resolution picture of
 // `fullWidth` x `fullHeight` pixels reduced by any factor (the same on both
 // axes, to within one pixel of rounding). A set `cancel` ends the work at

@@ -56,8 +56,8 @@ AutoSettings SettingsForScale(double scale, int width, int height, std::optional
 std::string NothingFoundExplanation(const LineEstimate& estimate)
 {
     using Verdict = LineEstimate::Verdict;
-    const std::string instead = " Type the focal length instead, or set the fine tune by eye with the grid.";
-    const std::string found = std::to_string(estimate.chainsFound) + " long straight edge" +
+    const std::string instead = " Enter the focal length yourself, and fine-tune it by eye with the grid.";
+    const std::string found = std::to_string(estimate.chainsFound) + " long edge" +
                               (estimate.chainsFound == 1 ? " was" : "s were") + " found";
     switch (estimate.verdict) {
     case Verdict::Found:
@@ -65,21 +65,23 @@ std::string NothingFoundExplanation(const LineEstimate& estimate)
     case Verdict::Unreadable: return "The picture could not be read: " + estimate.error + "." + instead;
     case Verdict::NoBarrelDistortion:
         return "The " + std::to_string(estimate.chains.size()) +
-               " straight edges used are straight already, to within what a photograph's own edges vary: "
-               "the picture needs no correction.";
+               " straight edges used bend no more than a photograph's own edges may: too little to correct with "
+               "confidence. If its lines still look bent, enter the focal length yourself, and fine-tune it by eye "
+               "with the grid.";
     case Verdict::NoStraightLines: break;
     }
     switch (estimate.doubt) {
     case LineEstimate::Doubt::Uncertain:
-        return found + ", but they leave the correction uncertain by \u00b1" +
-               Formatted("%.1f", 100 * estimate.relativeError) + " %, and Auto sets none that unsure." + instead;
+        return found + ", but together they fix the correction only to \u00b1" +
+               Formatted("%.1f", 100 * estimate.relativeError) + " %; Auto sets it only to \u00b1" +
+               Formatted("%.0f", 100 * kMaxRelativeError) + " % or better." + instead;
     case LineEstimate::Doubt::Disagreeing:
-        return found + ", but they agree on no bend a lens gives: curved things, or edges that are not straight " +
-               "in the scene." + instead;
+        return found + ", but they agree on no bend a lens gives: they are curves, or edges not straight in the "
+               "scene." + instead;
     case LineEstimate::Doubt::TooFewChains: break;
     }
     if (estimate.chainsFound == 0)
-        return "No long straight edge was found." + instead;
+        return "No long edge was found." + instead;
     return "Only " + found + ": too few to tell the lens's bend from the scene's." + instead;
 }
 
@@ -89,9 +91,11 @@ std::string FocalStillInUse(float focal, FocalSource source)
         return {};
     const std::string mm = Formatted("%.3f", focal) + " mm";
     if (source == FocalSource::Exif)
-        return "The EXIF focal length, " + mm + ", still corrects this picture: uncheck \"Use EXIF value\" to leave "
-               "it as it is.";
-    return "The focal length typed, " + mm + ", still corrects this picture: clear it to leave the picture as it is.";
+        return "The EXIF focal length, " + mm + ", is still applied to this picture; uncheck \"Use EXIF value\" to "
+               "leave it as it is.";
+    return "The focal length in the box, " + mm +
+           " (perhaps from the picture before), is still applied to this picture; clear the box to leave the picture "
+           "as it is.";
 }
 
 }  // namespace fovella

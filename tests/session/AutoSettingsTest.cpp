@@ -59,29 +59,29 @@ INSTANTIATE_TEST_SUITE_P(Factors, SettingsForFactor,
                                          FactorCase{0.2, -1}, FactorCase{5.1, -1}, FactorCase{0.1, -1}));
 
 // Why nothing was set, by verdict and doubt; a scale found or a cancel says nothing.
-TEST(NothingFoundExplanation, SayWhyAndWhatToDoInstead)
+TEST(NothingFoundExplanation, SaysWhyAndWhatToDoInstead)
 {
     using Verdict = LineEstimate::Verdict;
     using Doubt = LineEstimate::Doubt;
-    const std::string instead = " Type the focal length instead, or set the fine tune by eye with the grid.";
+    const std::string instead = " Enter the focal length yourself, and fine-tune it by eye with the grid.";
     const struct {
         Verdict verdict;
         Doubt doubt;
         int chainsFound;
         double relativeError;
-        std::string details;
+        std::string explanation;
     } cases[] = {
         {Verdict::Found, Doubt::TooFewChains, 40, 0.01, ""},
         {Verdict::Cancelled, Doubt::TooFewChains, 0, 0, ""},
-        {Verdict::NoStraightLines, Doubt::TooFewChains, 0, 0, "No long straight edge was found." + instead},
+        {Verdict::NoStraightLines, Doubt::TooFewChains, 0, 0, "No long edge was found." + instead},
         {Verdict::NoStraightLines, Doubt::TooFewChains, 1, 0,
-         "Only 1 long straight edge was found: too few to tell the lens's bend from the scene's." + instead},
+         "Only 1 long edge was found: too few to tell the lens's bend from the scene's." + instead},
         {Verdict::NoStraightLines, Doubt::Disagreeing, 12, 0,
-         "12 long straight edges were found, but they agree on no bend a lens gives: curved things, or edges "
-         "that are not straight in the scene." + instead},
-        {Verdict::NoStraightLines, Doubt::Uncertain, 46, 0.0371,
-         "46 long straight edges were found, but they leave the correction uncertain by \u00b13.7 %, and Auto "
-         "sets none that unsure." + instead},
+         "12 long edges were found, but they agree on no bend a lens gives: they are curves, or edges not straight "
+         "in the scene." + instead},
+        {Verdict::NoStraightLines, Doubt::Uncertain, 46, 0.0231,
+         "46 long edges were found, but together they fix the correction only to \u00b12.3 %; Auto sets it only to "
+         "\u00b12 % or better." + instead},
     };
     for (const auto& c : cases) {
         LineEstimate estimate;
@@ -89,22 +89,25 @@ TEST(NothingFoundExplanation, SayWhyAndWhatToDoInstead)
         estimate.doubt = c.doubt;
         estimate.chainsFound = c.chainsFound;
         estimate.relativeError = c.relativeError;
-        EXPECT_EQ(NothingFoundExplanation(estimate), c.details);
+        EXPECT_EQ(NothingFoundExplanation(estimate), c.explanation);
     }
     LineEstimate straight;
     straight.verdict = Verdict::NoBarrelDistortion;
     straight.chains.resize(41);
-    EXPECT_EQ(NothingFoundExplanation(straight), "The 41 straight edges used are straight already, to within what a "
-                                             "photograph's own edges vary: the picture needs no correction.");
+    EXPECT_EQ(NothingFoundExplanation(straight),
+              "The 41 straight edges used bend no more than a photograph's own edges may: too little to correct with "
+              "confidence. If its lines still look bent, enter the focal length yourself, and fine-tune it by eye "
+              "with the grid.");
 }
 
 TEST(FocalStillInUse, NamesTheFocalLengthAndHowToLeaveThePictureAsItIs)
 {
     EXPECT_EQ(FocalStillInUse(4.7f, FocalSource::Exif),
-              "The EXIF focal length, 4.700 mm, still corrects this picture: uncheck \"Use EXIF value\" to leave it "
-              "as it is.");
+              "The EXIF focal length, 4.700 mm, is still applied to this picture; uncheck \"Use EXIF value\" to leave "
+              "it as it is.");
     EXPECT_EQ(FocalStillInUse(2.937f, FocalSource::Typed),
-              "The focal length typed, 2.937 mm, still corrects this picture: clear it to leave the picture as it is.");
+              "The focal length in the box, 2.937 mm (perhaps from the picture before), is still applied to this "
+              "picture; clear the box to leave the picture as it is.");
     for (const float none : {0.f, -1.f, NAN})
         EXPECT_EQ(FocalStillInUse(none, FocalSource::Typed), "");
 }

@@ -159,7 +159,7 @@ TEST_F(AutoTest, NothingFoundIsSaidAndNothingChanges)
         const char* message;
         const char* why;  // how the explanation begins
     } cases[] = {
-        {"flat.png", -1, "No straight lines found", "No long straight edge was found."},
+        {"flat.png", -1, "No straight lines found", "No long edge was found."},
         {"straight.png", 0, "No barrel distortion found", "The "},
     };
     for (const auto& c : cases) {
@@ -186,7 +186,8 @@ TEST_F(AutoTest, NothingFoundIsSaidAndNothingChanges)
         EXPECT_EQ(services.messages[0].icon, MessageIcon::Information);
         const std::string& explanation = services.messages[0].explanation;
         EXPECT_EQ(explanation.rfind(c.why, 0), 0u) << explanation;
-        EXPECT_NE(explanation.find(" The focal length typed, 4.500 mm, still corrects this picture"), std::string::npos)
+        EXPECT_NE(explanation.find(" The focal length in the box, 4.500 mm (perhaps from the picture before)"),
+                  std::string::npos)
             << explanation;
         EXPECT_EQ(Get<QLineEdit>(kFocalEdit)->text(), "4.5");
         EXPECT_EQ(Get<QSlider>(kFineTune)->value(), 60);
