@@ -56,7 +56,8 @@ AutoSettings SettingsForScale(double scale, int width, int height, std::optional
 std::string NothingFoundExplanation(const LineEstimate& estimate)
 {
     using Verdict = LineEstimate::Verdict;
-    const std::string instead = " Enter the focal length yourself, and fine-tune it by eye with the grid.";
+    const std::string byHand = "the focal length yourself, and fine-tune it by eye with the grid.";
+    const std::string instead = " Enter " + byHand;
     const std::string found = std::to_string(estimate.chainsFound) + " long edge" +
                               (estimate.chainsFound == 1 ? " was" : "s were") + " found";
     switch (estimate.verdict) {
@@ -66,8 +67,8 @@ std::string NothingFoundExplanation(const LineEstimate& estimate)
     case Verdict::NoBarrelDistortion:
         return "The " + std::to_string(estimate.chains.size()) +
                " straight edges used bend no more than a photograph's own edges may: too little to correct with "
-               "confidence. If its lines still look bent, enter the focal length yourself, and fine-tune it by eye "
-               "with the grid.";
+               "confidence. If its lines still look bent, enter " +
+               byHand;
     case Verdict::NoStraightLines: break;
     }
     switch (estimate.doubt) {
