@@ -86,6 +86,23 @@ TEST(LineEstimator, DistortionFreePhotographsHaveNoBarrelDistortion)
     }
 }
 
+// An eighth of a photograph leaves few edges long enough to measure. Bent
+// strongly, its pieces must not be gathered into lines as if it were
+// straight, which then call it so.
+TEST(LineEstimator, SmallStronglyBentPhotographsAreNotCalledStraight)
+{
+    FOVELLA_REQUIRE_TESTDATA(data);
+    for (const char* name : {"Herz-Jesus-P8-0000", "Herz-Jesus-P8-0002", "Herz-Jesus-P8-0004", "Herz-Jesus-P8-0006",
+                             "fountain-P11-0000", "fountain-P11-0003", "fountain-P11-0006", "fountain-P11-0009"})
+        for (const double strength : {0.7, 1.0}) {
+            MemoryImage picture;
+            ASSERT_TRUE(test::PhotographThroughLens(data + "/lines/" + name + ".jpg", strength, picture));
+            const LineEstimate estimate = EstimateLines(picture);
+            EXPECT_NE(estimate.verdict, Verdict::NoBarrelDistortion)
+                << name << " at " << strength << ": strength " << estimate.strength;
+        }
+}
+
 TEST(LineEstimator, PicturesWithoutLinesHaveNoStraightLines)
 {
     // Flat; noise alone; rings around the centre (curves no m straightens);

@@ -4,6 +4,8 @@
 
 #include "image/Image.h"
 
+#include <string>
+
 namespace fovella::test {
 
 // Draws into `picture` (recreated as 8-bit `type`, `order`) dark bars on a
@@ -17,5 +19,10 @@ namespace fovella::test {
 // the picture cannot be created.
 bool DrawLineScene(Image& picture, int width, int height, double strength, int noise, PixelType type = Rgb,
                    RowOrder order = TopDown);
+
+// The JPEG photograph at `path`, decoded at an eighth of its size, seen
+// through the same lens into a Gray picture of that size. False when the
+// file cannot be read.
+bool PhotographThroughLens(const std::string& path, double strength, Image& picture);
 
 }  // namespace fovella::test
