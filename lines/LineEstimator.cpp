@@ -452,7 +452,7 @@ LineEstimate EstimateLines(const GreyPlane& plane, int fullWidth, int fullHeight
 
 LineEstimate EstimateLines(const Image& picture, const std::atomic<bool>* cancel)
 {
-    const GreyPlane plane = ReduceToGrey(picture, LineReductionFactor(picture.Width(), picture.Height()));
+    const GreyPlane plane = ReduceToGrey(picture, LineScaleEighths(picture.Width(), picture.Height()));
     if (plane.values.empty()) {
         LineEstimate result;
         result.verdict = LineEstimate::Verdict::Unreadable;
@@ -475,10 +475,10 @@ LineEstimate EstimateLinesOfFile(const std::string& path, const std::atomic<bool
         }
         MemoryImage reduced;
         int fullWidth = 0, fullHeight = 0;
-        if (!LoadJpegReduced(path, LineReductionFactor(width, height), reduced, fullWidth, fullHeight,
+        if (!LoadJpegReduced(path, LineScaleEighths(width, height), reduced, fullWidth, fullHeight,
                              &result.error))
             return result;
-        return EstimateLines(ReduceToGrey(reduced, 1), fullWidth, fullHeight, cancel);
+        return EstimateLines(ReduceToGrey(reduced, 8), fullWidth, fullHeight, cancel);
     }
     MemoryImage picture;
     if (!file.Load(path, picture, Unknown, 0)) {

@@ -65,11 +65,11 @@ LineEstimate EstimateLines(const GreyPlane& plane, int fullWidth, int fullHeight
                            const std::atomic<bool>* cancel = nullptr);
 
 // The same for a picture at full resolution (8-bit Gray, Rgb, Bgr or
-// Rgba, either row order), reduced here by LineReductionFactor.
+// Rgba, either row order), reduced here to LineScaleEighths of its size.
 LineEstimate EstimateLines(const Image& picture, const std::atomic<bool>* cancel = nullptr);
 
-// The same for a file: a JPEG decoded reduced by the DCT (its luma only),
-// any other format read whole and reduced.
+// The same for a file: a JPEG decoded reduced by the DCT (its luma only,
+// at LineScaleEighths of its size), any other format read whole and reduced.
 LineEstimate EstimateLinesOfFile(const std::string& path, const std::atomic<bool>* cancel = nullptr);
 
 // Where the remap with `scale` puts a point of the full-resolution picture,

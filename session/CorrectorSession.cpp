@@ -40,7 +40,7 @@ SessionOutcome CorrectorSession::Open(const std::string& path)
     if (factor > 1 && m_loader.Start(path)) {
         pending.path = PathString(path);
         pending.glimpse = std::make_shared<DibImage>();
-        if (LoadJpegReduced(path, factor, *pending.glimpse, pending.fullWidth, pending.fullHeight, nullptr,
+        if (LoadJpegReduced(path, 8 / factor, *pending.glimpse, pending.fullWidth, pending.fullHeight, nullptr,
                             ReducedSamples::Colour)) {
             m_pending = std::move(pending);
             return {SessionOutcome::Loading, {}};

@@ -15,13 +15,14 @@ enum class ReducedSamples {
     Colour,  // Bgr, as the window holds a picture
 };
 
-// Decodes the file's grey levels (luma), or its colours, reduced by `factor`
-// (1, 2, 4 or 8) on each axis, into a Gray (or Bgr), 8-bit, TopDown image of
-// ceil(W / factor) x ceil(H / factor) pixels;
+// Decodes the file's grey levels (luma), or its colours, at `eighths` / 8
+// of its size on each axis (1 to 8; 4, 2 and 1 are a half, a quarter and an
+// eighth), into a Gray (or Bgr), 8-bit, TopDown image of
+// ceil(W * eighths / 8) x ceil(H * eighths / 8) pixels;
 // `fullWidth` and `fullHeight` receive the file's own size. False, with the
-// reason in `error`, for anything LoadJpeg would refuse or another factor.
+// reason in `error`, for anything LoadJpeg would refuse or another scale.
 // Thread-safe: each call has its own recovery point.
-bool LoadJpegReduced(const std::string& path, int factor, Image& image, int& fullWidth, int& fullHeight,
+bool LoadJpegReduced(const std::string& path, int eighths, Image& image, int& fullWidth, int& fullHeight,
                      std::string* error = nullptr, ReducedSamples samples = ReducedSamples::Luma);
 
 }  // namespace fovella

@@ -8,18 +8,18 @@
 
 namespace fovella {
 
-bool LoadJpegReduced(const std::string& path, int factor, Image& image, int& fullWidth, int& fullHeight,
+bool LoadJpegReduced(const std::string& path, int eighths, Image& image, int& fullWidth, int& fullHeight,
                      std::string* error, ReducedSamples samples)
 {
-    if (factor != 1 && factor != 2 && factor != 4 && factor != 8)
-        return FailWith(error, path, "a reduction by " + std::to_string(factor) + " is not offered");
+    if (eighths < 1 || eighths > 8)
+        return FailWith(error, path, "a scale of " + std::to_string(eighths) + " eighths is not offered");
     return jpeg::DecodeFile(path, error, [&](jpeg_decompress_struct& decoder, jpeg::ErrorManager& errors,
                                              long fileBytes) {
         jpeg_read_header(&decoder, TRUE);
         const bool colour = samples == ReducedSamples::Colour;
         decoder.out_color_space = colour ? JCS_EXT_BGR : JCS_GRAYSCALE;
-        decoder.scale_num = 1;
-        decoder.scale_denom = unsigned(factor);
+        decoder.scale_num = unsigned(eighths);
+        decoder.scale_denom = 8;
         if (!jpeg::CheckHeader(decoder, fileBytes, errors))
             std::longjmp(errors.recovery, -2);
         jpeg_start_decompress(&decoder);

@@ -212,11 +212,25 @@ TEST(LineEstimator, AJpegFileIsReadReducedAndGivesTheScale)
     EXPECT_NE(missing.error.find("none.jpg"), std::string::npos);
 }
 
-TEST(LineEstimator, ReducedJpegDecodeHasTheDctSizeAndTheBlockMeans)
+TEST(LineEstimator, ReducedPlanesHaveTheDctSizeAndTheAreaMeans)
 {
+    // At 3 eighths a reduced pixel covers 8 / 3 pixels: the first 1, 1 and
+    // 2 / 3 of the first three, the second 1 / 3, 1 and 1 of the next three,
+    // cut short at the border.
+    MemoryImage row;
+    ASSERT_TRUE(row.Create(5, 2, Gray, SampleU8, TopDown));
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 5; ++x)
+            row.Rows()[y][x] = std::uint8_t(10 + 40 * x);
+    const GreyPlane thirds = ReduceToGrey(row, 3);
+    ASSERT_EQ(thirds.width, 2);
+    ASSERT_EQ(thirds.height, 1);
+    EXPECT_NEAR(thirds.At(0, 0), (3 * 10 + 3 * 50 + 2 * 90) / 8.0, 1 / 32.0);
+    EXPECT_NEAR(thirds.At(1, 0), (1 * 90 + 3 * 130 + 3 * 170) / 7.0, 1 / 32.0);
+
     test::ScratchDir dir;
     MemoryImage picture;
-    // A smooth grey ramp: the DCT's reduction of it is the blocks' mean.
+    // A smooth grey ramp: the DCT's reduction of it is the area's mean.
     ASSERT_TRUE(picture.Create(203, 101, Rgb, SampleU8, BottomUp));
     for (int y = 0; y < 101; ++y)
         for (int x = 0; x < 203; ++x)
@@ -226,27 +240,30 @@ TEST(LineEstimator, ReducedJpegDecodeHasTheDctSizeAndTheBlockMeans)
     ASSERT_TRUE(file.Save(dir.File("g.jpg"), picture, Jpeg, 100, 0));
     MemoryImage full;
     ASSERT_TRUE(file.Load(dir.File("g.jpg"), full, Unknown, 0));
-    for (const int factor : {1, 2, 4, 8}) {
+    for (int eighths = 1; eighths <= 8; ++eighths) {
         MemoryImage reduced;
         int width = 0, height = 0;
-        ASSERT_TRUE(LoadJpegReduced(dir.File("g.jpg"), factor, reduced, width, height));
+        ASSERT_TRUE(LoadJpegReduced(dir.File("g.jpg"), eighths, reduced, width, height));
         EXPECT_EQ(width, 203);
         EXPECT_EQ(height, 101);
-        ASSERT_EQ(reduced.Width(), (203 + factor - 1) / factor);
-        ASSERT_EQ(reduced.Height(), (101 + factor - 1) / factor);
+        ASSERT_EQ(reduced.Width(), (203 * eighths + 7) / 8);
+        ASSERT_EQ(reduced.Height(), (101 * eighths + 7) / 8);
         EXPECT_EQ(reduced.GetPixelType(), Gray);
-        // Luma of the top-left block, against the full decode's grey plane.
-        const GreyPlane grey = ReduceToGrey(full, factor);
-        for (const auto& [x, y] : {std::pair{0, 0}, std::pair{grey.width - 1, grey.height - 1},
-                                   std::pair{grey.width / 2, 1}})
-            EXPECT_NEAR(reduced.Rows()[y][x], grey.At(x, y), 2.0) << factor << " at " << x << ", " << y;
+        // The luma, against the full decode's grey plane.
+        const GreyPlane grey = ReduceToGrey(full, eighths);
+        ASSERT_EQ(grey.width, reduced.Width());
+        ASSERT_EQ(grey.height, reduced.Height());
+        for (int y = 0; y < grey.height; ++y)
+            for (int x = 0; x < grey.width; ++x)
+                ASSERT_NEAR(reduced.Rows()[y][x], grey.At(x, y), 2.0) << eighths << " eighths at " << x << ", " << y;
     }
     MemoryImage reduced;
     int width = 0, height = 0;
     std::string error;
-    EXPECT_FALSE(LoadJpegReduced(dir.File("g.jpg"), 3, reduced, width, height, &error));
-    EXPECT_NE(error.find("reduction by 3"), std::string::npos);
-    EXPECT_FALSE(LoadJpegReduced(dir.File("missing.jpg"), 2, reduced, width, height, &error));
+    EXPECT_FALSE(LoadJpegReduced(dir.File("g.jpg"), 9, reduced, width, height, &error));
+    EXPECT_NE(error.find("9 eighths"), std::string::npos);
+    EXPECT_TRUE(ReduceToGrey(full, 0).values.empty());
+    EXPECT_FALSE(LoadJpegReduced(dir.File("missing.jpg"), 4, reduced, width, height, &error));
     EXPECT_NE(error.find("cannot open"), std::string::npos);
 }
 

@@ -89,7 +89,7 @@ bool PhotographThroughLens(const std::string& path, double strength, Image& pict
 {
     MemoryImage photo;
     int fullWidth = 0, fullHeight = 0;
-    if (!LoadJpegReduced(path, 8, photo, fullWidth, fullHeight))
+    if (!LoadJpegReduced(path, 1, photo, fullWidth, fullHeight))
         return false;
     const int w = photo.Width(), h = photo.Height();
     const double halfDiagonal = std::hypot(double(w), double(h)) / 2;
