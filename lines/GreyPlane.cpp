@@ -33,11 +33,11 @@ void AddRow(const std::uint8_t* pixel, int width, std::uint32_t weight, std::uin
 }
 
 // The pixels of one axis that a reduced pixel covers, and how much of each.
-// Reduced pixel o spans [8 o, 8 o + 8) in `eighths`-ths of a pixel, where
-// pixel j spans [eighths j, eighths j + eighths): at most 8 of them.
+// In units of 1 / eighths of a pixel, reduced pixel o spans [8 o, 8 o + 8)
+// and pixel j spans [eighths j, eighths (j + 1)): at most 8 pixels a cover.
 struct Cover {
     int first = 0, count = 0;
-    std::uint32_t share[8] = {};  // in eighths-ths of a pixel
+    std::uint32_t share[8] = {};  // in those units
     std::uint32_t total = 0;      // their sum: 8 but at the border
 };
 
