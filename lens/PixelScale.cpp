@@ -17,7 +17,7 @@ double PixelScale(float f, int width, int height, double fineTune)
     const std::int64_t w = width;
     const std::int64_t h = height;
     const double diagonal = std::sqrt(static_cast<double>(w * w + h * h));
-    return fineTune * ((diagonal * f) * 0.17);
+    return fineTune * ((diagonal * f) * kScalePerDiagonalMm);
 }
 
 }  // namespace fovella

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
-#include <numeric>
 #include <utility>
 
 namespace fovella {
@@ -14,7 +13,9 @@ namespace {
 // average away the edge points' scatter, short enough to follow a bend.
 constexpr std::size_t kEndSpan = 20;
 // The largest turn from one piece to the next: a distorted line turns by
-// about 2 degrees over the longest gap joined.
+// about 2 degrees over the longest gap joined; the rest is room for the
+// directions of the two ends, each measured over kEndSpan points to about
+// half a degree.
 const double kMinDirectionCosine = std::cos(4.0 * M_PI / 180.0);
 
 struct End {

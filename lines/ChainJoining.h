@@ -14,7 +14,8 @@ namespace fovella {
 // its dark side on one hand, so pieces of one edge run the same way) when
 // the gap is at most `maxGap` pixels and the second starts where the first
 // one's direction leads, within a pixel and a fiftieth of the gap, in
-// nearly the same direction. Longer chains are grown first; deterministic.
+// nearly the same direction. Each head goes to the nearest tail that leads
+// to it, and chains are followed in the order given; deterministic.
 // The pieces are moved into the chains, not copied.
 std::vector<EdgeChain> JoinCollinearChains(std::vector<EdgeChain> pieces, double maxGap);
 

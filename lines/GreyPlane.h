@@ -1,12 +1,11 @@
-// The picture the line finder looks at: grey levels as floats, top row
-// first, usually a reduced copy of the photograph.
+// The picture the line finder looks at: grey levels in sixteenths, read
+// as floats, top row first, usually a reduced copy of the photograph.
 #pragma once
 
 #include "image/Image.h"
 #include "image/LargeBlock.h"
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 namespace fovella {

@@ -3,6 +3,7 @@
 #include "codecs/ImageFile.h"
 #include "codecs/jpeg/JpegReduced.h"
 #include "image/MemoryImage.h"
+#include "lens/PixelScale.h"
 #include "lines/ChainJoining.h"
 #include "lines/ChainStraightness.h"
 #include "lines/EdgeChains.h"
@@ -45,12 +46,15 @@ constexpr int kCoarseStride = 10;
 // Points of a chain beyond this many are thinned out evenly: neighbouring
 // edge points carry nearly the same error, so more buy little accuracy.
 constexpr int kMaxPointsPerChain = 64;
-// A chain needs a length of this share of the reduced picture's diagonal:
-// shorter ones bend too little under any correction to tell strengths apart
-// from the wander of their edges. On the tuning photographs 0.08 instead of
+// A chain needs this share of the reduced picture's diagonal in points
+// (an edge has about one a pixel along its length; a gathered chain spans
+// its gaps besides), and 12 at the least: shorter ones bend too little
+// under any correction to tell strengths apart from the wander of their
+// edges. On the tuning photographs 0.08 instead of
 // 0.03 halved the median error at R / m = 0.5 and 0.7 (9.5 to 3.9 %, 6.9 to
 // 3.5 %); 0.12 left some of them fewer than kMinChains chains.
 constexpr double kMinChainShare = 0.08;
+constexpr int kMinChainPoints = 12;
 // Pieces of edges shorter than this are left out before joining: their
 // direction is too uncertain to tell where they lead.
 constexpr int kMinPiecePoints = 10;
@@ -105,6 +109,8 @@ constexpr int kMinChains = 8, kMinAgreeing = 6;
 // the pieces of one line gathered: -0.33 to 0.34, three of them withheld
 // for their spread, none answered with a scale).
 constexpr double kMinStrength = 0.08;
+// Nor is a correction that moves the corners by less than half a pixel.
+constexpr double kLeastCornerShift = 0.5;
 // How far a photograph's lines leave the bend the picture was given, beyond
 // what the chains' spread shows: real lines of one scene share their
 // departures (a facade's slight lean and sag, the lens's own remainder),
@@ -270,7 +276,7 @@ struct PlaneGeometry {
           centreY((fullHeight - 1) / 2.0),
           halfDiagonal(std::hypot(double(fullWidth), double(fullHeight)) / 2),
           planeHalfDiagonal(std::hypot(double(plane.width), double(plane.height)) / 2),
-          minPoints(std::max(12, int(kMinChainShare * 2 * planeHalfDiagonal)))
+          minPoints(std::max(kMinChainPoints, int(kMinChainShare * 2 * planeHalfDiagonal)))
     {
     }
 
@@ -416,14 +422,19 @@ LineEstimate EstimateLines(const GreyPlane& plane, int fullWidth, int fullHeight
     if (int(measured.votes.size()) < kMinChains)
         return result;
     const std::optional<Consensus> consensus = Agree(measured, geometry);
-    result.doubt = LineEstimate::Doubt::Disagreeing;
-    if (!consensus || cancelled())
+    if (cancelled())
         return result;
+    if (!consensus) {
+        result.doubt = LineEstimate::Doubt::Disagreeing;
+        return result;
+    }
 
     const double bend = consensus->bend, strength = StrengthOfBend(bend);
     result.strength = strength;
-    if (bend < kMostOppositeBend)
+    if (bend < kMostOppositeBend) {
+        result.doubt = LineEstimate::Doubt::Disagreeing;  // on a bend no lens gives
         return result;
+    }
     for (const Vote* v : consensus->agreeing) {
         std::vector<LinePoint> points;
         for (const EdgePoint& p : *measured.sources[v->chain])
@@ -433,7 +444,7 @@ LineEstimate EstimateLines(const GreyPlane& plane, int fullWidth, int fullHeight
     // Straight, bent the other way, too weak to matter, or not told apart
     // from none by two standard errors, the scene's own included: no barrel
     // distortion to correct.
-    if (strength < kMinStrength || CornerShift(strength, geometry.halfDiagonal) < 0.5 ||
+    if (strength < kMinStrength || CornerShift(strength, geometry.halfDiagonal) < kLeastCornerShift ||
         bend - 2 * std::hypot(consensus->bendError, kSceneBendError) < kMinStrength * kMinStrength) {
         result.verdict = LineEstimate::Verdict::NoBarrelDistortion;
         return result;
@@ -501,7 +512,7 @@ LinePoint CorrectedPoint(LinePoint point, double scale, int fullWidth, int fullH
 double FocalForScale(double scale, int width, int height, double fineTune)
 {
     const double diagonal = std::hypot(double(width), double(height));
-    return scale / (fineTune * diagonal * 0.17);
+    return scale / (fineTune * diagonal * kScalePerDiagonalMm);
 }
 
 }  // namespace fovella

@@ -30,7 +30,7 @@ Corrected Correct(const EdgeChain& chain, double strength, const PlaneToCentred&
     c.u.reserve(chain.size());
     c.v.reserve(chain.size());
     for (const EdgePoint& p : chain) {
-        const double u = (p.x - t.centreX) * t.scale, v = (p.y - t.centreY) * t.scale;
+        const double u = (p.x - t.centreX) * t.perPixel, v = (p.y - t.centreY) * t.perPixel;
         const double rho = std::sqrt(u * u + v * v);  // hypot's care for overflow costs here
         const double factor = rho > 0 ? CorrectedRadius(rho, strength) / rho : 1;
         c.u.push_back(u * factor);

@@ -16,13 +16,14 @@
 namespace fovella {
 
 // Where a chain's points lie relative to the centre of correction, in half
-// diagonals: u = (x - centreX) * scale, v = (y - centreY) * scale.
+// diagonals: u = (x - centreX) * perPixel, v = (y - centreY) * perPixel.
 struct PlaneToCentred {
-    double centreX, centreY, scale;
+    double centreX, centreY, perPixel;  // half diagonals a pixel spans
 };
 
-// Gathers `chains` that, corrected with `strength`, lie along one line to
-// within `tolerance` (half diagonals) at both ends and in direction. The
+// Gathers `chains` that, corrected with `strength`, lie along one line:
+// every corrected point within `tolerance` (half diagonals) of the line
+// fitted to all of them, each chain running the same way as the seed. The
 // longest chains are seeds; a gathered chain holds its members' points
 // ordered along the line. Chains gathered into none are returned as they
 // are. Deterministic. The chains are moved into the result, not copied.

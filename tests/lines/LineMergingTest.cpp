@@ -22,10 +22,10 @@ EdgeChain SeenPiece(double lineX, int y0, int y1, double strength)
     EdgeChain piece;
     const int step = y1 > y0 ? 1 : -1;
     for (int y = y0; y != y1; y += step) {
-        const double u = (lineX - kPlane.centreX) * kPlane.scale, v = (y - kPlane.centreY) * kPlane.scale;
+        const double u = (lineX - kPlane.centreX) * kPlane.perPixel, v = (y - kPlane.centreY) * kPlane.perPixel;
         const double rho = std::hypot(u, v);
         const double factor = std::asinh(strength * rho) / (strength * rho);
-        piece.push_back({kPlane.centreX + u * factor / kPlane.scale, kPlane.centreY + v * factor / kPlane.scale});
+        piece.push_back({kPlane.centreX + u * factor / kPlane.perPixel, kPlane.centreY + v * factor / kPlane.perPixel});
     }
     return piece;
 }
@@ -39,7 +39,7 @@ TEST(LineMerging, PiecesOfOneLineAreGatheredUnderTheirCorrectionOnly)
     const std::vector<EdgeChain> chains{SeenPiece(80, 300, 500, strength), SeenPiece(80, 20, 200, strength),
                                         SeenPiece(80, 650, 780, strength), SeenPiece(82, 520, 640, strength),
                                         SeenPiece(80, 640, 520, strength)};
-    const double tolerance = 1.5 * kPlane.scale;
+    const double tolerance = 1.5 * kPlane.perPixel;
 
     const std::vector<EdgeChain> gathered = MergeChainsOnOneLine(chains, strength, kPlane, tolerance);
     ASSERT_EQ(gathered.size(), 3u);
