@@ -6,6 +6,8 @@
 //                                         diagonal) of the remap's model,
 //                                         saved as JPEG quality 90 (scaled to
 //                                         W x H when given)
+//   fovella-lines-tool reencode IN OUT Q  IN decoded and saved again as JPEG
+//                                         quality Q
 //   fovella-lines-tool estimate FILE...   one line per file: the file, the
 //                                         verdict, the strength and scale
 //                                         found, their relative error, the
@@ -85,6 +87,21 @@ int Distort(const std::string& in, const std::string& out, double strength, int 
         }
     ImageFile file;
     if (!file.Save(out, distorted, Jpeg, 90, 0)) {
+        std::fprintf(stderr, "%s\n", file.Error().c_str());
+        return 1;
+    }
+    return 0;
+}
+
+// The picture decoded and saved again as JPEG of `quality`: the same scene
+// under another encoding's noise.
+int Reencode(const std::string& in, const std::string& out, int quality)
+{
+    MemoryImage picture;
+    if (!LoadTopDownRgb(in, picture))
+        return 1;
+    ImageFile file;
+    if (!file.Save(out, picture, Jpeg, quality, 0)) {
         std::fprintf(stderr, "%s\n", file.Error().c_str());
         return 1;
     }
@@ -196,10 +213,12 @@ int main(int argc, char** argv)
     if (command == "distort" && (argc == 5 || argc == 7))
         return Distort(argv[2], argv[3], std::atof(argv[4]), argc == 7 ? std::atoi(argv[5]) : 0,
                        argc == 7 ? std::atoi(argv[6]) : 0);
+    if (command == "reencode" && argc == 5)
+        return Reencode(argv[2], argv[3], std::atoi(argv[4]));
     if (command == "estimate" && argc >= 3)
         return Estimate(argc - 2, argv + 2);
     if (command == "picture" && argc == 4)
         return Picture(argv[2], argv[3]);
-    std::fprintf(stderr, "usage: fovella-lines-tool distort IN OUT X [W H] | estimate FILE... | picture IN OUT.png\n");
+    std::fprintf(stderr, "usage: fovella-lines-tool distort IN OUT X [W H] | reencode IN OUT Q | estimate FILE... | picture IN OUT.png\n");
     return 2;
 }
