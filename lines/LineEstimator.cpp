@@ -74,19 +74,20 @@ constexpr double kMergeTolerance = 2.0;
 // are first gathered this loosely, which holds a line together although
 // the first vote was off, and the bend those chains vote for is the one
 // gathered under tightly. On the tuning photographs, and the same saved
-// again by another encoder, 2.5, 3, 3.5 and 4 answered 10 + 9, 11 + 9,
-// 10 + 9 and 12 + 8 of 2 x 32 distorted pictures within 3 %, against
-// 10 + 6 gathered once; 6 gathered neighbouring lines and lost controls.
+// again by another encoder, with every chain gathered loosely, 2.5, 3, 3.5
+// and 4 answered 10 + 9, 11 + 9, 10 + 9 and 12 + 8 of 2 x 32 distorted
+// pictures within 3 %, against 10 + 6 gathered once; 6 gathered
+// neighbouring lines and lost controls.
 constexpr double kLooseMergeTolerance = 3.0;
 // Only chains of this share of the reduced picture's diagonal are gathered
 // loosely: the short ones, whose direction says little, were joined to
 // wrong lines there. On the same pictures as above (with tolerance 3) all
 // chains, 0.03, 0.04 and 0.05 answered 11 + 9, 12 + 11, 12 + 12 and 13 + 11
-// within 3 %, and twice the share (above 0.1) fewer again. Gathered once,
-// the held-out set had 17 within 3 % (saved again at quality 95: 15), a
+// within 3 %, and 0.054, 0.065 and 0.081 fewer again (9 + 9, 11 + 8 and
+// 10 + 5). Gathered once, the held-out set had 17 within 3 % (saved again at quality 95: 15), a
 // median error of the answers of 2.7 % (3.6 %) and 13 controls of 15 (12);
 // gathered loosely first, with 0.04, 19 (20), 2.5 % (2.0 %) and 14 (14),
-// and its answers moved with the second encoding by a median of 1.8 % of
+// and its answers moved with the second encoding by a median of 1.7 % of
 // the strength instead of 2.3 %. Gathering only these, the loose round
 // costs little.
 constexpr double kLoosePieceShare = 0.04;
@@ -443,8 +444,9 @@ LineEstimate EstimateLines(const GreyPlane& plane, int fullWidth, int fullHeight
         const double leastPoints = kLoosePieceShare * 2 * geometry.planeHalfDiagonal;
         std::copy_if(found.begin(), found.end(), std::back_inserter(pieces),
                      [&](const EdgeChain& chain) { return double(chain.size()) >= leastPoints; });
-        const std::vector<EdgeChain> loose = MergeChainsOnOneLine(
-            std::move(pieces), StrengthOfBend(firstBend), planeToCentred, kLooseMergeTolerance / geometry.planeHalfDiagonal);
+        const std::vector<EdgeChain> loose =
+            MergeChainsOnOneLine(std::move(pieces), StrengthOfBend(firstBend), planeToCentred,
+                                 kLooseMergeTolerance / geometry.planeHalfDiagonal);
         const Measured measured = MeasureChains(loose, geometry);
         return measured.votes.empty() ? firstBend : VotedBend(measured.votes);
     }();
