@@ -32,16 +32,18 @@ struct LineEstimate {
         Found,               // `scale` straightens the lines
         NoBarrelDistortion,  // the lines are straight already, bent a little the other way, or
                              // the correction would move the corners by less than half a pixel
-        NoStraightLines,     // too few lines, lines that disagree, or curves bent the other way
-                             // further than a lens bends: no answer is safer
+        NoStraightLines,     // too few lines, lines that disagree, curves bent the other way
+                             // further than a lens bends, or lines bent further than looked
+                             // for: no answer is safer
         Cancelled,           // the cancel flag was set
         Unreadable,          // the picture (or file) could not be read; see `error`
     };
     Verdict verdict = Verdict::NoStraightLines;
     // Why NoStraightLines: too few chains long enough, chains that agree on
-    // no bend (or only on one bent the other way), or an agreement that
-    // leaves the scale too uncertain (see `relativeError`).
-    enum class Doubt { TooFewChains, Disagreeing, Uncertain };
+    // no bend (or only on one bent the other way), an agreement that leaves
+    // the scale too uncertain (see `relativeError`), or more chains bent
+    // beyond the strongest barrel looked at (R / m = 1.6) than within it.
+    enum class Doubt { TooFewChains, Disagreeing, Uncertain, BentBeyond };
     Doubt doubt = Doubt::TooFewChains;
     double scale = 0;          // m in full-resolution pixels, when Found
     double strength = 0;       // R / m; also given for NoBarrelDistortion

@@ -79,6 +79,9 @@ std::string NothingFoundExplanation(const LineEstimate& estimate)
     case LineEstimate::Doubt::Disagreeing:
         return found + ", but they agree on no bend a lens gives: they are curves, or edges not straight in the "
                "scene." + instead;
+    case LineEstimate::Doubt::BentBeyond:
+        return found + ", but more are bent further than Auto measures, as by a fisheye or a very wide lens." +
+               instead;
     case LineEstimate::Doubt::TooFewChains: break;
     }
     if (estimate.chainsFound == 0)

@@ -59,7 +59,8 @@ TEST_P(DistortedScene, GivesTheScaleBack)
 INSTANTIATE_TEST_SUITE_P(Strengths, DistortedScene,
                          testing::Values(DistortedCase{1200, 800, 0.35, 0}, DistortedCase{1201, 801, 0.35, 6},
                                          DistortedCase{1200, 801, 0.6, 6}, DistortedCase{1201, 800, 1.0, 6},
-                                         DistortedCase{2400, 1600, 0.5, 10}, DistortedCase{799, 1199, 0.8, 4}));
+                                         DistortedCase{2400, 1600, 0.5, 10}, DistortedCase{799, 1199, 0.8, 4},
+                                         DistortedCase{1200, 800, 1.3, 6}, DistortedCase{1200, 800, 1.5, 6}));
 
 TEST(LineEstimator, AStraightSceneHasNoBarrelDistortion)
 {
@@ -118,16 +119,19 @@ TEST(LineEstimator, PicturesWithoutLinesHaveNoStraightLines)
             const int inset = std::min({x, y, 639 - x, 479 - y});
             framed.Rows()[y][x] = inset >= 5 && inset <= 7 ? 30 : 200;
         }
-    // Bars bowed as strongly the other way as the strongest barrel looked
-    // for: curves to this model, as no lens bends so.
-    MemoryImage bowed;
+    // Bars bowed the other way as strongly as a strong barrel: curves to
+    // this model, as no lens bends so. Bars bent further than the strongest
+    // barrel looked for, which the bars within would answer too low.
+    MemoryImage bowed, beyond;
     ASSERT_TRUE(test::DrawLineScene(bowed, 1200, 800, -1.0, 4));
+    ASSERT_TRUE(test::DrawLineScene(beyond, 1200, 800, 2.0, 4));
     using Doubt = LineEstimate::Doubt;
     const std::pair<const Image*, Doubt> cases[] = {{&flat, Doubt::TooFewChains},
                                                     {&noise, Doubt::TooFewChains},
                                                     {&rings, Doubt::TooFewChains},
                                                     {&framed, Doubt::TooFewChains},
-                                                    {&bowed, Doubt::Disagreeing}};
+                                                    {&bowed, Doubt::Disagreeing},
+                                                    {&beyond, Doubt::BentBeyond}};
     for (const auto& [picture, doubt] : cases) {
         const LineEstimate estimate = EstimateLines(*picture);
         EXPECT_EQ(estimate.verdict, Verdict::NoStraightLines) << "strength " << estimate.strength;
