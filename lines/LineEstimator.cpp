@@ -87,11 +87,12 @@ constexpr double kMergeTolerance = 2.0;
 // neighbouring lines and lost controls.
 constexpr double kLooseMergeTolerance = 3.0;
 // Only chains of this share of the reduced picture's diagonal are gathered
-// loosely: the short ones, whose direction says little, were joined to
-// wrong lines there. On the same pictures as above (with tolerance 3) all
+// loosely: the short ones, whose direction says little, are easily joined
+// to a wrong line there. On the same pictures as above (tolerance 3) all
 // chains, 0.03, 0.04 and 0.05 answered 11 + 9, 12 + 11, 12 + 12 and 13 + 11
 // within 3 %, and 0.054, 0.065 and 0.081 fewer again (9 + 9, 11 + 8 and
-// 10 + 5). Gathered once, the held-out set had 17 within 3 % (saved again at quality 95: 15), a
+// 10 + 5). With the bends looked for ending at x = 1.3, as then: gathered
+// once, the held-out set had 17 within 3 % (saved again at quality 95: 15), a
 // median error of the answers of 2.7 % (3.6 %) and 13 controls of 15 (12);
 // gathered loosely first, with 0.04, 19 (20), 2.5 % (2.0 %) and 14 (14),
 // and its answers moved with the second encoding by a median of 1.7 % of
