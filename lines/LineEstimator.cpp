@@ -2,6 +2,7 @@
 
 #include "codecs/ImageFile.h"
 #include "codecs/jpeg/JpegReduced.h"
+#include "image/DibImage.h"
 #include "image/MemoryImage.h"
 #include "lens/PixelScale.h"
 #include "lines/ChainJoining.h"
@@ -555,7 +556,9 @@ LineEstimate EstimateLinesOfFile(const std::string& path, const std::atomic<bool
             return result;
         return EstimateLines(ReduceToGrey(reduced, 8), fullWidth, fullHeight, cancel);
     }
-    MemoryImage picture;
+    // Read as the correction reads it, so that a file it cannot hold is
+    // refused here in the same words.
+    DibImage picture;
     if (!file.Load(path, picture, Unknown, 0)) {
         result.error = file.Error();
         return result;

@@ -208,6 +208,13 @@ TEST(LineEstimator, AJpegFileIsReadReducedAndGivesTheScale)
     const LineEstimate missing = EstimateLinesOfFile(dir.File("none.jpg"));
     EXPECT_EQ(missing.verdict, Verdict::Unreadable);
     EXPECT_NE(missing.error.find("none.jpg"), std::string::npos);
+    // A file the correction cannot hold is refused in its words.
+    MemoryImage deep;
+    ASSERT_TRUE(deep.Create(64, 32, Gray, SampleU16, BottomUp));
+    ASSERT_TRUE(file.Save(dir.File("g16.png"), deep, Png, 100, 0));
+    const LineEstimate refused = EstimateLinesOfFile(dir.File("g16.png"));
+    EXPECT_EQ(refused.verdict, Verdict::Unreadable);
+    EXPECT_EQ(refused.error, "'" + dir.File("g16.png") + "': a 16-bit grey PNG, which cannot be held here");
 }
 
 TEST(LineEstimator, ReducedPlanesHaveTheDctSizeAndTheAreaMeans)
