@@ -1,6 +1,6 @@
 #include "image/MemoryImage.h"
 
-#include <new>
+#include "image/LargeBlock.h"
 
 namespace fovella {
 
@@ -36,21 +36,29 @@ bool MemoryImage::Allocate(int width, int height, PixelType pixelType,
     const std::size_t bytes = CheckedImageBytes(rowBytes, static_cast<std::size_t>(height));
     if (bytes == 0)
         return false;
-    m_block.reset(new (std::nothrow) std::uint8_t[bytes]);
+    m_block = static_cast<std::uint8_t*>(AllocateLarge(bytes));
     if (!m_block)
         return false;
+    m_bytes = bytes;
     if (!SetGeometry(width, height, pixelType, sampleType, rowOrder)) {
-        m_block.reset();
+        FreeBlock();
         return false;
     }
     return true;
 }
 
-bool MemoryImage::BuildRowTable() { return FillRowTable(m_block.get(), RowBytes()); }
+bool MemoryImage::BuildRowTable() { return FillRowTable(m_block, RowBytes()); }
+
+void MemoryImage::FreeBlock()
+{
+    FreeLarge(m_block, m_bytes);
+    m_block = nullptr;
+    m_bytes = 0;
+}
 
 void MemoryImage::Release()
 {
-    m_block.reset();
+    FreeBlock();
     FreeRowTable();
 }
 

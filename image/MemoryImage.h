@@ -1,8 +1,11 @@
-// An Image in one plain heap block with unpadded rows: any pixel and sample
+// An Image in one block of AllocateLarge with unpadded rows: any pixel and sample
 // type of known size. Used for temporaries such as pixel-format conversion.
 #pragma once
 
 #include "image/Image.h"
+
+#include <cstddef>
+#include <cstdint>
 
 namespace fovella {
 
@@ -26,7 +29,10 @@ protected:
     bool BuildRowTable() override;
 
 private:
-    std::unique_ptr<std::uint8_t[]> m_block;
+    void FreeBlock();
+
+    std::uint8_t* m_block = nullptr;
+    std::size_t m_bytes = 0;
 };
 
 }  // namespace fovella

@@ -129,14 +129,14 @@ EdgeMap FindEdges(const GreyPlane& plane)
 // For each edge, the nearest agreeing neighbour ahead and behind along the
 // edge's direction; -1 where there is none.
 struct Links {
-    std::vector<int> ahead, behind;
+    LargeVector<int> ahead, behind;
 };
 
 Links Neighbours(const EdgeMap& map)
 {
     const LargeVector<Edge>& edges = map.edges;
     const int rows = int(map.rowStart.size()) - 1;
-    Links links{std::vector<int>(edges.size(), -1), std::vector<int>(edges.size(), -1)};
+    Links links{LargeVector<int>(edges.size(), -1), LargeVector<int>(edges.size(), -1)};
     for (int row = 0; row < rows; ++row) {
         // Within a row the edges run left to right, so the first candidate
         // of each neighbouring row only moves right: a cursor per row
@@ -214,9 +214,9 @@ std::vector<EdgeChain> FindEdgeChains(const GreyPlane& plane, int minPoints)
     const EdgeMap map = FindEdges(plane);
     const LargeVector<Edge>& edges = map.edges;
     const Links links = Neighbours(map);
-    const std::vector<int>& ahead = links.ahead;
-    const std::vector<int>& behind = links.behind;
-    std::vector<int> next(edges.size(), -1);
+    const LargeVector<int>& ahead = links.ahead;
+    const LargeVector<int>& behind = links.behind;
+    LargeVector<int> next(edges.size(), -1);
     std::vector<bool> hasPrevious(edges.size(), false);
     for (std::size_t e = 0; e < edges.size(); ++e)
         if (ahead[e] >= 0 && behind[std::size_t(ahead[e])] == int(e)) {
