@@ -98,12 +98,14 @@ std::vector<EdgeChain> MergeChainsOnOneLine(std::vector<EdgeChain> chains, doubl
 
     std::vector<char> taken(n, 0);
     std::vector<EdgeChain> merged;
+    std::vector<std::size_t> members;
+    std::vector<const Corrected*> parts;
     for (std::size_t seed = 0; seed < n; ++seed) {
         if (taken[seed])
             continue;
         taken[seed] = 1;
-        std::vector<std::size_t> members{seed};
-        std::vector<const Corrected*> parts{&corrected[seed]};
+        members.assign(1, seed);
+        parts.assign(1, &corrected[seed]);
         Line line = FitLine(parts);
         const Corrected& s = corrected[seed];
         const double su = s.u.back() - s.u.front(), sv = s.v.back() - s.v.front();
