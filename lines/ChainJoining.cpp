@@ -2,8 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
-#include <utility>
+#include <tuple>
 
 namespace fovella {
 
@@ -45,43 +44,45 @@ std::vector<EdgeChain> JoinCollinearChains(std::vector<EdgeChain> pieces, double
 {
     const std::size_t n = pieces.size();
     std::vector<End> heads(n), tails(n);
-    // Heads by grid cell of maxGap, for finding the ones near a tail.
-    std::map<std::pair<int, int>, std::vector<std::size_t>> cells;
-    const auto cellOf = [maxGap](double x, double y) {
-        return std::make_pair(int(std::floor(x / maxGap)), int(std::floor(y / maxGap)));
+    // Heads sorted by grid cell of maxGap, rows of cells first, for finding
+    // the ones near a tail: the three cells of a row are then one run.
+    struct CellHead {
+        int cy, cx;
+        std::size_t piece;
+        bool operator<(const CellHead& o) const { return std::tie(cy, cx, piece) < std::tie(o.cy, o.cx, o.piece); }
     };
+    const auto cell = [maxGap](double x) { return int(std::floor(x / maxGap)); };
+    std::vector<CellHead> byCell(n);
     for (std::size_t k = 0; k < n; ++k) {
         heads[k] = Head(pieces[k]);
         tails[k] = Tail(pieces[k]);
-        cells[cellOf(heads[k].x, heads[k].y)].push_back(k);
+        byCell[k] = {cell(heads[k].y), cell(heads[k].x), k};
     }
+    std::sort(byCell.begin(), byCell.end());
     // A piece's best successor: the nearest head that its tail leads to.
     std::vector<int> next(n, -1);
     for (std::size_t k = 0; k < n; ++k) {
         const End& t = tails[k];
-        const auto [cx, cy] = cellOf(t.x, t.y);
+        const int cx = cell(t.x), cy = cell(t.y);
         double best = maxGap;
-        for (int gy = cy - 1; gy <= cy + 1; ++gy)
-            for (int gx = cx - 1; gx <= cx + 1; ++gx) {
-                const auto cell = cells.find({gx, gy});
-                if (cell == cells.end())
+        for (int gy = cy - 1; gy <= cy + 1; ++gy) {
+            auto it = std::lower_bound(byCell.begin(), byCell.end(), CellHead{gy, cx - 1, 0});
+            for (; it != byCell.end() && it->cy == gy && it->cx <= cx + 1; ++it) {
+                const std::size_t j = it->piece;
+                const End& h = heads[j];
+                const double ox = h.x - t.x, oy = h.y - t.y;
+                // Most heads of the cells are too far: the root only for the others.
+                if (j == k || ox * ox + oy * oy > best * best)
                     continue;
-                for (const std::size_t j : cell->second) {
-                    const End& h = heads[j];
-                    const double ox = h.x - t.x, oy = h.y - t.y;
-                    // Most heads of the cells are too far: the root only for the others.
-                    if (j == k || ox * ox + oy * oy > best * best)
-                        continue;
-                    const double gap = std::sqrt(ox * ox + oy * oy);
-                    const double along = ox * t.dx + oy * t.dy;
-                    const double across = std::fabs(ox * t.dy - oy * t.dx);
-                    if (gap > best || along < -1 || across > 1 + gap / 50 ||
-                        h.dx * t.dx + h.dy * t.dy < kMinDirectionCosine)
-                        continue;
-                    best = gap;
-                    next[k] = int(j);
-                }
+                const double gap = std::sqrt(ox * ox + oy * oy);
+                const double along = ox * t.dx + oy * t.dy;
+                const double across = std::fabs(ox * t.dy - oy * t.dx);
+                if (gap > best || along < -1 || across > 1 + gap / 50 || h.dx * t.dx + h.dy * t.dy < kMinDirectionCosine)
+                    continue;
+                best = gap;
+                next[k] = int(j);
             }
+        }
     }
     // Each head taken by one tail only: the nearest, as each tail chose.
     std::vector<int> previous(n, -1);

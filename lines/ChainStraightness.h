@@ -19,6 +19,12 @@ struct CentredChain {
     std::vector<double> u, v;  // relative to the centre, in half diagonals
     std::vector<double> rho;   // each point's distance from the centre, kept for every bend tried
 
+    void Reserve(std::size_t points)
+    {
+        u.reserve(points);
+        v.reserve(points);
+        rho.reserve(points);
+    }
     void Add(double pointU, double pointV)
     {
         u.push_back(pointU);

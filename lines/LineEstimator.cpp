@@ -363,6 +363,7 @@ Measured MeasureChains(const std::vector<EdgeChain>& chains, const PlaneGeometry
             continue;
         CentredChain c;
         const std::size_t stride = (chain.size() + kMaxPointsPerChain - 1) / kMaxPointsPerChain;
+        c.Reserve((chain.size() + stride - 1) / stride);
         for (std::size_t i = 0; i < chain.size(); i += stride) {
             const LinePoint p = geometry.ToFull(chain[i]);
             c.Add((p.x - geometry.centreX) / geometry.halfDiagonal, (p.y - geometry.centreY) / geometry.halfDiagonal);

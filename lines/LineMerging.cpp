@@ -20,30 +20,51 @@ struct Line {
     double du, dv;  // unit direction
 };
 
+// One chain's corrected points: a view into CorrectAll's arrays.
 struct Corrected {
-    std::vector<double> u, v;
+    const double* u;
+    const double* v;
+    std::size_t size;
 };
 
-Corrected Correct(const EdgeChain& chain, double strength, const PlaneToCentred& t)
+// Every chain's corrected points, one chain after another in two arrays:
+// one allocation each rather than two a chain.
+struct CorrectedChains {
+    std::vector<double> u, v;
+    std::vector<Corrected> chains;
+};
+
+CorrectedChains CorrectAll(const std::vector<EdgeChain>& chains, const std::vector<std::size_t>& order, double strength,
+                           const PlaneToCentred& t)
 {
-    Corrected c;
-    c.u.reserve(chain.size());
-    c.v.reserve(chain.size());
-    for (const EdgePoint& p : chain) {
-        const double u = (p.x - t.centreX) * t.perPixel, v = (p.y - t.centreY) * t.perPixel;
-        const double rho = std::sqrt(u * u + v * v);  // hypot's care for overflow costs here
-        const double factor = rho > 0 ? CorrectedRadius(rho, strength) / rho : 1;
-        c.u.push_back(u * factor);
-        c.v.push_back(v * factor);
+    CorrectedChains all;
+    std::size_t points = 0;
+    for (const EdgeChain& chain : chains)
+        points += chain.size();
+    all.u.reserve(points);
+    all.v.reserve(points);
+    for (const std::size_t k : order)
+        for (const EdgePoint& p : chains[k]) {
+            const double u = (p.x - t.centreX) * t.perPixel, v = (p.y - t.centreY) * t.perPixel;
+            const double rho = std::sqrt(u * u + v * v);  // hypot's care for overflow costs here
+            const double factor = rho > 0 ? CorrectedRadius(rho, strength) / rho : 1;
+            all.u.push_back(u * factor);
+            all.v.push_back(v * factor);
+        }
+    all.chains.reserve(order.size());
+    std::size_t first = 0;
+    for (const std::size_t k : order) {
+        all.chains.push_back({all.u.data() + first, all.v.data() + first, chains[k].size()});
+        first += chains[k].size();
     }
-    return c;
+    return all;
 }
 
 Line FitLine(const std::vector<const Corrected*>& parts)
 {
     double su = 0, sv = 0, n = 0;
     for (const Corrected* c : parts)
-        for (std::size_t i = 0; i < c->u.size(); ++i) {
+        for (std::size_t i = 0; i < c->size; ++i) {
             su += c->u[i];
             sv += c->v[i];
             n += 1;
@@ -51,7 +72,7 @@ Line FitLine(const std::vector<const Corrected*>& parts)
     const double mu = su / n, mv = sv / n;
     double suu = 0, svv = 0, suv = 0;
     for (const Corrected* c : parts)
-        for (std::size_t i = 0; i < c->u.size(); ++i) {
+        for (std::size_t i = 0; i < c->size; ++i) {
             const double du = c->u[i] - mu, dv = c->v[i] - mv;
             suu += du * du;
             svv += dv * dv;
@@ -66,7 +87,7 @@ double Across(const Line& line, double u, double v) { return (u - line.mu) * lin
 // Every point of `c` within `tolerance` of the line.
 bool OnLine(const Line& line, const Corrected& c, double tolerance)
 {
-    for (std::size_t i = 0; i < c.u.size(); ++i)
+    for (std::size_t i = 0; i < c.size; ++i)
         if (std::fabs(Across(line, c.u[i], c.v[i])) > tolerance)
             return false;
     return true;
@@ -84,16 +105,14 @@ std::vector<EdgeChain> MergeChainsOnOneLine(std::vector<EdgeChain> chains, doubl
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(),
                      [&](std::size_t a, std::size_t b) { return chains[a].size() > chains[b].size(); });
-    std::vector<Corrected> corrected;
-    corrected.reserve(n);
-    for (const std::size_t k : order)
-        corrected.push_back(Correct(chains[k], strength, toCentred));
+    const CorrectedChains all = CorrectAll(chains, order, strength, toCentred);
+    const std::vector<Corrected>& corrected = all.chains;
     // The first corrected points side by side: most chains fail there, and
     // the scan of every later chain for every seed then stays in the cache.
     std::vector<double> startU(n), startV(n);
     for (std::size_t k = 0; k < n; ++k) {
-        startU[k] = corrected[k].u.front();
-        startV[k] = corrected[k].v.front();
+        startU[k] = corrected[k].u[0];
+        startV[k] = corrected[k].v[0];
     }
 
     std::vector<char> taken(n, 0);
@@ -108,7 +127,7 @@ std::vector<EdgeChain> MergeChainsOnOneLine(std::vector<EdgeChain> chains, doubl
         parts.assign(1, &corrected[seed]);
         Line line = FitLine(parts);
         const Corrected& s = corrected[seed];
-        const double su = s.u.back() - s.u.front(), sv = s.v.back() - s.v.front();
+        const double su = s.u[s.size - 1] - s.u[0], sv = s.v[s.size - 1] - s.v[0];
         // Every chain ranked before the seed is taken already: a seed, or a
         // member of one. The others' first points are tried a block at a
         // time, without branches, and the block again after the line moves:
@@ -138,7 +157,7 @@ std::vector<EdgeChain> MergeChainsOnOneLine(std::vector<EdgeChain> chains, doubl
             // Both sides of a thin bar run the other way; pieces of one
             // edge keep its dark side on the same hand.
             const Corrected& c = corrected[k];
-            const double ku = c.u.back() - c.u.front(), kv = c.v.back() - c.v.front();
+            const double ku = c.u[c.size - 1] - c.u[0], kv = c.v[c.size - 1] - c.v[0];
             if (ku * su + kv * sv <= 0)
                 continue;
             parts.push_back(&c);
@@ -157,10 +176,12 @@ std::vector<EdgeChain> MergeChainsOnOneLine(std::vector<EdgeChain> chains, doubl
                 flagNear(k + 1, std::min(n, (k / kBlock + 1) * kBlock));
         }
         // In the seed's direction of travel, so that the gathered chain
-        // runs from one end of the line to the other as its pieces do.
-        std::stable_sort(members.begin(), members.end(), [&](std::size_t a, std::size_t b) {
-            return corrected[a].u.front() * su + corrected[a].v.front() * sv <
-                   corrected[b].u.front() * su + corrected[b].v.front() * sv;
+        // runs from one end of the line to the other as its pieces do; at
+        // a tie, in rank.
+        std::sort(members.begin(), members.end(), [&](std::size_t a, std::size_t b) {
+            const double ka = corrected[a].u[0] * su + corrected[a].v[0] * sv;
+            const double kb = corrected[b].u[0] * su + corrected[b].v[0] * sv;
+            return ka < kb || (ka == kb && a < b);
         });
         EdgeChain chain = std::move(chains[order[members.front()]]);
         for (auto k = members.begin() + 1; k != members.end(); ++k)
