@@ -503,8 +503,10 @@ LineEstimate EstimateLines(const GreyPlane& plane, int fullWidth, int fullHeight
         return result;
     }
     for (const Vote* v : consensus->agreeing) {
+        const EdgeChain& source = *measured.sources[v->chain];
         std::vector<LinePoint> points;
-        for (const EdgePoint& p : *measured.sources[v->chain])
+        points.reserve(source.size());
+        for (const EdgePoint& p : source)
             points.push_back(geometry.ToFull(p));
         result.chains.push_back(std::move(points));
     }
