@@ -28,8 +28,14 @@ struct Corrected {
 };
 
 // Every chain's corrected points, one chain after another in two arrays:
-// one allocation each rather than two a chain.
+// one allocation each rather than two a chain. The views in `chains` point
+// into `u` and `v`, whose storage a move keeps in place: it moves, and is
+// not copied.
 struct CorrectedChains {
+    CorrectedChains() = default;
+    CorrectedChains(const CorrectedChains&) = delete;
+    CorrectedChains(CorrectedChains&&) = default;
+
     std::vector<double> u, v;
     std::vector<Corrected> chains;
 };
