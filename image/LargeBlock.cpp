@@ -1,5 +1,7 @@
 #include "image/LargeBlock.h"
 
+#include <limits>
+
 #ifdef __linux__
 #include <sys/mman.h>
 #endif
@@ -24,6 +26,8 @@ std::align_val_t AlignmentFor(std::size_t bytes) { return std::align_val_t(Huge(
 
 void* AllocateLarge(std::size_t bytes) noexcept
 {
+    if (bytes > std::numeric_limits<std::size_t>::max() - kHugePage)
+        return nullptr;  // no such block, and its rounding would wrap round to a small one
     void* block = ::operator new(RoundedSize(bytes), AlignmentFor(bytes), std::nothrow);
 #ifdef __linux__
     if (block && Huge(bytes))
