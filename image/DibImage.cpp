@@ -1,7 +1,5 @@
 #include "image/DibImage.h"
 
-#include "image/LargeBlock.h"
-
 #include <limits>
 
 namespace fovella {
@@ -38,31 +36,24 @@ bool DibImage::Allocate(int width, int height, PixelType pixelType,
     const std::size_t bytes = CheckedImageBytes(stride, static_cast<std::size_t>(height));
     if (bytes == 0)
         return false;
-    m_bits = static_cast<std::uint8_t*>(AllocateLarge(bytes));
+    m_bits = AllocateLargeBytes(bytes);
     if (!m_bits)
         return false;
     m_stride = stride;
-    m_bytes = bytes;
     if (!SetGeometry(width, height, pixelType, sampleType, rowOrder)) {
-        FreeBits();
+        m_bits.reset();
+        m_stride = 0;
         return false;
     }
     return true;
 }
 
-bool DibImage::BuildRowTable() { return FillRowTable(m_bits, m_stride); }
-
-void DibImage::FreeBits()
-{
-    FreeLarge(m_bits, m_bytes);
-    m_bits = nullptr;
-    m_stride = 0;
-    m_bytes = 0;
-}
+bool DibImage::BuildRowTable() { return FillRowTable(m_bits.get(), m_stride); }
 
 void DibImage::Release()
 {
-    FreeBits();
+    m_bits.reset();
+    m_stride = 0;
     FreeRowTable();
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "image/Image.h"
+#include "image/LargeBlock.h"
 
 namespace fovella {
 
@@ -29,7 +30,7 @@ public:
     // ScaledCopyTo with both sides multiplied by `factor`, truncated.
     virtual bool ScaleBy(double factor, DibImage& destination) const;
     // First byte of pixel memory: row-table entry 0.
-    const std::uint8_t* Bits() const { return m_bits; }
+    const std::uint8_t* Bits() const { return m_bits.get(); }
 
 protected:
     bool Allocate(int width, int height, PixelType pixelType,
@@ -38,11 +39,8 @@ protected:
     bool BuildRowTable() override;
 
 private:
-    void FreeBits();
-
-    std::uint8_t* m_bits = nullptr;
+    LargeBytes m_bits;
     std::size_t m_stride = 0;
-    std::size_t m_bytes = 0;
 };
 
 }  // namespace fovella

@@ -12,6 +12,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -21,6 +23,19 @@ namespace fovella {
 void* AllocateLarge(std::size_t bytes) noexcept;
 // `bytes` as given to AllocateLarge.
 void FreeLarge(void* block, std::size_t bytes) noexcept;
+
+// A block of AllocateLarge that frees itself, for a picture's pixels.
+struct LargeBytesFree {
+    std::size_t bytes = 0;
+    void operator()(std::uint8_t* block) const noexcept { FreeLarge(block, bytes); }
+};
+using LargeBytes = std::unique_ptr<std::uint8_t[], LargeBytesFree>;
+
+// Empty when the memory is not there.
+inline LargeBytes AllocateLargeBytes(std::size_t bytes)
+{
+    return LargeBytes(static_cast<std::uint8_t*>(AllocateLarge(bytes)), LargeBytesFree{bytes});
+}
 
 template <class T>
 struct LargeAllocator {

@@ -1,7 +1,5 @@
 #include "image/MemoryImage.h"
 
-#include "image/LargeBlock.h"
-
 namespace fovella {
 
 MemoryImage::MemoryImage() { Create(1, 1, Rgb, SampleU8, BottomUp); }
@@ -36,29 +34,21 @@ bool MemoryImage::Allocate(int width, int height, PixelType pixelType,
     const std::size_t bytes = CheckedImageBytes(rowBytes, static_cast<std::size_t>(height));
     if (bytes == 0)
         return false;
-    m_block = static_cast<std::uint8_t*>(AllocateLarge(bytes));
+    m_block = AllocateLargeBytes(bytes);
     if (!m_block)
         return false;
-    m_bytes = bytes;
     if (!SetGeometry(width, height, pixelType, sampleType, rowOrder)) {
-        FreeBlock();
+        m_block.reset();
         return false;
     }
     return true;
 }
 
-bool MemoryImage::BuildRowTable() { return FillRowTable(m_block, RowBytes()); }
-
-void MemoryImage::FreeBlock()
-{
-    FreeLarge(m_block, m_bytes);
-    m_block = nullptr;
-    m_bytes = 0;
-}
+bool MemoryImage::BuildRowTable() { return FillRowTable(m_block.get(), RowBytes()); }
 
 void MemoryImage::Release()
 {
-    FreeBlock();
+    m_block.reset();
     FreeRowTable();
 }
 

@@ -1,11 +1,10 @@
-// An Image in one block of AllocateLarge with unpadded rows: any pixel and sample
-// type of known size. Used for temporaries such as pixel-format conversion.
+// An Image with unpadded rows in one large block (image/LargeBlock.h): any
+// pixel and sample type of known size. Used for temporaries such as
+// pixel-format conversion.
 #pragma once
 
 #include "image/Image.h"
-
-#include <cstddef>
-#include <cstdint>
+#include "image/LargeBlock.h"
 
 namespace fovella {
 
@@ -29,10 +28,7 @@ protected:
     bool BuildRowTable() override;
 
 private:
-    void FreeBlock();
-
-    std::uint8_t* m_block = nullptr;
-    std::size_t m_bytes = 0;
+    LargeBytes m_block;
 };
 
 }  // namespace fovella
