@@ -10,8 +10,8 @@ namespace fovella {
 namespace {
 
 // Small blocks start on a cache line, those of half a megabyte and more on
-// a huge page; every byte asked for can be written, and freeing with the
-// size asked for is what the allocation expects (ASan checks the pairing).
+// a huge page; every byte asked for can be written, and the block frees
+// itself as it was allocated (ASan checks the pairing).
 TEST(LargeBlock, BlocksAreAlignedWritableAndFreed)
 {
     const struct {
@@ -19,12 +19,11 @@ TEST(LargeBlock, BlocksAreAlignedWritableAndFreed)
     } cases[] = {{1, 64}, {(512 << 10) - 1, 64}, {512 << 10, 2 << 20}, {(3 << 20) + 1, 2 << 20}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bytes);
-        void* block = AllocateLarge(c.bytes);
+        const LargeBytes block = AllocateLargeBytes(c.bytes);
         ASSERT_NE(block, nullptr);
-        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(block) % c.alignment, 0u);
-        std::memset(block, 0xA5, c.bytes);
-        EXPECT_EQ(static_cast<unsigned char*>(block)[c.bytes - 1], 0xA5);
-        FreeLarge(block, c.bytes);
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(block.get()) % c.alignment, 0u);
+        std::memset(block.get(), 0xA5, c.bytes);
+        EXPECT_EQ(block[c.bytes - 1], 0xA5);
     }
 }
 
@@ -33,7 +32,6 @@ TEST(LargeBlock, BlocksAreAlignedWritableAndFreed)
 TEST(LargeBlock, SizeNearTheLimitIsRefused)
 {
     EXPECT_EQ(AllocateLarge(std::numeric_limits<std::size_t>::max() - 100), nullptr);
-    FreeLarge(nullptr, 0);
 }
 
 }  // namespace
