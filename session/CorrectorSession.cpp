@@ -388,14 +388,15 @@ AutoSource CorrectorSession::StartAuto()
     if (!Loaded() || AutoRunning())
         return {};
     m_autoPicture = m_source;
+    m_autoAskedUnder = FocalChoice();
     return {m_autoPicture, StampOf(m_path) == m_stamp ? std::string(m_path) : std::string()};
 }
 
 SessionOutcome CorrectorSession::FinishAuto(const LineEstimate& estimate)
 {
-    const bool stillOpen = m_autoPicture == m_source;
+    const bool stillAsked = m_autoPicture == m_source && FocalChoice() == m_autoAskedUnder;
     m_autoPicture = nullptr;
-    if (!stillOpen || estimate.verdict == LineEstimate::Verdict::Cancelled)
+    if (!stillAsked || estimate.verdict == LineEstimate::Verdict::Cancelled)
         return {SessionOutcome::Unchanged, {}};
     if (estimate.verdict == LineEstimate::Verdict::NoBarrelDistortion)
         return Failure(SessionOutcome::NoBarrelDistortion,

@@ -22,6 +22,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace fovella {
@@ -243,7 +244,9 @@ public:
     // way), FinishAuto takes its answer. Found: the EXIF focal length in use
     // is kept and the slider set, or the focal length typed and the slider
     // at 1.00 (AutoSettings.h); Done. NoStraightLines, NoBarrelDistortion:
-    // nothing changed. Unchanged: cancelled, or another picture is open now.
+    // nothing changed. Unchanged: cancelled, another picture is open now, or
+    // the focal length, its source or the fine tune was changed while the
+    // estimate ran: that newer choice stands.
     AutoSource StartAuto();
     bool AutoRunning() const { return m_autoPicture != nullptr; }
     SessionOutcome FinishAuto(const LineEstimate& estimate);
@@ -295,6 +298,9 @@ private:
     int m_zoomIndex = 0;
 
     std::shared_ptr<const DibImage> m_autoPicture;  // while its estimate runs
+    // What chooses the correction, as it was when Auto was asked.
+    std::tuple<FocalSource, std::string, int> FocalChoice() const { return {m_focalSource, m_focalText, m_fineTune}; }
+    std::tuple<FocalSource, std::string, int> m_autoAskedUnder;
     std::vector<std::vector<LinePoint>> m_autoLines;  // in the open picture, as seen
     bool m_zoomIsFit = false;
 

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 
 namespace fovella {
 namespace {
@@ -239,34 +240,45 @@ TEST_F(SessionAutoTest, TypedFocalOrNoExifTypesTheFocalLengthAndResetsTheSlider)
     EXPECT_EQ(session.FocalText(), "36.000");
 }
 
-TEST_F(SessionAutoTest, NoAnswerCancelOrAnotherPictureChangeNothing)
+TEST_F(SessionAutoTest, NoAnswerCancelOrAChangeWhileItRunsChangeNothing)
 {
     using V = LineEstimate::Verdict;
+    const std::function<void()> nothing = [] {};
+    const std::function<void()> openAnother = [&] { ASSERT_TRUE(session.Open(photos.File("b.png"))); };
+    const std::function<void()> typeFocal = [&] {
+        session.SetFocalSource(FocalSource::Typed);
+        session.SetFocalText("8");
+    };
+    const std::function<void()> slide = [&] { session.SetFineTunePosition(40); };
     const struct {
         V verdict;
-        bool openAnother;
+        const std::function<void()>& whileItRuns;
         SessionOutcome::Code code;
     } cases[] = {
-        {V::NoStraightLines, false, SessionOutcome::NoStraightLines},
-        {V::Unreadable, false, SessionOutcome::NoStraightLines},
-        {V::NoBarrelDistortion, false, SessionOutcome::NoBarrelDistortion},
-        {V::Cancelled, false, SessionOutcome::Unchanged},
-        {V::Found, true, SessionOutcome::Unchanged},
+        {V::NoStraightLines, nothing, SessionOutcome::NoStraightLines},
+        {V::Unreadable, nothing, SessionOutcome::NoStraightLines},
+        {V::NoBarrelDistortion, nothing, SessionOutcome::NoBarrelDistortion},
+        {V::Cancelled, nothing, SessionOutcome::Unchanged},
+        {V::Found, openAnother, SessionOutcome::Unchanged},
+        {V::Found, typeFocal, SessionOutcome::Unchanged},  // what the user typed is kept
+        {V::Found, slide, SessionOutcome::Unchanged},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(int(c.verdict));
+        SCOPED_TRACE(&c - cases);
         ASSERT_TRUE(session.Open(photos.File("a.jpg")));
         session.SetFineTunePosition(30);
         ASSERT_NE(session.StartAuto().picture, nullptr);
-        if (c.openAnother) {
-            ASSERT_TRUE(session.Open(photos.File("b.png")));
-        }
+        c.whileItRuns();
+        const FocalSource source = session.GetFocalSource();
+        const std::string text = session.FocalText();
+        const int position = session.FineTunePosition();
         LineEstimate estimate = Found(1.08);
         estimate.verdict = c.verdict;
         EXPECT_EQ(session.FinishAuto(estimate).code, c.code);
         EXPECT_FALSE(session.AutoRunning());
-        EXPECT_EQ(session.FineTunePosition(), 30);
-        EXPECT_EQ(session.FocalText(), "18.000");
+        EXPECT_EQ(session.GetFocalSource(), source);
+        EXPECT_EQ(session.FocalText(), text);
+        EXPECT_EQ(session.FineTunePosition(), position);
         EXPECT_TRUE(session.AutoLinesOver(120, 90, 0).empty());
     }
 }
