@@ -27,8 +27,10 @@ AutoSettings SettingsForScale(double scale, int width, int height, std::optional
 
 // Why Auto found nothing to set, in a sentence or two for the message's
 // explanation, with what the user can do instead; empty for an estimate that
-// found a scale or was cancelled.
-std::string NothingFoundExplanation(const LineEstimate& estimate);
+// found a scale or was cancelled. An estimate withheld as too uncertain is
+// offered as a place to start, as the focal length that gives it for a
+// picture of `width` x `height` at fine tune 1.00.
+std::string NothingFoundExplanation(const LineEstimate& estimate, int width, int height);
 
 // What still corrects the picture when Auto set nothing: the focal length in
 // use (typed, perhaps for the picture before, or the EXIF value), and how

@@ -800,7 +800,8 @@ void CCorrectorDlg::ShowAutoFound(const LineEstimate& estimate)
     // length typed for the picture before, say), under the message.
     MessageExtras why;
     const std::string still = FocalStillInUse(m_session.ChosenFocal(), m_session.GetFocalSource());
-    why.explanation = NothingFoundExplanation(estimate) + (still.empty() ? "" : " " + still);
+    why.explanation = NothingFoundExplanation(estimate, m_session.Source()->Width(), m_session.Source()->Height()) +
+                      (still.empty() ? "" : " " + still);
     Services().ShowMessage(applied.code == SessionOutcome::NoStraightLines ? "No straight lines found"
                                                                            : "No barrel distortion found",
                            "Auto", MessageIcon::Information, MessageButtons::Ok, &why);

@@ -70,22 +70,28 @@ TEST(NothingFoundExplanation, SaysWhyAndWhatToDoInstead)
         Doubt doubt;
         int chainsFound;
         double relativeError;
+        double strength;
         std::string explanation;
     } cases[] = {
-        {Verdict::Found, Doubt::TooFewChains, 40, 0.01, ""},
-        {Verdict::Cancelled, Doubt::TooFewChains, 0, 0, ""},
-        {Verdict::NoStraightLines, Doubt::TooFewChains, 0, 0, "No long edge was found." + instead},
-        {Verdict::NoStraightLines, Doubt::TooFewChains, 1, 0,
+        {Verdict::Found, Doubt::TooFewChains, 40, 0.01, 0.5, ""},
+        {Verdict::Cancelled, Doubt::TooFewChains, 0, 0, 0, ""},
+        {Verdict::NoStraightLines, Doubt::TooFewChains, 0, 0, 0, "No long edge was found." + instead},
+        {Verdict::NoStraightLines, Doubt::TooFewChains, 1, 0, 0,
          "Only 1 long edge was found: too few to tell the lens's bend from the scene's." + instead},
-        {Verdict::NoStraightLines, Doubt::Disagreeing, 12, 0,
+        {Verdict::NoStraightLines, Doubt::Disagreeing, 12, 0, -0.6,
          "12 long edges were found, but they agree on no bend a lens gives: they are curves, or edges not straight "
          "in the scene." + instead},
-        {Verdict::NoStraightLines, Doubt::BentBeyond, 11, 0,
+        {Verdict::NoStraightLines, Doubt::BentBeyond, 11, 0, 0,
          "11 long edges were found, but more are bent further than Auto measures, as by a fisheye or a very wide "
          "lens." + instead},
-        {Verdict::NoStraightLines, Doubt::Uncertain, 46, 0.0231,
+        {Verdict::NoStraightLines, Doubt::Uncertain, 46, 0.0231, 0,
          "46 long edges were found, but together they fix the correction only to \u00b12.3 %; Auto sets it only to "
          "\u00b12 % or better." + instead},
+        // The estimate withheld is offered as the focal length that gives it.
+        {Verdict::NoStraightLines, Doubt::Uncertain, 46, 0.0431, 400 / PixelScale(7.25f, 640, 480, 1.0),
+         "46 long edges were found, but together they fix the correction only to \u00b14.3 %; Auto sets it only to "
+         "\u00b12 % or better. Their best guess, 7.250 mm at fine tune 1.00, may be off by a tenth: enter it, or the "
+         "focal length you know, and fine-tune it by eye with the grid."},
     };
     for (const auto& c : cases) {
         LineEstimate estimate;
@@ -93,12 +99,14 @@ TEST(NothingFoundExplanation, SaysWhyAndWhatToDoInstead)
         estimate.doubt = c.doubt;
         estimate.chainsFound = c.chainsFound;
         estimate.relativeError = c.relativeError;
-        EXPECT_EQ(NothingFoundExplanation(estimate), c.explanation);
+        estimate.strength = c.strength;
+        EXPECT_EQ(NothingFoundExplanation(estimate, 640, 480), c.explanation);
     }
     LineEstimate straight;
     straight.verdict = Verdict::NoBarrelDistortion;
+    straight.strength = 0.3;
     straight.chains.resize(41);
-    EXPECT_EQ(NothingFoundExplanation(straight),
+    EXPECT_EQ(NothingFoundExplanation(straight, 640, 480),
               "The 41 straight edges used bend no more than a photograph's own edges may: too little to correct with "
               "confidence. If its lines still look bent, enter the focal length yourself, and fine-tune it by eye "
               "with the grid.");
