@@ -388,13 +388,13 @@ AutoSource CorrectorSession::StartAuto()
     if (!Loaded() || AutoRunning())
         return {};
     m_autoPicture = m_source;
-    m_autoAskedUnder = FocalChoice();
+    m_autoAskedUnder = CurrentFocalChoice();
     return {m_autoPicture, StampOf(m_path) == m_stamp ? std::string(m_path) : std::string()};
 }
 
 SessionOutcome CorrectorSession::FinishAuto(const LineEstimate& estimate)
 {
-    const bool stillAsked = m_autoPicture == m_source && FocalChoice() == m_autoAskedUnder;
+    const bool stillAsked = m_autoPicture == m_source && CurrentFocalChoice() == m_autoAskedUnder;
     m_autoPicture = nullptr;
     if (!stillAsked || estimate.verdict == LineEstimate::Verdict::Cancelled)
         return {SessionOutcome::Unchanged, {}};

@@ -298,9 +298,10 @@ private:
     int m_zoomIndex = 0;
 
     std::shared_ptr<const DibImage> m_autoPicture;  // while its estimate runs
-    // What chooses the correction, as it was when Auto was asked.
-    std::tuple<FocalSource, std::string, int> FocalChoice() const { return {m_focalSource, m_focalText, m_fineTune}; }
-    std::tuple<FocalSource, std::string, int> m_autoAskedUnder;
+    // What chooses the correction: the focal length's source, its text and the fine tune.
+    using FocalChoice = std::tuple<FocalSource, std::string, int>;
+    FocalChoice CurrentFocalChoice() const { return {m_focalSource, m_focalText, m_fineTune}; }
+    FocalChoice m_autoAskedUnder;  // as it was when Auto was asked
     std::vector<std::vector<LinePoint>> m_autoLines;  // in the open picture, as seen
     bool m_zoomIsFit = false;
 
