@@ -5,6 +5,10 @@
 #include <cmath>
 #include <numeric>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace fovella {
 
 namespace {
@@ -99,6 +103,27 @@ bool OnLine(const Line& line, const Corrected& c, double tolerance)
     return true;
 }
 
+// Bit k set where point k, of `count` up to kBlock, is within `tolerance`
+// of the line. Two points at a time, each compare's sign bits taken at
+// once: bit by bit, this was most of the gathering's time.
+std::uint64_t NearBits(const Line& line, const double* u, const double* v, std::size_t count, double tolerance)
+{
+    std::uint64_t bits = 0;
+    std::size_t k = 0;
+#ifdef __SSE2__
+    const __m128d mu = _mm_set1_pd(line.mu), mv = _mm_set1_pd(line.mv), du = _mm_set1_pd(line.du),
+                  dv = _mm_set1_pd(line.dv), limit = _mm_set1_pd(tolerance), sign = _mm_set1_pd(-0.0);
+    for (; k + 2 <= count; k += 2) {
+        const __m128d across = _mm_sub_pd(_mm_mul_pd(_mm_sub_pd(_mm_loadu_pd(u + k), mu), dv),
+                                          _mm_mul_pd(_mm_sub_pd(_mm_loadu_pd(v + k), mv), du));
+        bits |= std::uint64_t(_mm_movemask_pd(_mm_cmple_pd(_mm_andnot_pd(sign, across), limit))) << k;
+    }
+#endif
+    for (; k < count; ++k)
+        bits |= std::uint64_t(std::fabs(Across(line, u[k], v[k])) <= tolerance) << k;
+    return bits;
+}
+
 }  // namespace
 
 std::vector<EdgeChain> MergeChainsOnOneLine(std::vector<EdgeChain> chains, double strength,
@@ -141,13 +166,7 @@ std::vector<EdgeChain> MergeChainsOnOneLine(std::vector<EdgeChain> chains, doubl
         // main cost.
         std::uint64_t near = 0;  // bit k % kBlock: chain k's first point near the line
         const auto flagNear = [&](std::size_t from, std::size_t to) {
-            double across[kBlock];
-            const Line here = line;
-            for (std::size_t k = from; k < to; ++k)
-                across[k - from] = std::fabs(Across(here, startU[k], startV[k]));
-            near = 0;
-            for (std::size_t k = from; k < to; ++k)
-                near |= std::uint64_t(across[k - from] <= tolerance) << (k % kBlock);
+            near = NearBits(line, startU.data() + from, startV.data() + from, to - from, tolerance) << (from % kBlock);
         };
         for (std::size_t k = seed + 1; k < n; ++k) {
             if (k == seed + 1 || k % kBlock == 0)
