@@ -67,9 +67,9 @@ double CorrectedResidual(const CentredChain& chain, double strength)
         svv += dv * dv;
         suv += du * dv;
     }
-    // The line's normal: the eigenvector of the smaller eigenvalue.
-    const double angle = 0.5 * std::atan2(2 * suv, suu - svv);
-    const double nu = -std::sin(angle), nv = std::cos(angle);
+    // The line's normal: across the direction of most spread.
+    const Direction along = PrincipalDirection(suu, svv, suv);
+    const double nu = -along.sin, nv = along.cos;
     double sum = 0;
     for (std::size_t i = 0; i < n; ++i) {
         const double distance = (cu[i] - mu) * nu + (cv[i] - mv) * nv;

@@ -40,6 +40,28 @@ struct CentredChain {
 // not penalised for it. In half diagonals squared.
 double CorrectedResidual(const CentredChain& chain, double strength);
 
+// The unit direction (cos a, sin a) along which points spread most, from
+// their centred second moments: a = atan2(2 suv, suu - svv) / 2, found
+// without the trigonometry, which cost as much as the rest of a chain's
+// residual. The root is taken of the half angle's larger of cosine and
+// sine, the other follows from their product, so that neither loses digits.
+struct Direction {
+    double cos, sin;
+};
+
+inline Direction PrincipalDirection(double suu, double svv, double suv)
+{
+    const double d = suu - svv, e = 2 * suv, h = std::sqrt(d * d + e * e);
+    if (!(h > 0))
+        return {1, 0};
+    if (d >= 0) {
+        const double c = std::sqrt((h + d) / (2 * h));
+        return {c, e / (2 * h * c)};
+    }
+    const double s = std::copysign(std::sqrt((h - d) / (2 * h)), e);
+    return {e / (2 * h * s), s};
+}
+
 // rho * factor: the corrected radius of a point at `rho` (half diagonals).
 double CorrectedRadius(double rho, double strength);
 

@@ -88,8 +88,8 @@ Line FitLine(const std::vector<const Corrected*>& parts)
             svv += dv * dv;
             suv += du * dv;
         }
-    const double angle = 0.5 * std::atan2(2 * suv, suu - svv);
-    return {mu, mv, std::cos(angle), std::sin(angle)};
+    const Direction along = PrincipalDirection(suu, svv, suv);
+    return {mu, mv, along.cos, along.sin};
 }
 
 double Across(const Line& line, double u, double v) { return (u - line.mu) * line.dv - (v - line.mv) * line.du; }
