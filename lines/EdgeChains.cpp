@@ -38,6 +38,7 @@ struct Edge {
 struct EdgeMap {
     LargeVector<Edge> edges;
     std::vector<int> rowStart;  // height + 1 entries
+    int width = 0;
 };
 
 // One pass down the plane, keeping only the rows each step needs: binomial
@@ -63,6 +64,7 @@ EdgeMap FindEdges(const GreyPlane& plane)
     // (pages reserved and never touched cost nothing).
     map.edges.reserve(row * std::size_t(h) / 4);
     map.rowStart.assign(std::size_t(h) + 1, 0);
+    map.width = w;
     const auto slot = [row](std::vector<float>& ring, int y, int slots) { return &ring[std::size_t(y % slots) * row]; };
     const auto smoothAcross = [&](int y) {
         const std::uint16_t* in = &plane.values[std::size_t(y) * row];
@@ -144,44 +146,62 @@ Links Neighbours(const EdgeMap& map)
     const LargeVector<Edge>& edges = map.edges;
     const int rows = int(map.rowStart.size()) - 1;
     Links links{LargeVector<int>(edges.size(), -1), LargeVector<int>(edges.size(), -1)};
+    // A pixel holds one edge at the most: the edges of three rows by pixel
+    // (-1 for none), row r in slot r % 3, and a fourth slot of none for the
+    // rows beyond the picture. Which of the eight pixels around an edge hold
+    // one is read as a mask, without a branch, then only those are weighed:
+    // whether an edge is there could not be predicted.
+    const std::size_t width = std::size_t(map.width);
+    std::vector<int> atPixel(4 * width, -1);
+    const int* const none = &atPixel[3 * width];
+    const auto mark = [&](int row, bool present) {
+        int* slot = &atPixel[std::size_t(row % 3) * width];
+        for (int e = map.rowStart[std::size_t(row)]; e < map.rowStart[std::size_t(row) + 1]; ++e)
+            slot[edges[std::size_t(e)].px] = present ? e : -1;
+    };
+    if (rows > 0)
+        mark(0, true);
     for (int row = 0; row < rows; ++row) {
-        // Within a row the edges run left to right, so the first candidate
-        // of each neighbouring row only moves right: a cursor per row
-        // instead of a search per edge.
-        int cursor[3];
-        for (int k = 0; k < 3; ++k)
-            cursor[k] = map.rowStart[std::size_t(std::clamp(row - 1 + k, 0, rows - 1))];
+        if (row + 1 < rows)
+            mark(row + 1, true);
+        const int* around[3];
+        for (int k = 0; k < 3; ++k) {
+            const int r = row - 1 + k;
+            around[k] = r < 0 || r >= rows ? none : &atPixel[std::size_t(r % 3) * width];
+        }
         for (int e = map.rowStart[std::size_t(row)]; e < map.rowStart[std::size_t(row) + 1]; ++e) {
             const Edge& p = edges[std::size_t(e)];
+            // Bit 3 k + d: an edge at row - 1 + k, column px - 1 + d; the
+            // order in which they are weighed, rows first.
+            unsigned present = 0;
+            for (int k = 0; k < 3; ++k)
+                for (int d = 0; d < 3; ++d)
+                    present |= unsigned(around[k][p.px - 1 + d] >= 0) << (3 * k + d);
+            present &= ~(1u << 4);  // the edge itself
             const float norm2 = p.gx * p.gx + p.gy * p.gy;
             double bestAhead = 1e9, bestBehind = 1e9;
-            for (int k = 0; k < 3; ++k) {
-                const int r = row - 1 + k;
-                if (r < 0 || r >= rows)
+            for (; present != 0; present &= present - 1) {
+                const int bit = __builtin_ctz(present);
+                const int qi = around[bit / 3][p.px - 1 + bit % 3];
+                const Edge* q = &edges[std::size_t(qi)];
+                const float dot = p.gx * q->gx + p.gy * q->gy;
+                const bool agree = dot > 0 && dot * dot >= kMinGradientCosine * kMinGradientCosine * norm2 *
+                                                              (q->gx * q->gx + q->gy * q->gy);
+                // The tangent is the gradient turned a quarter clockwise.
+                const double along = (q->x - p.x) * p.gy - (q->y - p.y) * p.gx;
+                if (!agree || along == 0)
                     continue;
-                const int last = map.rowStart[std::size_t(r) + 1];
-                while (cursor[k] < last && edges[std::size_t(cursor[k])].px < p.px - 1)
-                    ++cursor[k];
-                for (int qi = cursor[k]; qi < last && edges[std::size_t(qi)].px <= p.px + 1; ++qi) {
-                    const Edge* q = &edges[std::size_t(qi)];
-                    if (q->px == p.px && q->py == p.py)
-                        continue;
-                    const float dot = p.gx * q->gx + p.gy * q->gy;
-                    const bool agree = dot > 0 && dot * dot >= kMinGradientCosine * kMinGradientCosine * norm2 *
-                                                                  (q->gx * q->gx + q->gy * q->gy);
-                    // The tangent is the gradient turned a quarter clockwise.
-                    const double along = (q->x - p.x) * p.gy - (q->y - p.y) * p.gx;
-                    if (!agree || along == 0)
-                        continue;
-                    const double distance = (q->x - p.x) * (q->x - p.x) + (q->y - p.y) * (q->y - p.y);
-                    double& best = along > 0 ? bestAhead : bestBehind;
-                    if (distance < best) {
-                        best = distance;
-                        (along > 0 ? links.ahead : links.behind)[std::size_t(e)] = qi;
-                    }
+                const double distance = (q->x - p.x) * (q->x - p.x) + (q->y - p.y) * (q->y - p.y);
+                double& best = along > 0 ? bestAhead : bestBehind;
+                if (distance < best) {
+                    best = distance;
+                    (along > 0 ? links.ahead : links.behind)[std::size_t(e)] = qi;
                 }
             }
         }
+        // Its slot is row + 2's next.
+        if (row > 0)
+            mark(row - 1, false);
     }
     return links;
 }
