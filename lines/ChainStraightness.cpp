@@ -76,14 +76,12 @@ double CorrectedResidual(const CentredChain& chain, double strength)
         // A step d in the distorted picture moves the corrected point by J d,
         // J stretching radius by `radial` and the perpendicular by the
         // tangential factor; the smallest step that moves it `distance`
-        // across the line has length distance / |J^T n|.
-        double gain = 1;
-        if (rho[i] > 0) {
-            const double er = (chain.u[i] * nu + chain.v[i] * nv) / rho[i];
-            const double et = (-chain.v[i] * nu + chain.u[i] * nv) / rho[i];
-            gain = std::sqrt(radial[i] * er * radial[i] * er + tangential[i] * et * tangential[i] * et);
-        }
-        sum += (distance / gain) * (distance / gain);
+        // across the line has length distance / |J^T n|. The normal's
+        // radial and tangential parts are taken times rho, which |J^T n|
+        // squared then divides out: one division a point.
+        const double er = chain.u[i] * nu + chain.v[i] * nv, et = -chain.v[i] * nu + chain.u[i] * nv;
+        const double gain2 = radial[i] * er * radial[i] * er + tangential[i] * et * tangential[i] * et;
+        sum += rho[i] > 0 ? distance * distance * (rho[i] * rho[i]) / gain2 : distance * distance;
     }
     return sum;
 }
