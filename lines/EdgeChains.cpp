@@ -58,6 +58,7 @@ EdgeMap FindEdges(const GreyPlane& plane)
     const std::size_t row = std::size_t(w);
     std::vector<float> across(3 * row), smooth(3 * row), gx(3 * row), gy(3 * row), magnitude(3 * row);
     std::vector<std::uint8_t> peak(row);
+    std::vector<int> peakColumns(row);
     EdgeMap map;
     // Photographs of buildings have edges at about one pixel in seven:
     // room for one in four, so that the list is seldom copied as it grows
@@ -110,17 +111,22 @@ EdgeMap FindEdges(const GreyPlane& plane)
         const float* mDown = slot(magnitude, y + 1, 3);
         const float* gxHere = slot(gx, y, 3);
         const float* gyHere = slot(gy, y, 3);
-        // The maxima are flagged without branches, which vectorises, and
-        // only those flagged are placed: most pixels are no edge.
+        // The maxima are flagged without branches, which vectorises, their
+        // columns listed without branches, and only those placed: whether a
+        // pixel is an edge cannot be predicted.
         for (int x = 3; x + 3 < w; ++x) {
             const float mc = mHere[x], left = mHere[x - 1], right = mHere[x + 1], up = mUp[x], down = mDown[x];
             const bool across = std::fabs(gxHere[x]) >= std::fabs(gyHere[x]);
             const float a = across ? left : up, c = across ? right : down;
             peak[std::size_t(x)] = (mc >= kMinGradient) & (a < mc) & (mc >= c);
         }
+        std::size_t peaks = 0;
         for (int x = 3; x + 3 < w; ++x) {
-            if (!peak[std::size_t(x)])
-                continue;
+            peakColumns[peaks] = x;
+            peaks += peak[std::size_t(x)];
+        }
+        for (std::size_t i = 0; i < peaks; ++i) {
+            const int x = peakColumns[i];
             const float mc = mHere[x];
             const bool across = std::fabs(gxHere[x]) >= std::fabs(gyHere[x]);
             const float a = across ? mHere[x - 1] : mUp[x], c = across ? mHere[x + 1] : mDown[x];
