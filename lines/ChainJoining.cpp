@@ -71,13 +71,18 @@ std::vector<EdgeChain> JoinCollinearChains(std::vector<EdgeChain> pieces, double
                 const std::size_t j = it->piece;
                 const End& h = heads[j];
                 const double ox = h.x - t.x, oy = h.y - t.y;
-                // Most heads of the cells are too far: the root only for the others.
-                if (j == k || ox * ox + oy * oy > best * best)
+                const double along = ox * t.dx + oy * t.dy;
+                // Most heads of the cells are too far, behind or turned
+                // away, and which cannot be predicted: those tests are
+                // taken together without a branch, and the root only for
+                // the others.
+                const bool candidate = (j != k) & !(ox * ox + oy * oy > best * best) & !(along < -1) &
+                                       !(h.dx * t.dx + h.dy * t.dy < kMinDirectionCosine);
+                if (!candidate)
                     continue;
                 const double gap = std::sqrt(ox * ox + oy * oy);
-                const double along = ox * t.dx + oy * t.dy;
                 const double across = std::fabs(ox * t.dy - oy * t.dx);
-                if (gap > best || along < -1 || across > 1 + gap / 50 || h.dx * t.dx + h.dy * t.dy < kMinDirectionCosine)
+                if (gap > best || across > 1 + gap / 50)
                     continue;
                 best = gap;
                 next[k] = int(j);
