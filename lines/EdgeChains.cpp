@@ -246,16 +246,20 @@ std::vector<EdgeChain> FindEdgeChains(const GreyPlane& plane, int minPoints)
         return chains;
     const EdgeMap map = FindEdges(plane);
     const LargeVector<Edge>& edges = map.edges;
-    const Links links = Neighbours(map);
-    const LargeVector<int>& ahead = links.ahead;
+    Links links = Neighbours(map);
+    // Two edges are linked where each chose the other: the neighbour ahead
+    // becomes the next point, in place (fresh pages cost more than the
+    // arithmetic on them).
+    LargeVector<int>& next = links.ahead;
     const LargeVector<int>& behind = links.behind;
-    LargeVector<int> next(edges.size(), -1);
     std::vector<bool> hasPrevious(edges.size(), false);
-    for (std::size_t e = 0; e < edges.size(); ++e)
-        if (ahead[e] >= 0 && behind[std::size_t(ahead[e])] == int(e)) {
-            next[e] = ahead[e];
-            hasPrevious[std::size_t(ahead[e])] = true;
-        }
+    for (std::size_t e = 0; e < edges.size(); ++e) {
+        const int ahead = next[e];
+        if (ahead >= 0 && behind[std::size_t(ahead)] == int(e))
+            hasPrevious[std::size_t(ahead)] = true;
+        else
+            next[e] = -1;
+    }
     // Closed loops have no first point and are left out: no straight line
     // closes on itself.
     EdgeChain walk;
