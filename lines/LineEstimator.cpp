@@ -542,7 +542,7 @@ LineEstimate EstimateLines(const Image& picture, const std::atomic<bool>* cancel
     return EstimateLines(plane, picture.Width(), picture.Height(), cancel);
 }
 
-LineEstimate EstimateLinesOfFile(const std::string& path, const std::atomic<bool>* cancel)
+LineEstimate EstimateLinesOfFile(const std::string& path, const std::atomic<bool>* cancel, const Image* decoded)
 {
     LineEstimate result;
     result.verdict = LineEstimate::Verdict::Unreadable;
@@ -560,6 +560,8 @@ LineEstimate EstimateLinesOfFile(const std::string& path, const std::atomic<bool
             return result;
         return EstimateLines(ReduceToGrey(reduced, 8), fullWidth, fullHeight, cancel);
     }
+    if (decoded)
+        return EstimateLines(*decoded, cancel);
     // Read as the correction reads it, so that a file it cannot hold is
     // refused here in the same words.
     DibImage picture;

@@ -72,7 +72,11 @@ LineEstimate EstimateLines(const Image& picture, const std::atomic<bool>* cancel
 
 // The same for a file: a JPEG decoded reduced by the DCT (its luma only,
 // at LineScaleEighths of its size), any other format read whole and reduced.
-LineEstimate EstimateLinesOfFile(const std::string& path, const std::atomic<bool>* cancel = nullptr);
+// `decoded`, when given, is the file's picture as ImageFile::Load reads it
+// (or converted to Bgr or Gray): a file other than a JPEG is then not read
+// again, which for a large PNG or TIFF takes far longer than the estimate.
+LineEstimate EstimateLinesOfFile(const std::string& path, const std::atomic<bool>* cancel = nullptr,
+                                 const Image* decoded = nullptr);
 
 // Where the remap with `scale` puts a point of the full-resolution picture,
 // in the same coordinates: for drawing the chains over the corrected

@@ -21,7 +21,7 @@ bool LineEstimateRunner::Start(AutoSource source, Finished finished)
         // copy is one the estimate cannot read.
         try {
             if (!source.file.empty())
-                estimate = EstimateLinesOfFile(source.file, &m_cancel);
+                estimate = EstimateLinesOfFile(source.file, &m_cancel, source.picture.get());
             if (source.file.empty() || estimate.verdict == LineEstimate::Verdict::Unreadable)
                 estimate = EstimateLines(*source.picture, &m_cancel);
         } catch (const std::bad_alloc&) {

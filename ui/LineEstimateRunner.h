@@ -25,9 +25,11 @@ public:
     LineEstimateRunner(const LineEstimateRunner&) = delete;
     LineEstimateRunner& operator=(const LineEstimateRunner&) = delete;
 
-    // Estimates the source's file, or its picture (kept alive by the runner
-    // until it is done) when it names none or the file cannot be read, and
-    // calls `finished` with the answer from the calling thread's event loop.
+    // Estimates the source's file (a JPEG read again, reduced by its
+    // decoder as fovella-cli reads it; any other file from its picture, the
+    // same pixels), or its picture (kept alive by the runner until it is
+    // done) when it names none or the file cannot be read, and calls
+    // `finished` with the answer from the calling thread's event loop.
     // False, starting nothing, while a run is under way.
     bool Start(AutoSource source, Finished finished);
     bool Running() const { return m_thread.joinable(); }

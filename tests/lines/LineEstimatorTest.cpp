@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <thread>
 
 namespace fovella {
@@ -205,6 +206,17 @@ TEST(LineEstimator, AJpegFileIsReadReducedAndGivesTheScale)
         ASSERT_EQ(estimate.verdict, Verdict::Found) << name;
         EXPECT_NEAR(estimate.scale / m, 1.0, 0.01) << name;
     }
+    // The window hands its picture over: any file but a JPEG is taken from
+    // it, not read again; a JPEG is still read reduced, as fovella-cli reads
+    // it, whatever picture comes with it.
+    DibImage shown;
+    ASSERT_TRUE(file.Load(dir.File("d.bmp"), shown, Unknown, 0) && shown.ConvertPixelType(Bgr));
+    const double bmpScale = EstimateLinesOfFile(dir.File("d.bmp")).scale;
+    const double jpegScale = EstimateLinesOfFile(dir.File("d.jpg")).scale;
+    ASSERT_EQ(std::remove(dir.File("d.bmp").c_str()), 0);
+    EXPECT_EQ(EstimateLinesOfFile(dir.File("d.bmp"), nullptr, &shown).scale, bmpScale);
+    EXPECT_EQ(EstimateLinesOfFile(dir.File("d.jpg"), nullptr, &shown).scale, jpegScale);
+    EXPECT_NE(bmpScale, jpegScale);
     const LineEstimate missing = EstimateLinesOfFile(dir.File("none.jpg"));
     EXPECT_EQ(missing.verdict, Verdict::Unreadable);
     EXPECT_NE(missing.error.find("none.jpg"), std::string::npos);
