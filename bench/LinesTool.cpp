@@ -12,6 +12,12 @@
 //                                         verdict, the strength and scale
 //                                         found, their relative error, the
 //                                         chains, and the milliseconds taken
+//   fovella-lines-tool turned FILE...     one line per file: the file, then
+//                                         the verdict, strength and relative
+//                                         error found from the reduced copy
+//                                         as read, mirrored, upside down and
+//                                         both (the same pixels in another
+//                                         order)
 //   fovella-lines-tool picture IN OUT.png IN and IN corrected by the
 //                                         file's estimate side by side,
 //                                         the chains used drawn on both,
@@ -132,6 +138,38 @@ int Estimate(int count, char** paths)
     return 0;
 }
 
+// The plane mirrored left to right and/or turned upside down: the same
+// pixels in another order.
+GreyPlane Turned(const GreyPlane& plane, bool mirrored, bool upsideDown)
+{
+    GreyPlane turned = plane;
+    const std::size_t w = std::size_t(plane.width), h = std::size_t(plane.height);
+    for (std::size_t y = 0; y < h; ++y)
+        for (std::size_t x = 0; x < w; ++x)
+            turned.values[y * w + x] = plane.values[(upsideDown ? h - 1 - y : y) * w + (mirrored ? w - 1 - x : x)];
+    return turned;
+}
+
+int EstimateTurned(int count, char** paths)
+{
+    for (int k = 0; k < count; ++k) {
+        const LinePlane read = ReadLinePlane(paths[k]);
+        if (read.plane.values.empty()) {
+            std::fprintf(stderr, "%s\n", read.error.c_str());
+            continue;
+        }
+        std::printf("%s", paths[k]);
+        for (const bool upsideDown : {false, true})
+            for (const bool mirrored : {false, true}) {
+                const LineEstimate e = EstimateLines(Turned(read.plane, mirrored, upsideDown), read.fullWidth,
+                                                     read.fullHeight);
+                std::printf(" %s %.5f %.4f", VerdictName(e.verdict), e.strength, e.relativeError);
+            }
+        std::printf("\n");
+    }
+    return 0;
+}
+
 void Dot(Image& picture, double x, double y, int radius)
 {
     for (int dy = -radius; dy <= radius; ++dy)
@@ -217,8 +255,10 @@ int main(int argc, char** argv)
         return Reencode(argv[2], argv[3], std::atoi(argv[4]));
     if (command == "estimate" && argc >= 3)
         return Estimate(argc - 2, argv + 2);
+    if (command == "turned" && argc >= 3)
+        return EstimateTurned(argc - 2, argv + 2);
     if (command == "picture" && argc == 4)
         return Picture(argv[2], argv[3]);
-    std::fprintf(stderr, "usage: fovella-lines-tool distort IN OUT X [W H] | reencode IN OUT Q | estimate FILE... | picture IN OUT.png\n");
+    std::fprintf(stderr, "usage: fovella-lines-tool distort IN OUT X [W H] | reencode IN OUT Q | estimate FILE... | turned FILE... | picture IN OUT.png\n");
     return 2;
 }

@@ -542,34 +542,50 @@ LineEstimate EstimateLines(const Image& picture, const std::atomic<bool>* cancel
     return EstimateLines(plane, picture.Width(), picture.Height(), cancel);
 }
 
-LineEstimate EstimateLinesOfFile(const std::string& path, const std::atomic<bool>* cancel, const Image* decoded)
+LinePlane ReadLinePlane(const std::string& path, const Image* decoded)
 {
-    LineEstimate result;
-    result.verdict = LineEstimate::Verdict::Unreadable;
+    LinePlane read;
     ImageFile file;
     if (file.ClassifyExtension(path) == Jpeg) {
         int width = 0, height = 0;
         if (!file.ReadSize(path, width, height, Jpeg, 0)) {
-            result.error = "'" + path + "': cannot read the JPEG header";
-            return result;
+            read.error = "'" + path + "': cannot read the JPEG header";
+            return read;
         }
         MemoryImage reduced;
-        int fullWidth = 0, fullHeight = 0;
-        if (!LoadJpegReduced(path, LineScaleEighths(width, height), reduced, fullWidth, fullHeight,
-                             &result.error))
-            return result;
-        return EstimateLines(ReduceToGrey(reduced, 8), fullWidth, fullHeight, cancel);
+        if (LoadJpegReduced(path, LineScaleEighths(width, height), reduced, read.fullWidth, read.fullHeight,
+                            &read.error))
+            read.plane = ReduceToGrey(reduced, 8);
+        return read;
     }
-    if (decoded)
-        return EstimateLines(*decoded, cancel);
     // Read as the correction reads it, so that a file it cannot hold is
     // refused here in the same words.
-    DibImage picture;
-    if (!file.Load(path, picture, Unknown, 0)) {
-        result.error = file.Error();
+    DibImage loaded;
+    if (!decoded) {
+        if (!file.Load(path, loaded, Unknown, 0)) {
+            read.error = file.Error();
+            return read;
+        }
+        decoded = &loaded;
+    }
+    read.fullWidth = decoded->Width();
+    read.fullHeight = decoded->Height();
+    read.plane = ReduceToGrey(*decoded, LineScaleEighths(read.fullWidth, read.fullHeight));
+    if (read.plane.values.empty())
+        read.error = "not an 8-bit picture";
+    return read;
+}
+
+LineEstimate EstimateLinesOfFile(const std::string& path, const std::atomic<bool>* cancel, const Image* decoded)
+{
+    const LinePlane read = ReadLinePlane(path, decoded);
+    if (read.plane.values.empty()) {
+        LineEstimate result;
+        result.verdict = LineEstimate::Verdict::Unreadable;
+        result.error = read.error;
         return result;
     }
-    return EstimateLines(picture, cancel);
+    return EstimateLines(read.plane, read.fullWidth, read.fullHeight, cancel);
 }
 
 LinePoint CorrectedPoint(LinePoint point, double scale, int fullWidth, int fullHeight)

@@ -70,11 +70,21 @@ LineEstimate EstimateLines(const GreyPlane& plane, int fullWidth, int fullHeight
 // Rgba, either row order), reduced here to LineScaleEighths of its size.
 LineEstimate EstimateLines(const Image& picture, const std::atomic<bool>* cancel = nullptr);
 
-// The same for a file: a JPEG decoded reduced by the DCT (its luma only,
-// at LineScaleEighths of its size), any other format read whole and reduced.
-// `decoded`, when given, is the file's picture as ImageFile::Load reads it
-// (or converted to Bgr or Gray): a file other than a JPEG is then not read
-// again, which for a large PNG or TIFF takes far longer than the estimate.
+// What a file is looked at as: a JPEG decoded reduced by the DCT (its
+// luma only, at LineScaleEighths of its size), any other format read whole
+// and reduced. `decoded`, when given, is the file's picture as
+// ImageFile::Load reads it (or converted to Bgr or Gray): a file other than
+// a JPEG is then not read again, which for a large PNG or TIFF takes far
+// longer than the estimate. An empty plane, with the reason in `error`, for
+// a file that cannot be read.
+struct LinePlane {
+    GreyPlane plane;
+    int fullWidth = 0, fullHeight = 0;
+    std::string error;
+};
+LinePlane ReadLinePlane(const std::string& path, const Image* decoded = nullptr);
+
+// The same for a file, looked at as ReadLinePlane reads it.
 LineEstimate EstimateLinesOfFile(const std::string& path, const std::atomic<bool>* cancel = nullptr,
                                  const Image* decoded = nullptr);
 
