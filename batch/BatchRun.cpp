@@ -116,10 +116,11 @@ void ReadHeader(Work& work, ImageFile& file, bool force)
 // The scale from the picture's own straight lines, and the focal length
 // that gives it at the run's fine tune. The estimate reads the file as the
 // window's Auto does (a JPEG's luma reduced by the DCT), so that both find
-// the same scale, and a dry run need not decode the whole picture.
-void ChooseFromLines(Work& work, double fineTune)
+// the same scale, and a dry run need not decode the whole picture; any
+// other file already `decoded` for the remap is not read again.
+void ChooseFromLines(Work& work, double fineTune, const Image* decoded)
 {
-    const LineEstimate estimate = EstimateLinesOfFile(work.path);
+    const LineEstimate estimate = EstimateLinesOfFile(work.path, nullptr, decoded);
     if (estimate.verdict == LineEstimate::Verdict::Unreadable) {
         work.state = Work::State::LoadFailed;
         work.error = estimate.error;
@@ -137,10 +138,10 @@ void ChooseFromLines(Work& work, double fineTune)
     work.focal = float(FocalForScale(estimate.scale, work.width, work.height, fineTune));
 }
 
-void ChooseFocal(Work& work, const FocalChoice& choice)
+void ChooseFocal(Work& work, const FocalChoice& choice, const Image* decoded)
 {
     if (choice.usage == FocalUsage::Lines) {
-        ChooseFromLines(work, choice.fineTune);
+        ChooseFromLines(work, choice.fineTune, decoded);
         return;
     }
     float exifFocal = 0;
@@ -293,14 +294,15 @@ private:
     {
         work.pictures = &pictures;
         ImageFile file;
+        const bool headerOnly = m_options.dryRun && m_focal.usage == FocalUsage::Lines;
         if (work.state != Work::State::LoadFailed) {
-            if (m_options.dryRun && m_focal.usage == FocalUsage::Lines)
+            if (headerOnly)
                 ReadHeader(work, file, m_options.force);
             else
                 Load(work, file, m_options.force);
         }
         if (work.state == Work::State::Loaded)
-            ChooseFocal(work, m_focal);
+            ChooseFocal(work, m_focal, headerOnly ? nullptr : &pictures.source);
         if (work.state == Work::State::Loaded && work.scale > 0 && std::isfinite(work.scale) && !m_options.dryRun) {
             // One job has every core the options give it; several, one each.
             const int threads = m_options.jobs > 1 ? 1 : m_options.remapThreads;
