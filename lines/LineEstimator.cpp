@@ -532,16 +532,36 @@ LineEstimate EstimateLines(const GreyPlane& plane, int fullWidth, int fullHeight
     return result;
 }
 
-LineEstimate EstimateLines(const Image& picture, const std::atomic<bool>* cancel)
+namespace {
+
+// A full-resolution picture reduced to LineScaleEighths of its size.
+LinePlane PlaneOfPicture(const Image& picture)
 {
-    const GreyPlane plane = ReduceToGrey(picture, LineScaleEighths(picture.Width(), picture.Height()));
-    if (plane.values.empty()) {
+    LinePlane read;
+    read.fullWidth = picture.Width();
+    read.fullHeight = picture.Height();
+    read.plane = ReduceToGrey(picture, LineScaleEighths(read.fullWidth, read.fullHeight));
+    if (read.plane.values.empty())
+        read.error = "not an 8-bit picture";
+    return read;
+}
+
+LineEstimate EstimateFromPlane(const LinePlane& read, const std::atomic<bool>* cancel)
+{
+    if (read.plane.values.empty()) {
         LineEstimate result;
         result.verdict = LineEstimate::Verdict::Unreadable;
-        result.error = "not an 8-bit picture";
+        result.error = read.error;
         return result;
     }
-    return EstimateLines(plane, picture.Width(), picture.Height(), cancel);
+    return EstimateLines(read.plane, read.fullWidth, read.fullHeight, cancel);
+}
+
+}  // namespace
+
+LineEstimate EstimateLines(const Image& picture, const std::atomic<bool>* cancel)
+{
+    return EstimateFromPlane(PlaneOfPicture(picture), cancel);
 }
 
 LinePlane ReadLinePlane(const std::string& path, const Image* decoded)
@@ -570,24 +590,12 @@ LinePlane ReadLinePlane(const std::string& path, const Image* decoded)
         }
         decoded = &loaded;
     }
-    read.fullWidth = decoded->Width();
-    read.fullHeight = decoded->Height();
-    read.plane = ReduceToGrey(*decoded, LineScaleEighths(read.fullWidth, read.fullHeight));
-    if (read.plane.values.empty())
-        read.error = "not an 8-bit picture";
-    return read;
+    return PlaneOfPicture(*decoded);
 }
 
 LineEstimate EstimateLinesOfFile(const std::string& path, const std::atomic<bool>* cancel, const Image* decoded)
 {
-    const LinePlane read = ReadLinePlane(path, decoded);
-    if (read.plane.values.empty()) {
-        LineEstimate result;
-        result.verdict = LineEstimate::Verdict::Unreadable;
-        result.error = read.error;
-        return result;
-    }
-    return EstimateLines(read.plane, read.fullWidth, read.fullHeight, cancel);
+    return EstimateFromPlane(ReadLinePlane(path, decoded), cancel);
 }
 
 LinePoint CorrectedPoint(LinePoint point, double scale, int fullWidth, int fullHeight)
