@@ -16,6 +16,10 @@ constexpr std::size_t kEndSpan = 20;
 // directions of the two ends, each measured over kEndSpan points to about
 // half a degree.
 const double kMinDirectionCosine = std::cos(4.0 * M_PI / 180.0);
+// How far a head may lie off the line the tail leads along: a pixel of
+// the edge points' scatter, and one more for every 50 pixels of gap, the
+// turn of a distorted line (about a degree) and of the tail's direction.
+constexpr double kMostAcross = 1, kGapPerAcross = 50;
 
 struct End {
     double x, y;    // the end point
@@ -82,7 +86,7 @@ std::vector<EdgeChain> JoinCollinearChains(std::vector<EdgeChain> pieces, double
                     continue;
                 const double gap = std::sqrt(ox * ox + oy * oy);
                 const double across = std::fabs(ox * t.dy - oy * t.dx);
-                if (gap > best || across > 1 + gap / 50)
+                if (gap > best || across > kMostAcross + gap / kGapPerAcross)
                     continue;
                 best = gap;
                 next[k] = int(j);

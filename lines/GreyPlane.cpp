@@ -6,7 +6,7 @@
 
 namespace fovella {
 
-int LineScaleEighths(int width, int height)
+int LineReductionEighths(int width, int height)
 {
     constexpr double kMaxPixels = 1.8e6;
     int eighths = 8;

@@ -37,7 +37,7 @@ struct GreyPlane {
 // and 10, the median error of the answers from 4.9 and 4.8 % to 3.8 and
 // 3.2 %, those within 3 % from 11 and 13 of 44 to 11 and 14, and a dry
 // run took three quarters of the time.
-int LineScaleEighths(int width, int height);
+int LineReductionEighths(int width, int height);
 
 // Grey levels of an 8-bit Gray, Rgb, Bgr or Rgba picture (luma weights
 // 1:2:1) at `eighths` / 8 of its size, each pixel the mean of the area it

@@ -8,7 +8,7 @@
 #include "lines/ChainJoining.h"
 #include "lines/ChainStraightness.h"
 #include "lines/EdgeChains.h"
-#include "lines/LineMerging.h"
+#include "lines/LineGathering.h"
 
 #include <algorithm>
 #include <cmath>
@@ -78,7 +78,7 @@ constexpr double kMaxGapShare = 0.03;
 // pictures within 3 %, with median errors of the answers of 4.1, 2.8 and
 // 3.1 %: narrower leaves the pieces of a line apart where the vote was
 // off, wider gathers neighbouring lines.
-constexpr double kMergeTolerance = 2.0;
+constexpr double kGatherTolerance = 2.0;
 // Gathered under one bend, chains vote nearly that bend again, so the
 // first vote, of short chains, is not gathered under as it is: its pieces
 // are first gathered this loosely, which holds a line together although
@@ -88,7 +88,7 @@ constexpr double kMergeTolerance = 2.0;
 // and 4 answered 10 + 9, 11 + 9, 10 + 9 and 12 + 8 of 2 x 32 distorted
 // pictures within 3 %, against 10 + 6 gathered once; 6 gathered
 // neighbouring lines and lost controls.
-constexpr double kLooseMergeTolerance = 3.0;
+constexpr double kLooseGatherTolerance = 3.0;
 // Only chains of this share of the reduced picture's diagonal are gathered
 // loosely: the short ones, whose direction says little, are easily joined
 // to a wrong line there. On the same pictures as above (tolerance 3) all
@@ -134,6 +134,11 @@ constexpr double kWanderFactor = 3, kLeastBendError = 0.02;
 // (widened, 0.06 at least): wider lets curved things pull the answer
 // towards their own bends, narrower leaves a few neat chains to decide.
 constexpr double kAgreement = 3;
+// The vote weighs bends this far apart (a twentieth of the grid's step);
+// the agreeing chains' residuals then refine its answer within two of the
+// grid's steps either side.
+constexpr double kVoteStep = 0.001;
+constexpr double kRefineSpan = 2 * kGridStep, kRefineTolerance = 1e-5;
 // Evidence needed for an answer: chains found, and chains that agree.
 constexpr int kMinChains = 8, kMinAgreeing = 6;
 // Below this strength, or not above it by two standard errors, the answer
@@ -164,7 +169,7 @@ constexpr double kSceneBendError = 0.055;
 // the most.
 constexpr double kMostOppositeBend = -0.25;
 
-struct Vote {
+struct ChainBend {
     std::size_t chain;
     double bend, ownError;  // the chain's best bend and its standard error from its scatter
     double error;           // the same with the wander of real edges, for the vote
@@ -224,7 +229,7 @@ enum class OwnBend {
 // A chain's own best bend, from the grid and a parabola through the least
 // residual and its neighbours, with its error from the chain's scatter
 // about its line.
-OwnBend MeasureOwnBend(const CentredChain& chain, double toPixels2, Vote& vote)
+OwnBend MeasureOwnBend(const CentredChain& chain, double toPixels2, ChainBend& measured)
 {
     const int steps = int(std::lround((kGreatestBend - kLeastBend) / kGridStep));
     std::vector<double> residuals(std::size_t(steps) + 1, -1);  // -1: not computed yet
@@ -261,24 +266,24 @@ OwnBend MeasureOwnBend(const CentredChain& chain, double toPixels2, Vote& vote)
     // Thinned points stand for the whole chain's.
     if (std::sqrt(least / n) > kMaxStraightenedRms)
         return OwnBend::None;
-    vote.scatter2 = std::max(least / (n - 2), kLeastScatter * kLeastScatter);
-    vote.ownError = std::sqrt(vote.scatter2 / curvature);
-    if (vote.ownError > kMaxChainError)
+    measured.scatter2 = std::max(least / (n - 2), kLeastScatter * kLeastScatter);
+    measured.ownError = std::sqrt(measured.scatter2 / curvature);
+    if (measured.ownError > kMaxChainError)
         return OwnBend::None;
-    vote.bend = kLeastBend + best * kGridStep + offset;
-    vote.error = std::hypot(kWanderFactor * vote.ownError, kLeastBendError);
+    measured.bend = kLeastBend + best * kGridStep + offset;
+    measured.error = std::hypot(kWanderFactor * measured.ownError, kLeastBendError);
     return OwnBend::Measured;
 }
 
 // The vote: the bend that the most chains, each counted by how well it
 // fits within its error (capped, so that a dissenter costs the same
 // however far off), agree with.
-double VotedBend(const std::vector<Vote>& votes)
+double VotedBend(const std::vector<ChainBend>& bends)
 {
     double bestBend = 0, bestCost = 1e300;
-    for (double b = kLeastBend; b <= kGreatestBend; b += 0.001) {
+    for (double b = kLeastBend; b <= kGreatestBend; b += kVoteStep) {
         double cost = 0;
-        for (const Vote& v : votes) {
+        for (const ChainBend& v : bends) {
             const double z = (b - v.bend) / v.error;
             cost += std::min(z * z, kAgreement * kAgreement);
         }
@@ -293,17 +298,17 @@ double VotedBend(const std::vector<Vote>& votes)
 // How much the agreeing chains' bends spread beyond their own errors (the
 // between-chain variance of a random-effects model, by the method of
 // moments): about 0 for drawn lines, the wander of real edges otherwise.
-double BetweenChainVariance(const std::vector<const Vote*>& agreeing)
+double BetweenChainVariance(const std::vector<const ChainBend*>& agreeing)
 {
     double weights = 0, weights2 = 0, weighted = 0;
-    for (const Vote* v : agreeing) {
+    for (const ChainBend* v : agreeing) {
         const double w = 1 / (v->ownError * v->ownError);
         weights += w;
         weights2 += w * w;
         weighted += w * v->bend;
     }
     double q = 0;
-    for (const Vote* v : agreeing)
+    for (const ChainBend* v : agreeing)
         q += (v->bend - weighted / weights) * (v->bend - weighted / weights) / (v->ownError * v->ownError);
     return std::max(0.0, (q - double(agreeing.size() - 1)) / (weights - weights2 / weights));
 }
@@ -317,7 +322,8 @@ struct PlaneGeometry {
           centreY((fullHeight - 1) / 2.0),
           halfDiagonal(std::hypot(double(fullWidth), double(fullHeight)) / 2),
           planeHalfDiagonal(std::hypot(double(plane.width), double(plane.height)) / 2),
-          minPoints(std::max(kMinChainPoints, int(kMinChainShare * 2 * planeHalfDiagonal)))
+          minPoints(std::max(kMinChainPoints, int(kMinChainShare * 2 * planeHalfDiagonal))),
+          toCentred{(plane.width - 1) / 2.0, (plane.height - 1) / 2.0, 1 / planeHalfDiagonal}
     {
     }
 
@@ -328,6 +334,7 @@ struct PlaneGeometry {
     double centreX, centreY, halfDiagonal;  // full-resolution pixels
     double planeHalfDiagonal;
     int minPoints;  // the least a chain needs to be measured
+    PlaneToCentred toCentred;  // plane pixels to half diagonals from the plane's centre, for gathering
 };
 
 // The chains a line may be made of: edges linked, pieces joined across
@@ -346,7 +353,7 @@ std::vector<EdgeChain> CandidateChains(const GreyPlane& plane, const PlaneGeomet
 struct Measured {
     std::vector<CentredChain> centred;
     std::vector<const EdgeChain*> sources;
-    std::vector<Vote> votes;
+    std::vector<ChainBend> bends;
     int bentBeyond = 0;  // chains still straightening as the grid ends
 };
 
@@ -376,9 +383,9 @@ Measured MeasureChains(const std::vector<EdgeChain>& chains, const PlaneGeometry
     // Half diagonals squared to reduced pixels squared.
     const double toPixels2 = geometry.planeHalfDiagonal * geometry.planeHalfDiagonal;
     for (std::size_t j = 0; j < m.centred.size(); ++j) {
-        Vote vote{j, 0, 0, 0, 0};
-        switch (MeasureOwnBend(m.centred[j], toPixels2, vote)) {
-        case OwnBend::Measured: m.votes.push_back(vote); break;
+        ChainBend bend{j, 0, 0, 0, 0};
+        switch (MeasureOwnBend(m.centred[j], toPixels2, bend)) {
+        case OwnBend::Measured: m.bends.push_back(bend); break;
         case OwnBend::BeyondGreatest: ++m.bentBeyond; break;
         case OwnBend::None: break;
         }
@@ -389,15 +396,15 @@ Measured MeasureChains(const std::vector<EdgeChain>& chains, const PlaneGeometry
 // The bend the chains agree on, refined on the agreeing chains' own
 // residuals, and its standard error from their spread.
 struct Consensus {
-    std::vector<const Vote*> agreeing;
+    std::vector<const ChainBend*> agreeing;
     double bend = 0, bendError = 0;
 };
 
 std::optional<Consensus> Agree(const Measured& measured, const PlaneGeometry& geometry)
 {
     Consensus consensus;
-    const double bestBend = VotedBend(measured.votes);
-    for (const Vote& v : measured.votes)
+    const double bestBend = VotedBend(measured.bends);
+    for (const ChainBend& v : measured.bends)
         if (std::fabs(v.bend - bestBend) <= kAgreement * v.error)
             consensus.agreeing.push_back(&v);
     if (int(consensus.agreeing.size()) < kMinAgreeing)
@@ -409,18 +416,54 @@ std::optional<Consensus> Agree(const Measured& measured, const PlaneGeometry& ge
     const double toPixels2 = geometry.planeHalfDiagonal * geometry.planeHalfDiagonal;
     const auto total = [&](double b) {
         double sum = 0;
-        for (const Vote* v : consensus.agreeing) {
+        for (const ChainBend* v : consensus.agreeing) {
             const double share = v->ownError * v->ownError / (v->ownError * v->ownError + between);
             sum += CorrectedResidual(measured.centred[v->chain], StrengthOfBend(b)) * toPixels2 / v->scatter2 * share;
         }
         return sum;
     };
-    consensus.bend = GoldenMinimum(total, bestBend - 2 * kGridStep, bestBend + 2 * kGridStep, 1e-5);
+    consensus.bend = GoldenMinimum(total, bestBend - kRefineSpan, bestBend + kRefineSpan, kRefineTolerance);
     double precision = 0;
-    for (const Vote* v : consensus.agreeing)
+    for (const ChainBend* v : consensus.agreeing)
         precision += 1 / (v->ownError * v->ownError + between);
     consensus.bendError = 1 / std::sqrt(precision);
     return consensus;
+}
+
+// The first vote, of the chains as found: the bend under which their long
+// pieces are gathered loosely. However few the chains, their vote beats
+// assuming no bend: gathered under none, a strongly bent picture's pieces
+// line up into false lines that then vote for none. Requiring kMinChains
+// here, small pictures of x = 0.5 to 1 were answered "no barrel distortion"
+// (4 of the 45 held-out ones, 4 of 16 of the tuning photographs at an
+// eighth of their size); now none is, and no control's answer changed.
+double FirstBend(const std::vector<EdgeChain>& candidates, const PlaneGeometry& geometry)
+{
+    const Measured first = MeasureChains(candidates, geometry);
+    return first.bends.empty() ? 0.0 : VotedBend(first.bends);
+}
+
+// The vote of the long candidates gathered loosely under the first bend:
+// the bend under which every candidate is then gathered tightly.
+double LooselyGatheredBend(const std::vector<EdgeChain>& candidates, double firstBend, const PlaneGeometry& geometry)
+{
+    std::vector<EdgeChain> pieces;
+    const double leastPoints = kLoosePieceShare * 2 * geometry.planeHalfDiagonal;
+    std::copy_if(candidates.begin(), candidates.end(), std::back_inserter(pieces),
+                 [&](const EdgeChain& chain) { return double(chain.size()) >= leastPoints; });
+    const std::vector<EdgeChain> loose =
+        GatherChainsOnOneLine(std::move(pieces), StrengthOfBend(firstBend), geometry.toCentred,
+                              kLooseGatherTolerance / geometry.planeHalfDiagonal);
+    const Measured measured = MeasureChains(loose, geometry);
+    return measured.bends.empty() ? firstBend : VotedBend(measured.bends);
+}
+
+// No answer, and why.
+LineEstimate Abstained(LineEstimate result, LineEstimate::Doubt why)
+{
+    result.verdict = LineEstimate::Verdict::NoStraightLines;
+    result.doubt = why;
+    return result;
 }
 
 }  // namespace
@@ -441,70 +484,40 @@ LineEstimate EstimateLines(const GreyPlane& plane, int fullWidth, int fullHeight
         return true;
     };
 
-    std::vector<EdgeChain> found = CandidateChains(plane, geometry);
+    std::vector<EdgeChain> candidates = CandidateChains(plane, geometry);
     if (cancelled())
         return result;
-    // A first vote of the chains as found gives the correction under which
-    // the pieces of one line are gathered, loosely, then tightly under the
-    // loosely gathered chains' vote; the last vote is on those. The first
-    // vote's chains point into `found`, which moves on to the gathering.
-    // However few the chains, their vote beats assuming no bend: gathered
-    // under none, a strongly bent picture's pieces line up into false lines
-    // that then vote for none. Requiring kMinChains here, small pictures
-    // of x = 0.5 to 1 were answered "no barrel distortion" (4 of the 45
-    // held-out ones, 4 of 16 of the tuning photographs at an eighth of
-    // their size); now none is, and no control's answer changed.
-    const double firstBend = [&] {
-        const Measured first = MeasureChains(found, geometry);
-        return first.votes.empty() ? 0.0 : VotedBend(first.votes);
-    }();
+    const double firstBend = FirstBend(candidates, geometry);
     if (cancelled())
         return result;
-    const PlaneToCentred planeToCentred{(plane.width - 1) / 2.0, (plane.height - 1) / 2.0,
-                                        1 / geometry.planeHalfDiagonal};
-    const double looseBend = [&] {
-        std::vector<EdgeChain> pieces;
-        const double leastPoints = kLoosePieceShare * 2 * geometry.planeHalfDiagonal;
-        std::copy_if(found.begin(), found.end(), std::back_inserter(pieces),
-                     [&](const EdgeChain& chain) { return double(chain.size()) >= leastPoints; });
-        const std::vector<EdgeChain> loose =
-            MergeChainsOnOneLine(std::move(pieces), StrengthOfBend(firstBend), planeToCentred,
-                                 kLooseMergeTolerance / geometry.planeHalfDiagonal);
-        const Measured measured = MeasureChains(loose, geometry);
-        return measured.votes.empty() ? firstBend : VotedBend(measured.votes);
-    }();
+    const double looseBend = LooselyGatheredBend(candidates, firstBend, geometry);
     if (cancelled())
         return result;
-    const std::vector<EdgeChain> gathered = MergeChainsOnOneLine(
-        std::move(found), StrengthOfBend(looseBend), planeToCentred, kMergeTolerance / geometry.planeHalfDiagonal);
+    const std::vector<EdgeChain> gathered =
+        GatherChainsOnOneLine(std::move(candidates), StrengthOfBend(looseBend), geometry.toCentred,
+                              kGatherTolerance / geometry.planeHalfDiagonal);
     const Measured measured = MeasureChains(gathered, geometry);
-    result.chainsFound = int(measured.votes.size());
+    result.chainsFound = int(measured.bends.size());
     // More chains bent beyond the strongest bend looked at than within it:
     // those within would answer too low (without this, Herz-Jesus-P8-0003
     // given x = 1.6, 1.8 and 2 was answered 4.6, 13 and 28 % low, claiming
     // 0.2 to 0.4 %). No picture of the benchmark comes near: of the held-out
     // ones at x = 0 and 1, at most 22 beyond against 47 within.
-    if (measured.bentBeyond >= kMinChains && measured.bentBeyond > int(measured.votes.size())) {
-        result.doubt = LineEstimate::Doubt::BentBeyond;
-        return result;
-    }
-    if (int(measured.votes.size()) < kMinChains)
-        return result;
+    if (measured.bentBeyond >= kMinChains && measured.bentBeyond > int(measured.bends.size()))
+        return Abstained(std::move(result), LineEstimate::Doubt::BentBeyond);
+    if (int(measured.bends.size()) < kMinChains)
+        return Abstained(std::move(result), LineEstimate::Doubt::TooFewChains);
     const std::optional<Consensus> consensus = Agree(measured, geometry);
     if (cancelled())
         return result;
-    if (!consensus) {
-        result.doubt = LineEstimate::Doubt::Disagreeing;
-        return result;
-    }
+    if (!consensus)
+        return Abstained(std::move(result), LineEstimate::Doubt::Disagreeing);
 
     const double bend = consensus->bend, strength = StrengthOfBend(bend);
     result.strength = strength;
-    if (bend < kMostOppositeBend) {
-        result.doubt = LineEstimate::Doubt::Disagreeing;  // on a bend no lens gives
-        return result;
-    }
-    for (const Vote* v : consensus->agreeing) {
+    if (bend < kMostOppositeBend)
+        return Abstained(std::move(result), LineEstimate::Doubt::Disagreeing);  // on a bend no lens gives
+    for (const ChainBend* v : consensus->agreeing) {
         const EdgeChain& source = *measured.sources[v->chain];
         std::vector<LinePoint> points;
         points.reserve(source.size());
@@ -523,9 +536,8 @@ LineEstimate EstimateLines(const GreyPlane& plane, int fullWidth, int fullHeight
     // m = R / sqrt(b): a relative error e of b is e / 2 of m.
     result.relativeError = consensus->bendError / (2 * bend);
     if (result.relativeError > kMaxRelativeError) {
-        result.doubt = LineEstimate::Doubt::Uncertain;
         result.chains.clear();
-        return result;
+        return Abstained(std::move(result), LineEstimate::Doubt::Uncertain);
     }
     result.verdict = LineEstimate::Verdict::Found;
     result.scale = geometry.halfDiagonal / strength;
@@ -534,13 +546,13 @@ LineEstimate EstimateLines(const GreyPlane& plane, int fullWidth, int fullHeight
 
 namespace {
 
-// A full-resolution picture reduced to LineScaleEighths of its size.
+// A full-resolution picture reduced to LineReductionEighths of its size.
 LinePlane PlaneOfPicture(const Image& picture)
 {
     LinePlane read;
     read.fullWidth = picture.Width();
     read.fullHeight = picture.Height();
-    read.plane = ReduceToGrey(picture, LineScaleEighths(read.fullWidth, read.fullHeight));
+    read.plane = ReduceToGrey(picture, LineReductionEighths(read.fullWidth, read.fullHeight));
     if (read.plane.values.empty())
         read.error = "not an 8-bit picture";
     return read;
@@ -575,7 +587,7 @@ LinePlane ReadLinePlane(const std::string& path, const Image* decoded)
             return read;
         }
         MemoryImage reduced;
-        if (LoadJpegReduced(path, LineScaleEighths(width, height), reduced, read.fullWidth, read.fullHeight,
+        if (LoadJpegReduced(path, LineReductionEighths(width, height), reduced, read.fullWidth, read.fullHeight,
                             &read.error))
             read.plane = ReduceToGrey(reduced, 8);
         return read;

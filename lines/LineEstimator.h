@@ -67,11 +67,11 @@ LineEstimate EstimateLines(const GreyPlane& plane, int fullWidth, int fullHeight
                            const std::atomic<bool>* cancel = nullptr);
 
 // The same for a picture at full resolution (8-bit Gray, Rgb, Bgr or
-// Rgba, either row order), reduced here to LineScaleEighths of its size.
+// Rgba, either row order), reduced here to LineReductionEighths of its size.
 LineEstimate EstimateLines(const Image& picture, const std::atomic<bool>* cancel = nullptr);
 
 // What a file is looked at as: a JPEG decoded reduced by the DCT (its
-// luma only, at LineScaleEighths of its size), any other format read whole
+// luma only, at LineReductionEighths of its size), any other format read whole
 // and reduced. `decoded`, when given, is the file's picture as
 // ImageFile::Load reads it (or converted to Bgr or Gray): a file other than
 // a JPEG is then not read again, which for a large PNG or TIFF takes far

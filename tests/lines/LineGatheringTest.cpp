@@ -2,7 +2,7 @@
 // lens, with gaps between them, are gathered under the lens's correction
 // and only under it; a parallel line two pixels off and the other side of
 // a bar (running the other way) stay apart.
-#include "lines/LineMerging.h"
+#include "lines/LineGathering.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +30,7 @@ EdgeChain SeenPiece(double lineX, int y0, int y1, double strength)
     return piece;
 }
 
-TEST(LineMerging, PiecesOfOneLineAreGatheredUnderTheirCorrectionOnly)
+TEST(LineGathering, PiecesOfOneLineAreGatheredUnderTheirCorrectionOnly)
 {
     const double strength = 0.8;
     // Three pieces of the line x = 80, near the left border, with gaps of
@@ -41,7 +41,7 @@ TEST(LineMerging, PiecesOfOneLineAreGatheredUnderTheirCorrectionOnly)
                                         SeenPiece(80, 640, 520, strength)};
     const double tolerance = 1.5 * kPlane.perPixel;
 
-    const std::vector<EdgeChain> gathered = MergeChainsOnOneLine(chains, strength, kPlane, tolerance);
+    const std::vector<EdgeChain> gathered = GatherChainsOnOneLine(chains, strength, kPlane, tolerance);
     ASSERT_EQ(gathered.size(), 3u);
     // The longest first, its pieces in the order of travel: rows 20 to 780.
     EXPECT_EQ(gathered[0].size(), 200u + 180u + 130u);
@@ -54,14 +54,14 @@ TEST(LineMerging, PiecesOfOneLineAreGatheredUnderTheirCorrectionOnly)
 
     // Uncorrected, the line bows by several pixels: the longest piece
     // gathers none of the others.
-    const std::vector<EdgeChain> straight = MergeChainsOnOneLine(chains, 0.0, kPlane, tolerance);
+    const std::vector<EdgeChain> straight = GatherChainsOnOneLine(chains, 0.0, kPlane, tolerance);
     EXPECT_GT(straight.size(), 3u);
     EXPECT_EQ(straight[0].size(), 200u);
 }
 
-TEST(LineMerging, NoChainsGiveNone)
+TEST(LineGathering, NoChainsGiveNone)
 {
-    EXPECT_TRUE(MergeChainsOnOneLine({}, 0.5, kPlane, 0.01).empty());
+    EXPECT_TRUE(GatherChainsOnOneLine({}, 0.5, kPlane, 0.01).empty());
 }
 
 }  // namespace

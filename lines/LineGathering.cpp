@@ -1,4 +1,4 @@
-#include "lines/LineMerging.h"
+#include "lines/LineGathering.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -126,7 +126,7 @@ std::uint64_t NearBits(const Line& line, const double* u, const double* v, std::
 
 }  // namespace
 
-std::vector<EdgeChain> MergeChainsOnOneLine(std::vector<EdgeChain> chains, double strength,
+std::vector<EdgeChain> GatherChainsOnOneLine(std::vector<EdgeChain> chains, double strength,
                                             const PlaneToCentred& toCentred, double tolerance)
 {
     const std::size_t n = chains.size();

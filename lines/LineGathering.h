@@ -27,7 +27,7 @@ struct PlaneToCentred {
 // longest chains are seeds; a gathered chain holds its members' points
 // ordered along the line. Chains gathered into none are returned as they
 // are. Deterministic. The chains are moved into the result, not copied.
-std::vector<EdgeChain> MergeChainsOnOneLine(std::vector<EdgeChain> chains, double strength,
+std::vector<EdgeChain> GatherChainsOnOneLine(std::vector<EdgeChain> chains, double strength,
                                             const PlaneToCentred& toCentred, double tolerance);
 
 }  // namespace fovella
