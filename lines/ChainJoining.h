@@ -1,6 +1,6 @@
 // Pieces of one edge, broken by an occlusion, a knot in the wood or a
 // stretch of low contrast, joined back into the long chain they were: a
-// line's bend under the correction grows with the square of its length,
+// line's sag under the correction grows with the square of its length,
 // so long chains carry most of what there is to know.
 #pragma once
 

@@ -19,7 +19,7 @@ constexpr float kMinGradient = 3.0f;
 // about 25 degrees: a corner breaks the chain, a gentle bend does not.
 constexpr float kMinGradientCosine = 0.9f;
 // A chain is cut where its direction over kTurnSpan points ahead and behind
-// differs by more than kMaxTurn: the bend of a distorted line over 2 x 6
+// differs by more than kMaxTurn: the turn of a distorted line over 2 x 6
 // points of a reduced picture stays below 2 degrees even at the strongest
 // distortion the estimator looks for, a corner or a curve exceeds it. The
 // rest is room for the edge points' scatter: a tenth of a pixel at each of

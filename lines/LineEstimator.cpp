@@ -18,52 +18,39 @@
 namespace fovella {
 
 // Abstain when the chains' spread leaves the scale this uncertain. The
-// error estimated is too small on real photographs (the vote's cut at three
-// errors trims the spread it is measured on): on the tuning set, answers
-// claimed to 2 % were off by up to 6 %, those claimed to 3 % by up to 13 %.
-// With the pieces of one line gathered, answers claimed to 1.2 to 2 % were
-// off by 0.6 to 14 % (four of six by more than 3 %), those claimed below
-// 1.2 % by up to 8.5 %, fountain-P11's own bend included.
+// spread understates the error on real photographs (the vote's cut at three
+// errors trims what it is measured on): answers claimed to 1.2 to 2 % were
+// off by up to 14 % on the tuning set, those claimed below 1.2 % by up to
+// 8.5 %.
 const double kMaxRelativeError = 0.02;
 
 namespace {
 
-// Strengths are searched as the bend b = x |x|: a line's deviation from
-// straight grows with x squared, so residuals are nearly parabolas in b
-// (in x they are flat around 0, and a weak correction is lost in noise).
-// From an opposite bend as strong as x = 1.3, so that curved things of the
-// world (arches, scrolls) fall on both sides instead of leaning the vote
-// one way, to a barrel bend of x = 1.6. A chain whose best lies beyond the
-// grid is dropped, and near the corners of a strongly bent picture those
-// are many: with the grid ending at x = 1.3, photographs given x = 1.2,
-// 1.3 and 1.4 were answered 3.8, 7.3 and 13 % low, claiming 0.5 %; ending
-// at 1.6, 1.0, 0.4 and 0.2 % (Herz-Jesus-P8-0003; fountain-P11-0005 within
-// its own bend's 3 %). On the benchmark, whose strongest is x = 1, the
-// pictures answered within 3 % went from 12 + 12 to 13 + 11 (tuning, and
-// re-encoded) and from 19 + 20 + 12 + 16 to 18 + 20 + 13 + 15 (held out,
-// re-encoded, 2048 x 1365, 4032 x 2688): the same within their noise. Each
-// chain's own best is placed between grid points by a parabola.
+// The bends each chain is corrected with. The search is in b = x |x|, not
+// x: a line's sag grows with x squared, so residuals are nearly parabolas
+// in b (in x they are flat around 0, and a weak correction is lost in
+// noise). From an opposite bend as strong as x = 1.3, so that curved things
+// of the world (arches, scrolls) fall on both sides of the vote instead of
+// leaning it one way, to a barrel bend of x = 1.6: a chain bent beyond the
+// grid is dropped, and a grid ending at x = 1.3 answered pictures bent
+// 1.2 to 1.4 up to 13 % low. Each chain's best is placed between grid
+// points by a parabola.
 constexpr double kLeastBend = -1.69, kGreatestBend = 2.56, kGridStep = 0.02;
 // A chain's residual is searched on every twentieth grid point, then down
-// the grid from the least of those to the nearest local least. A chain's
-// residual has one valley over the bends looked at, so this finds the full
-// grid's least: every answer of the benchmark's pictures (tuning, held out
-// in every size and encoding, and without lines) is the same with strides
-// from 5 to 40. A longer stride means fewer points searched but a longer
-// way down: 20 corrects a chain 16 times on average, 10 did 22 and 5 did
-// 37; over the held-out set, 30 and 40 corrected 5 % fewer and 1 % fewer
-// than 20.
+// the grid from the least of those to the nearest local least: it has one
+// valley over the bends looked at, so this finds the full grid's least
+// (every answer of the benchmark is the same with strides from 5 to 40),
+// and 20 corrects a chain the fewest times.
 constexpr int kCoarseStride = 20;
 // Points of a chain beyond this many are thinned out evenly: neighbouring
 // edge points carry nearly the same error, so more buy little accuracy.
 constexpr int kMaxPointsPerChain = 64;
 // A chain needs this share of the reduced picture's diagonal in points
 // (an edge has about one a pixel along its length; a gathered chain spans
-// its gaps besides), and 12 at the least: shorter ones bend too little
-// under any correction to tell strengths apart from the wander of their
-// edges. On the tuning photographs 0.08 instead of
-// 0.03 halved the median error at R / m = 0.5 and 0.7 (9.5 to 3.9 %, 6.9 to
-// 3.5 %); 0.12 left some of them fewer than kMinChains chains.
+// its gaps besides), and kMinChainPoints at the least: shorter ones bend
+// too little under any correction to tell strengths apart from the wander
+// of their edges. 0.03 doubled the median error at R / m = 0.5 and 0.7;
+// 0.12 left some pictures too few chains.
 constexpr double kMinChainShare = 0.08;
 constexpr int kMinChainPoints = 12;
 // Pieces of edges shorter than this are left out before joining: their
@@ -73,34 +60,22 @@ constexpr int kMinPiecePoints = 10;
 // reduced picture's diagonal (a door, a tree, a lamp in front of a wall).
 constexpr double kMaxGapShare = 0.03;
 // Pieces of one line are gathered when, corrected by the bend voted for,
-// all their points lie within this many reduced pixels of one line. On the
-// tuning photographs 1.5, 2 and 2.5 answered 9, 10 and 9 of 32 distorted
-// pictures within 3 %, with median errors of the answers of 4.1, 2.8 and
-// 3.1 %: narrower leaves the pieces of a line apart where the vote was
-// off, wider gathers neighbouring lines.
+// all their points lie within this many reduced pixels of one line:
+// narrower leaves the pieces of a line apart where the vote was off, wider
+// gathers neighbouring lines (1.5 and 2.5 answered fewer within 3 %).
 constexpr double kGatherTolerance = 2.0;
 // Gathered under one bend, chains vote nearly that bend again, so the
-// first vote, of short chains, is not gathered under as it is: its pieces
-// are first gathered this loosely, which holds a line together although
-// the first vote was off, and the bend those chains vote for is the one
-// gathered under tightly. On the tuning photographs, and the same saved
-// again by another encoder, with every chain gathered loosely, 2.5, 3, 3.5
-// and 4 answered 10 + 9, 11 + 9, 10 + 9 and 12 + 8 of 2 x 32 distorted
-// pictures within 3 %, against 10 + 6 gathered once; 6 gathered
-// neighbouring lines and lost controls.
+// first vote, of short chains, is not gathered under as it is: the long
+// chains are first gathered this loosely, which holds a line together
+// although the first vote was off, and their vote is the bend gathered
+// under tightly. 2.5 to 4 did alike; 6 gathered neighbouring lines and
+// lost controls.
 constexpr double kLooseGatherTolerance = 3.0;
 // Only chains of this share of the reduced picture's diagonal are gathered
 // loosely: the short ones, whose direction says little, are easily joined
-// to a wrong line there. On the same pictures as above (tolerance 3) all
-// chains, 0.03, 0.04 and 0.05 answered 11 + 9, 12 + 11, 12 + 12 and 13 + 11
-// within 3 %, and 0.054, 0.065 and 0.081 fewer again (9 + 9, 11 + 8 and
-// 10 + 5). With the bends looked for ending at x = 1.3, as then: gathered
-// once, the held-out set had 17 within 3 % (saved again at quality 95: 15), a
-// median error of the answers of 2.7 % (3.6 %) and 13 controls of 15 (12);
-// gathered loosely first, with 0.04, 19 (20), 2.5 % (2.0 %) and 14 (14),
-// and its answers moved with the second encoding by a median of 1.7 % of
-// the strength instead of 2.3 %. Gathering only these, the loose round
-// costs little.
+// to a wrong line there (all chains, or 0.03, answered fewer within 3 %,
+// as did 0.054 and longer). Gathering only these, the loose round costs
+// little.
 constexpr double kLoosePieceShare = 0.04;
 // A chain with most of its points this close to the picture's border (in
 // reduced pixels) follows the frame, a scanner's edge or a vignette, not a
@@ -122,13 +97,10 @@ constexpr double kMaxChainError = 0.25;
 // What a chain's own scatter cannot see: real edges wander (mouldings,
 // joints, worn stone) by a tenth of a pixel over hundreds, and neighbouring
 // points wander together, so a chain's error from its scatter is too small
-// by a factor that holds for short and long chains alike. Each chain's
-// error is widened by that factor, with a floor, rather than by one amount
-// for all: the long chains far from the centre, which carry most of what
-// there is to know, keep their weight. On the tuning photographs, with the
-// pieces of one line gathered, factor 3 and floor 0.02 instead of one
-// amount of 0.15 gave 23 answers of 32 distorted pictures instead of 20, 7
-// within 3 % instead of 5.
+// by a factor that holds for short and long chains alike. Widened by that
+// factor, with a floor, rather than by one amount for all, the long chains
+// far from the centre, which carry most of what there is to know, keep
+// their weight: more pictures were answered, and more within 3 %.
 constexpr double kWanderFactor = 3, kLeastBendError = 0.02;
 // A chain counts for a bend while within this many of its standard errors
 // (widened, 0.06 at least): wider lets curved things pull the answer
@@ -143,24 +115,20 @@ constexpr double kRefineSpan = 2 * kGridStep, kRefineTolerance = 1e-5;
 constexpr int kMinChains = 8, kMinAgreeing = 6;
 // Below this strength, or not above it by two standard errors, the answer
 // is "no barrel distortion": x = 0.08 moves the corners by a thousandth of
-// the half diagonal. The straight tuning photographs came out between
-// x = -0.44 and 0.38, none of them two standard errors above 0.08 (with
-// the pieces of one line gathered: -0.33 to 0.34, three of them withheld
-// for their spread, none answered with a scale).
+// the half diagonal, and no straight tuning photograph came out two
+// standard errors above it.
 constexpr double kMinStrength = 0.08;
 // Nor is a correction that moves the corners by less than half a pixel.
 constexpr double kLeastCornerShift = 0.5;
 // How far a photograph's lines leave the bend the picture was given, beyond
 // what the chains' spread shows: real lines of one scene share their
-// departures (a facade's slight lean and sag, the lens's own remainder),
-// so every chain of a picture errs alike. On the tuning photographs given
-// strengths 0.35 to 1, the bends found were off by 0.025 RMS on
-// Herz-Jesus-P8 and 0.055 with fountain-P11's own bend included; this is
-// the latter. A bend not two of these, with the chains' error, above
-// kMinStrength cannot be told from a straight scene's. On the tuning
-// photographs 0.055 answered all 8 "no barrel distortion", 0.04 only 6;
-// no distorted picture's answer changed. A drawn scene of x = 0.35, whose
-// bend is found to within 0.005, is still answered with a scale.
+// departures (a facade's slight lean and sag, the lens's own remainder), so
+// every chain of a picture errs alike. A bend not two of these, with the
+// chains' error, above kMinStrength cannot be told from a straight scene's.
+// Measured on the tuning photographs given strengths 0.35 to 1 (0.025 on
+// Herz-Jesus-P8 alone, 0.055 with fountain-P11's own bend): 0.055 answered
+// all 8 straight ones "no barrel distortion", 0.04 only 6, and changed no
+// distorted picture's answer.
 constexpr double kSceneBendError = 0.055;
 // Chains that agree only on a bend this far the other way are curves of the
 // scene (a wing, a bowl), not lines: no lens bends so much the other way (a
@@ -484,16 +452,17 @@ LineEstimate EstimateLines(const GreyPlane& plane, int fullWidth, int fullHeight
         return true;
     };
 
-    std::vector<EdgeChain> candidates = CandidateChains(plane, geometry);
+    // The stages as the header lists them.
+    std::vector<EdgeChain> candidates = CandidateChains(plane, geometry);  // 1
     if (cancelled())
         return result;
-    const double firstBend = FirstBend(candidates, geometry);
+    const double firstBend = FirstBend(candidates, geometry);  // 2
     if (cancelled())
         return result;
-    const double looseBend = LooselyGatheredBend(candidates, firstBend, geometry);
+    const double looseBend = LooselyGatheredBend(candidates, firstBend, geometry);  // 3
     if (cancelled())
         return result;
-    const std::vector<EdgeChain> gathered =
+    const std::vector<EdgeChain> gathered =  // 4
         GatherChainsOnOneLine(std::move(candidates), StrengthOfBend(looseBend), geometry.toCentred,
                               kGatherTolerance / geometry.planeHalfDiagonal);
     const Measured measured = MeasureChains(gathered, geometry);
@@ -507,9 +476,10 @@ LineEstimate EstimateLines(const GreyPlane& plane, int fullWidth, int fullHeight
         return Abstained(std::move(result), LineEstimate::Doubt::BentBeyond);
     if (int(measured.bends.size()) < kMinChains)
         return Abstained(std::move(result), LineEstimate::Doubt::TooFewChains);
-    const std::optional<Consensus> consensus = Agree(measured, geometry);
+    const std::optional<Consensus> consensus = Agree(measured, geometry);  // 5
     if (cancelled())
         return result;
+    // 6: the verdict.
     if (!consensus)
         return Abstained(std::move(result), LineEstimate::Doubt::Disagreeing);
 

@@ -1,11 +1,31 @@
 // The correction found from a photograph's own straight lines.
 //
-// Edges of a reduced copy of the picture are linked into chains; each chain
-// is corrected with a range of strengths x = R / m (R the half diagonal, m
-// the remap's scale) and asked how straight it becomes. The chains vote for
-// the strength that straightens them, those that agree are refined
-// together, and their spread says how sure the answer is. The centre of
-// correction is the middle of the picture, as in the remap.
+// Three numbers say how strong a correction is: the remap's scale m, in
+// full-resolution pixels, which is the answer; the strength x = R / m (R
+// the half diagonal), which needs no picture size; and the bend b = x |x|,
+// which the search and the votes use, as a line's sag grows with x
+// squared. A negative bend is the opposite (pincushion) one.
+//
+// The stages, in the order EstimateLines takes them:
+//   1. Candidate chains: a reduced grey copy of the picture
+//      (LineReductionEighths); its edges placed to a fraction of a pixel,
+//      linked and cut where they turn (EdgeChains); pieces of one edge
+//      joined across small gaps (ChainJoining); those along the frame left
+//      out.
+//   2. A first vote: each chain long enough and not radial is corrected
+//      with every bend of a grid and its own best bend found, where it is
+//      straightest (ChainStraightness); the bend most chains agree with wins.
+//   3. The long chains gathered loosely into lines under that bend
+//      (LineGathering), and their vote.
+//   4. Every chain gathered tightly under the bend of stage 3, and each
+//      gathered chain's own bend measured.
+//   5. The bend they agree on, refined on the agreeing chains' residuals,
+//      and its error from their spread.
+//   6. The verdict: a scale, no barrel distortion, or no answer and why.
+// Each threshold says beside it why it has its value; the measurements
+// behind them are in docs/lines-tuning.md, under the threshold's name.
+//
+// The centre of correction is the middle of the picture, as in the remap.
 //
 // Deterministic: the same picture gives the same answer on any thread and
 // any number of threads (one thread does all the work). Thread-safe: calls

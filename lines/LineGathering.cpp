@@ -127,7 +127,7 @@ std::uint64_t NearBits(const Line& line, const double* u, const double* v, std::
 }  // namespace
 
 std::vector<EdgeChain> GatherChainsOnOneLine(std::vector<EdgeChain> chains, double strength,
-                                            const PlaneToCentred& toCentred, double tolerance)
+                                             const PlaneToCentred& toCentred, double tolerance)
 {
     const std::size_t n = chains.size();
     // Longest first: the seeds in turn, and the order in which the others

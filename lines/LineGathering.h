@@ -4,7 +4,7 @@
 // joined end to end across gaps only where one piece points at the next,
 // most stay apart. Seen through the correction that the chains voted for,
 // the pieces of one line fall on one straight line again, however far
-// apart: gathered, they make the long evidence that the bend, which grows
+// apart: gathered, they make the long evidence that a line's sag, which grows
 // with the cube of the radius, is measured best from.
 #pragma once
 
@@ -28,6 +28,6 @@ struct PlaneToCentred {
 // ordered along the line. Chains gathered into none are returned as they
 // are. Deterministic. The chains are moved into the result, not copied.
 std::vector<EdgeChain> GatherChainsOnOneLine(std::vector<EdgeChain> chains, double strength,
-                                            const PlaneToCentred& toCentred, double tolerance);
+                                             const PlaneToCentred& toCentred, double tolerance);
 
 }  // namespace fovella
