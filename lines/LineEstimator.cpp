@@ -45,6 +45,11 @@ constexpr int kCoarseStride = 20;
 // Points of a chain beyond this many are thinned out evenly: neighbouring
 // edge points carry nearly the same error, so more buy little accuracy.
 constexpr int kMaxPointsPerChain = 64;
+// Lengths are asked three times: of an edge's piece before joining
+// (kMinPiecePoints), of a chain to be gathered loosely (kLoosePieceShare)
+// and of a chain to be measured and vote, in every vote, after any
+// gathering (kMinChainShare, kMinChainPoints).
+//
 // A chain needs this share of the reduced picture's diagonal in points
 // (an edge has about one a pixel along its length; a gathered chain spans
 // its gaps besides), and kMinChainPoints at the least: shorter ones bend
@@ -111,8 +116,8 @@ constexpr double kAgreement = 3;
 // grid's steps either side.
 constexpr double kVoteStep = 0.001;
 constexpr double kRefineSpan = 2 * kGridStep, kRefineTolerance = 1e-5;
-// Evidence needed for an answer: chains found, and chains that agree.
-constexpr int kMinChains = 8, kMinAgreeing = 6;
+// Evidence needed for an answer: chains measured, and chains that agree.
+constexpr int kMinMeasuredChains = 8, kMinAgreeing = 6;
 // Below this strength, or not above it by two standard errors, the answer
 // is "no barrel distortion": x = 0.08 moves the corners by a thousandth of
 // the half diagonal, and no straight tuning photograph came out two
@@ -401,7 +406,7 @@ std::optional<Consensus> Agree(const Measured& measured, const PlaneGeometry& ge
 // The first vote, of the chains as found: the bend under which their long
 // pieces are gathered loosely. However few the chains, their vote beats
 // assuming no bend: gathered under none, a strongly bent picture's pieces
-// line up into false lines that then vote for none. Requiring kMinChains
+// line up into false lines that then vote for none. Requiring kMinMeasuredChains
 // here, small pictures of x = 0.5 to 1 were answered "no barrel distortion"
 // (4 of the 45 held-out ones, 4 of 16 of the tuning photographs at an
 // eighth of their size); now none is, and no control's answer changed.
@@ -472,9 +477,9 @@ LineEstimate EstimateLines(const GreyPlane& plane, int fullWidth, int fullHeight
     // given x = 1.6, 1.8 and 2 was answered 4.6, 13 and 28 % low, claiming
     // 0.2 to 0.4 %). No picture of the benchmark comes near: of the held-out
     // ones at x = 0 and 1, at most 22 beyond against 47 within.
-    if (measured.bentBeyond >= kMinChains && measured.bentBeyond > int(measured.bends.size()))
+    if (measured.bentBeyond >= kMinMeasuredChains && measured.bentBeyond > int(measured.bends.size()))
         return Abstained(std::move(result), LineEstimate::Doubt::BentBeyond);
-    if (int(measured.bends.size()) < kMinChains)
+    if (int(measured.bends.size()) < kMinMeasuredChains)
         return Abstained(std::move(result), LineEstimate::Doubt::TooFewChains);
     const std::optional<Consensus> consensus = Agree(measured, geometry);  // 5
     if (cancelled())
