@@ -94,7 +94,7 @@ std::string NothingFoundExplanation(const LineEstimate& estimate, int width, int
     case LineEstimate::Doubt::TooFewChains: break;
     }
     if (estimate.chainsFound == 0)
-        return "No long edge was found." + instead;
+        return "No long straight edge was found." + instead;
     return "Only " + found + ": too few to tell the lens's bend from the scene's." + instead;
 }
 

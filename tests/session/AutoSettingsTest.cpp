@@ -75,7 +75,7 @@ TEST(NothingFoundExplanation, SaysWhyAndWhatToDoInstead)
     } cases[] = {
         {Verdict::Found, Doubt::TooFewChains, 40, 0.01, 0.5, ""},
         {Verdict::Cancelled, Doubt::TooFewChains, 0, 0, 0, ""},
-        {Verdict::NoStraightLines, Doubt::TooFewChains, 0, 0, 0, "No long edge was found." + instead},
+        {Verdict::NoStraightLines, Doubt::TooFewChains, 0, 0, 0, "No long straight edge was found." + instead},
         {Verdict::NoStraightLines, Doubt::TooFewChains, 1, 0, 0,
          "Only 1 long edge was found: too few to tell the lens's bend from the scene's." + instead},
         {Verdict::NoStraightLines, Doubt::Disagreeing, 12, 0, -0.6,

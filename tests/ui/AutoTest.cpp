@@ -159,7 +159,7 @@ TEST_F(AutoTest, NothingFoundIsSaidAndNothingChanges)
         const char* message;
         const char* why;  // how the explanation begins
     } cases[] = {
-        {"flat.png", -1, "No straight lines found", "No long edge was found."},
+        {"flat.png", -1, "No straight lines found", "No long straight edge was found."},
         {"straight.png", 0, "No barrel distortion found", "The "},
     };
     for (const auto& c : cases) {
