@@ -89,7 +89,9 @@ std::string NothingFoundExplanation(const LineEstimate& estimate, int width, int
         return found + ", but they agree on no bend a lens gives: they are curves, or edges not straight in the "
                "scene." + instead;
     case LineEstimate::Doubt::BentBeyond:
-        return found + ", but more are bent further than Auto measures, as by a fisheye or a very wide lens." +
+        // Not counted among those found: the count may well be 0.
+        return "Most long edges are bent further than Auto measures: curves of the scene, or lines seen through a "
+               "fisheye or a very wide lens." +
                instead;
     case LineEstimate::Doubt::TooFewChains: break;
     }
