@@ -85,11 +85,11 @@ bool DrawLineScene(Image& picture, int width, int height, double strength, int n
     });
 }
 
-bool PhotographThroughLens(const std::string& path, double strength, Image& picture)
+bool PhotographThroughLens(const std::string& path, double strength, Image& picture, int eighths)
 {
     MemoryImage photo;
     int fullWidth = 0, fullHeight = 0;
-    if (!LoadJpegReduced(path, 1, photo, fullWidth, fullHeight))
+    if (!LoadJpegReduced(path, eighths, photo, fullWidth, fullHeight))
         return false;
     const int w = photo.Width(), h = photo.Height();
     const double halfDiagonal = std::hypot(double(w), double(h)) / 2;

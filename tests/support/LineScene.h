@@ -20,9 +20,9 @@ namespace fovella::test {
 bool DrawLineScene(Image& picture, int width, int height, double strength, int noise, PixelType type = Rgb,
                    RowOrder order = TopDown);
 
-// The JPEG photograph at `path`, decoded at an eighth of its size, seen
+// The JPEG photograph at `path`, decoded at `eighths` / 8 of its size, seen
 // through the same lens into a Gray picture of that size. False when the
 // file cannot be read.
-bool PhotographThroughLens(const std::string& path, double strength, Image& picture);
+bool PhotographThroughLens(const std::string& path, double strength, Image& picture, int eighths = 1);
 
 }  // namespace fovella::test
