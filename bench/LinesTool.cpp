@@ -133,7 +133,7 @@ int Estimate(int count, char** paths)
         const LineEstimate estimate = EstimateLinesOfFile(paths[k]);
         const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
         std::printf("%s %s %.5f %.2f %.4f %d %d %.1f\n", paths[k], VerdictName(estimate.verdict), estimate.strength,
-                    estimate.scale, estimate.relativeError, estimate.chainsFound, int(estimate.chains.size()), ms);
+                    estimate.scale, estimate.relativeError, estimate.chainsMeasured, int(estimate.chains.size()), ms);
     }
     return 0;
 }

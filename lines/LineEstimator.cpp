@@ -471,7 +471,7 @@ LineEstimate EstimateLines(const GreyPlane& plane, int fullWidth, int fullHeight
         GatherChainsOnOneLine(std::move(candidates), StrengthOfBend(looseBend), geometry.toCentred,
                               kGatherTolerance / geometry.planeHalfDiagonal);
     const Measured measured = MeasureChains(gathered, geometry);
-    result.chainsFound = int(measured.bends.size());
+    result.chainsMeasured = int(measured.bends.size());
     // More chains bent beyond the strongest bend looked at than within it:
     // those within would answer too low (without this, Herz-Jesus-P8-0003
     // given x = 1.6, 1.8 and 2 was answered 4.6, 13 and 28 % low, claiming

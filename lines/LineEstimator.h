@@ -68,7 +68,7 @@ struct LineEstimate {
     double scale = 0;          // m in full-resolution pixels, when Found
     double strength = 0;       // R / m; also given for NoBarrelDistortion
     double relativeError = 0;  // standard error of `scale` over `scale`, from the chains' spread
-    int chainsFound = 0;       // chains long enough, not radial, and straightened by some bend looked at
+    int chainsMeasured = 0;    // chains long enough, not radial, and straightened by some bend looked at
     // The chains that agreed on the answer (Found or NoBarrelDistortion),
     // as seen in the picture, before correction.
     std::vector<std::vector<LinePoint>> chains;

@@ -58,8 +58,8 @@ std::string NothingFoundExplanation(const LineEstimate& estimate, int width, int
     using Verdict = LineEstimate::Verdict;
     const std::string byHand = "the focal length yourself, and fine-tune it by eye with the grid.";
     const std::string instead = " Enter " + byHand;
-    const std::string found = std::to_string(estimate.chainsFound) + " long edge" +
-                              (estimate.chainsFound == 1 ? " was" : "s were") + " found";
+    const std::string found = std::to_string(estimate.chainsMeasured) + " long edge" +
+                              (estimate.chainsMeasured == 1 ? " was" : "s were") + " found";
     switch (estimate.verdict) {
     case Verdict::Found:
     case Verdict::Cancelled: return {};
@@ -95,7 +95,7 @@ std::string NothingFoundExplanation(const LineEstimate& estimate, int width, int
                instead;
     case LineEstimate::Doubt::TooFewChains: break;
     }
-    if (estimate.chainsFound == 0)
+    if (estimate.chainsMeasured == 0)
         return "No long straight edge was found." + instead;
     return "Only " + found + ": too few to tell the lens's bend from the scene's." + instead;
 }

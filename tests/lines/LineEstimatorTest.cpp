@@ -158,7 +158,7 @@ TEST(LineEstimator, PicturesWithoutLinesHaveNoStraightLines)
     for (const auto& [picture, doubt] : cases) {
         const LineEstimate estimate = EstimateLines(*picture);
         EXPECT_EQ(estimate.verdict, Verdict::NoStraightLines) << "strength " << estimate.strength;
-        EXPECT_EQ(estimate.doubt, doubt) << "chains " << estimate.chainsFound;
+        EXPECT_EQ(estimate.doubt, doubt) << "chains " << estimate.chainsMeasured;
         EXPECT_TRUE(estimate.chains.empty());
     }
 }

@@ -68,7 +68,7 @@ TEST(NothingFoundExplanation, SaysWhyAndWhatToDoInstead)
     const struct {
         Verdict verdict;
         Doubt doubt;
-        int chainsFound;
+        int chainsMeasured;
         double relativeError;
         double strength;
         std::string explanation;
@@ -97,7 +97,7 @@ TEST(NothingFoundExplanation, SaysWhyAndWhatToDoInstead)
         LineEstimate estimate;
         estimate.verdict = c.verdict;
         estimate.doubt = c.doubt;
-        estimate.chainsFound = c.chainsFound;
+        estimate.chainsMeasured = c.chainsMeasured;
         estimate.relativeError = c.relativeError;
         estimate.strength = c.strength;
         EXPECT_EQ(NothingFoundExplanation(estimate, 640, 480), c.explanation);
