@@ -60,13 +60,14 @@ struct LineEstimate {
     };
     Verdict verdict = Verdict::NoStraightLines;
     // Why NoStraightLines: too few chains long enough, chains that agree on
-    // no bend (or only on one bent the other way), an agreement that leaves
-    // the scale too uncertain (see `relativeError`), or more chains bent
-    // beyond the strongest barrel looked at (R / m = 1.6) than within it.
+    // no bend (or only on one bent the other way further than a lens bends),
+    // an agreement that leaves the scale too uncertain (see
+    // `relativeError`), or more chains bent beyond the strongest barrel
+    // looked at (R / m = 1.6) than within it.
     enum class Doubt { TooFewChains, Disagreeing, Uncertain, BentBeyond };
     Doubt doubt = Doubt::TooFewChains;
     double scale = 0;          // m in full-resolution pixels, when Found
-    double strength = 0;       // R / m; also given for NoBarrelDistortion
+    double strength = 0;       // R / m; also given for NoBarrelDistortion, and when Disagreeing or Uncertain
     double relativeError = 0;  // standard error of `scale` over `scale`, from the chains' spread
     int chainsMeasured = 0;    // chains long enough, not radial, and straightened by some bend looked at
     // The chains that agreed on the answer (Found or NoBarrelDistortion),
