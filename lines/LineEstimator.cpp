@@ -408,10 +408,11 @@ std::optional<Consensus> Agree(const Measured& measured, const PlaneGeometry& ge
 // The first vote, of the chains as found: the bend under which their long
 // pieces are gathered loosely. However few the chains, their vote beats
 // assuming no bend: gathered under none, a strongly bent picture's pieces
-// line up into false lines that then vote for none. Requiring kMinMeasuredChains
-// here, small pictures of x = 0.5 to 1 were answered "no barrel distortion"
-// (4 of the 45 held-out ones, 4 of 16 of the tuning photographs at an
-// eighth of their size); now none is, and no control's answer changed.
+// line up into false lines that then vote for none. Requiring
+// kMinMeasuredChains here, small pictures of x = 0.5 to 1 were answered "no
+// barrel distortion" (4 of the 45 held-out ones, 4 of 16 of the tuning
+// photographs at an eighth of their size); now none is, and no control's
+// answer changed.
 double FirstBend(const std::vector<EdgeChain>& candidates, const PlaneGeometry& geometry)
 {
     const Measured first = MeasureChains(candidates, geometry);

@@ -147,7 +147,7 @@ std::vector<EdgeChain> GatherChainsOnOneLine(std::vector<EdgeChain> chains, doub
     }
 
     std::vector<char> taken(n, 0);
-    std::vector<EdgeChain> merged;
+    std::vector<EdgeChain> gathered;
     std::vector<std::size_t> members;
     std::vector<const Corrected*> parts;
     for (std::size_t seed = 0; seed < n; ++seed) {
@@ -211,9 +211,9 @@ std::vector<EdgeChain> GatherChainsOnOneLine(std::vector<EdgeChain> chains, doub
         EdgeChain chain = std::move(chains[order[members.front()]]);
         for (auto k = members.begin() + 1; k != members.end(); ++k)
             chain.insert(chain.end(), chains[order[*k]].begin(), chains[order[*k]].end());
-        merged.push_back(std::move(chain));
+        gathered.push_back(std::move(chain));
     }
-    return merged;
+    return gathered;
 }
 
 }  // namespace fovella
