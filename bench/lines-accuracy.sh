@@ -97,10 +97,11 @@ score() {
                  NR, NR ? 100 * e[int((NR + 1) / 2)] : 0, within, 100 * within / cases }'
 }
 
-# The photographs' own bend, (R / m)^2 as found on the controls, by scene:
-# bends of this model add (to the first order), so a photograph that keeps
-# some distortion of its own is found bent by that much more at every
-# strength, and its controls rightly are not "no barrel distortion".
+# The bend of the photographs' lines, (R / m)^2 as found on the controls, by
+# scene: their cameras show no distortion (bench/camera-distortion.py), but
+# lines that are not straight in the world (a bowed wall, a faceted basin)
+# are found bent, and bends of this model add (to the first order), so a
+# picture is found bent by that much more at every strength.
 own_bends() {
   for scene in fountain-P11 Herz-Jesus-P8 opencv; do
     grep "/$scene-[^ ]*_x0\.00" "$@" | awk '{ print $3 * ($3 < 0 ? -$3 : $3) }' | sort -g |
@@ -117,11 +118,11 @@ for set in tuning held-out $(for size in $sizes; do echo "held-out-$size"; done)
   printf '%-9s ' "  without fountain-P11:"
   score "$data/$set-without-fountain.txt"
 done
-echo "the photographs' own bend (R / m)^2, found on the controls:"
+echo "the bend of the photographs' lines (R / m)^2, found on the controls:"
 own_bends "$data/tuning.txt" "$data/held-out.txt"
 
 # Every estimate, withheld or not, against the bend given (x^2) and against
-# the bend given plus the photograph's own: median error of m by strength.
+# the bend given plus what its control shows: median error of m by strength.
 against_own() {
   awk '{ n = split($1, part, "_x"); name = part[1]; x = substr(part[n], 1, 4) + 0; b = $3 * ($3 < 0 ? -$3 : $3)
          if (x == 0) own[name] = b; else { bend[$1] = b; photo[$1] = name; given[$1] = x } }
@@ -133,7 +134,7 @@ against_own() {
       function median(list,   v, k, m, i, j, t) { m = split(list, v, " ")
         for (i = 2; i <= m; ++i) for (j = i; j > 1 && v[j - 1] + 0 > v[j] + 0; --j) { t = v[j]; v[j] = v[j - 1]; v[j - 1] = t }
         return v[int((m + 1) / 2)] }
-      END { for (x in n) printf "  R / m = %s: %.1f %% against the bend given, %.1f %% with the photograph'"'"'s own (%d pictures)\n",
+      END { for (x in n) printf "  R / m = %s: %.1f %% against the bend given, %.1f %% with what its control shows (%d pictures)\n",
                                 x, 100 * median(a[x]), 100 * median(c[x]), n[x] }' | sort
 }
 for set in held-out held-out-without-fountain; do

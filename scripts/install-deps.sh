@@ -2,8 +2,9 @@
 # Installs the Debian packages that building and testing Fovella need, and
 # only those that are missing. Runs as root, or through sudo.
 #   --bench   also the peers and tools the benchmarks compare with: OpenCV
-#             (cv::remap), libvips-tools (vips mapim), GNU time and bc, and
-#             OpenCV's sample photographs (bench/lines-accuracy.sh)
+#             (cv::remap), libvips-tools (vips mapim), GNU time and bc,
+#             OpenCV's sample photographs (bench/lines-accuracy.sh) and its
+#             Python module (bench/camera-distortion.py)
 set -euo pipefail
 
 packages=(
@@ -17,7 +18,7 @@ packages=(
   dpkg-dev                # make deb: the package's dependencies, from the binaries
 )
 if [ "${1:-}" = --bench ]; then
-  packages+=(libopencv-dev libvips-tools time bc opencv-doc)
+  packages+=(libopencv-dev libvips-tools time bc opencv-doc python3-opencv)
 fi
 
 missing=()
