@@ -1,6 +1,7 @@
 #!/usr/bin/python3
-"""How much barrel distortion the benchmark's photographs carry, measured
-apart from the lines estimator: by the published cameras of their scenes.
+"""Whether the benchmark's photographs carry barrel distortion of their own,
+measured apart from the lines estimator: by the published cameras of their
+scenes.
 
     bench/camera-distortion.py SFM_GIT_DIR [DATA_DIR X]     (python3-opencv)
 
@@ -15,7 +16,8 @@ own. A frame free of distortion gives about 0.
 With DATA_DIR and X, the pictures bench/lines-accuracy.sh made of the
 held-out frames at strength X (0.35 or 0.5) are asked instead, corrected
 as that script distorted them (the corners kept in place): the answer
-should be about X^2.
+should be about X^2. Only fountain-P11 has neighbouring frames among the
+held-out ones.
 """
 import subprocess
 import sys

@@ -131,7 +131,8 @@ constexpr double kLeastCornerShift = 0.5;
 // what the chains' spread shows: real lines of one scene share their
 // departures (a facade's slight lean and sag, a wall's bowed corner), so
 // every chain of a picture errs alike. A bend not two of these, with the
-// chains' error, above kMinStrength cannot be told from a straight scene's.
+// chains' error, above kMinStrength squared cannot be told from a straight
+// scene's.
 // Measured on the tuning photographs given strengths 0.35 to 1 (0.025 on
 // Herz-Jesus-P8 alone, 0.055 with fountain-P11's bowed lines): 0.055 answered
 // all 8 straight ones "no barrel distortion", 0.04 only 6, and changed no
