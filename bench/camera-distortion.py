@@ -82,19 +82,29 @@ def epipolar_distances(f, a, b):
     return s * 0.5 * (1 / np.hypot(lines_b[:, 0], lines_b[:, 1]) + 1 / np.hypot(lines_a[:, 0], lines_a[:, 1]))
 
 
-def matches(grey1, grey2):
-    sift = cv2.SIFT_create(8000)
-    k1, d1 = sift.detectAndCompute(grey1, None)
-    k2, d2 = sift.detectAndCompute(grey2, None)
-    good = [m for m, n in cv2.BFMatcher().knnMatch(d1, d2, k=2) if m.distance < 0.75 * n.distance]
-    return (np.array([k1[m.queryIdx].pt for m in good]), np.array([k2[m.trainIdx].pt for m in good]))
+class Frame:
+    """A frame's size, SIFT features and camera, found once though each
+    middle frame belongs to two pairs."""
+
+    def __init__(self, picture, camera_text):
+        grey = cv2.imdecode(np.frombuffer(picture, np.uint8), cv2.IMREAD_GRAYSCALE)
+        self.height, self.width = grey.shape
+        self.keys, self.descriptors = cv2.SIFT_create(8000).detectAndCompute(grey, None)
+        self.projection = projection(camera_text)
 
 
-def own_bend(grey1, grey2, f, keep_corners):
+def matches(first, second):
+    good = [m for m, n in cv2.BFMatcher().knnMatch(first.descriptors, second.descriptors, k=2)
+            if m.distance < 0.75 * n.distance]
+    return (np.array([first.keys[m.queryIdx].pt for m in good]), np.array([second.keys[m.trainIdx].pt for m in good]))
+
+
+def own_bend(first, second, keep_corners):
     """The bend under which the matches lie closest to their epipolar
     lines (RMS), placed between the bends tried by a parabola."""
-    height, width = grey1.shape
-    a, b = matches(grey1, grey2)
+    width, height = first.width, first.height
+    f = fundamental(first.projection, second.projection)
+    a, b = matches(first, second)
     inliers = epipolar_distances(f, a, b) < MOST_PIXELS_OFF
     a, b = a[inliers], b[inliers]
     rms = [np.sqrt(np.mean(epipolar_distances(f, corrected(a, x, width, height, keep_corners),
@@ -113,29 +123,30 @@ def main():
         sys.exit(__doc__)
     repo = sys.argv[1]
     given = float(sys.argv[3]) if len(sys.argv) == 4 else None
-    for scene, frames in SCENES.items():
-        found = []
-        names = ['%04d' % i for i in range(frames)]
-        for first, second in zip(names, names[1:]):
+    for scene, count in SCENES.items():
+        frames = {}
+        for i in range(count):
+            name = '%04d' % i
             if given is None:
-                pictures = [git_show(repo, f'{CALIBRATION}/{scene}/images/{n}.jpg') for n in (first, second)]
+                picture = git_show(repo, f'{CALIBRATION}/{scene}/images/{name}.jpg')
             else:
-                paths = [f'{sys.argv[2]}/held-out/{scene}-{n}_x{given:.2f}.jpg' for n in (first, second)]
                 try:
-                    pictures = [open(p, 'rb').read() for p in paths]
+                    picture = open(f'{sys.argv[2]}/held-out/{scene}-{name}_x{given:.2f}.jpg', 'rb').read()
                 except FileNotFoundError:
                     continue  # a tuning frame: not in the held-out set
-            greys = [cv2.imdecode(np.frombuffer(p, np.uint8), cv2.IMREAD_GRAYSCALE) for p in pictures]
-            f = fundamental(*(projection(git_show(repo, f'{CALIBRATION}/{scene}/gt_dense_cameras/{n}.jpg.camera').decode())
-                              for n in (first, second)))
-            bend, count, straight, least = own_bend(greys[0], greys[1], f, given is not None)
+            camera = git_show(repo, f'{CALIBRATION}/{scene}/gt_dense_cameras/{name}.jpg.camera').decode()
+            frames[i] = Frame(picture, camera)
+        found = []
+        for i in sorted(frames):
+            if i + 1 not in frames:
+                continue
+            bend, matched, straight, least = own_bend(frames[i], frames[i + 1], given is not None)
             found.append(bend)
-            print(f'{scene} {first}-{second}: {count} matches, {straight:.3f} px off their lines uncorrected, '
+            print(f'{scene} {i:04d}-{i + 1:04d}: {matched} matches, {straight:.3f} px off their lines uncorrected, '
                   f'{least:.3f} px at the least, with b = {bend:+.3f}')
         if found:
             print(f'{scene}: median b = {np.median(found):+.3f} over {len(found)} pairs '
                   f'({min(found):+.3f} to {max(found):+.3f})')
-
 
 if __name__ == '__main__':
     main()
