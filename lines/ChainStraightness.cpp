@@ -5,18 +5,6 @@
 
 namespace fovella {
 
-namespace {
-
-// How the correction stretches the picture at a point: across the radius
-// by `tangential` = r_u / r_d, which also carries the point itself out to
-// its corrected radius, and along the radius by `radial` = dr_u / dr_d.
-// That is sinh(s) / s and cosh(s), or sin(s) / s and cos(s) for the
-// opposite bend; the series where s is too small for the quotient to be
-// accurate.
-struct Stretch {
-    double tangential, radial;
-};
-
 Stretch StretchAt(double rho, double strength)
 {
     const double s = std::fabs(strength) * rho;
@@ -30,8 +18,6 @@ Stretch StretchAt(double rho, double strength)
     }
     return {std::sin(s) / s, std::cos(s)};
 }
-
-}  // namespace
 
 double CorrectedRadius(double rho, double strength) { return rho * StretchAt(rho, strength).tangential; }
 

@@ -63,6 +63,17 @@ inline Direction PrincipalDirection(double suu, double svv, double suv)
 }
 
 // rho * factor: the corrected radius of a point at `rho` (half diagonals).
+// How the correction stretches the picture at a point: across the radius
+// by `tangential` = r_u / r_d, which also carries the point itself out to
+// its corrected radius, and along the radius by `radial` = dr_u / dr_d.
+// That is sinh(s) / s and cosh(s), or sin(s) / s and cos(s) for the
+// opposite bend; the series where s is too small for the quotient to be
+// accurate.
+struct Stretch {
+    double tangential, radial;
+};
+Stretch StretchAt(double rho, double strength);
+
 double CorrectedRadius(double rho, double strength);
 
 }  // namespace fovella

@@ -17,11 +17,16 @@
 //      straightest (ChainStraightness); the bend most chains agree with wins.
 //   3. The long chains gathered loosely into lines under that bend
 //      (LineGathering), and their vote.
-//   4. Every chain gathered tightly under the bend of stage 3, and each
+//   4. The bend under which short segments of every chain best converge
+//      on a few vanishing points (VanishingPoints): a second measure, misled
+//      by other things than the sags are.
+//   5. Every chain gathered tightly under the bend of stage 3, and each
 //      gathered chain's own bend measured.
-//   5. The bend they agree on, refined on the agreeing chains' residuals,
+//   6. The bend they agree on, refined on the agreeing chains' residuals,
 //      and its error from their spread.
-//   6. The verdict: a scale, no barrel distortion, or no answer and why.
+//   7. The verdict: the mean of the bends of stages 4 and 6, with half
+//      their difference for its error, gives a scale, no barrel distortion,
+//      or no answer and why.
 // Each threshold says beside it why it has its value; the measurements
 // behind them are in docs/lines-tuning.md, under the threshold's name.
 //
@@ -68,7 +73,8 @@ struct LineEstimate {
     Doubt doubt = Doubt::TooFewChains;
     double scale = 0;          // m in full-resolution pixels, when Found
     double strength = 0;       // R / m; also given for NoBarrelDistortion, and when Disagreeing or Uncertain
-    double relativeError = 0;  // standard error of `scale` over `scale`, from the chains' spread
+    double relativeError = 0;  // error of `scale` over `scale`: from how far the two measures of stage 7 differ
+                               // (from the chains' spread where no vanishing point was found)
     int chainsMeasured = 0;    // chains long enough, not radial, and straightened by some bend looked at
     // The chains that agreed on the answer (Found or NoBarrelDistortion),
     // as seen in the picture, before correction.

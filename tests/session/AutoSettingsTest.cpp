@@ -84,13 +84,13 @@ TEST(NothingFoundExplanation, SaysWhyAndWhatToDoInstead)
         {Verdict::NoStraightLines, Doubt::BentBeyond, 0, 0, 0,
          "Most long edges are bent further than Auto measures: curves of the scene, or lines seen through a fisheye "
          "or a very wide lens." + instead},
-        {Verdict::NoStraightLines, Doubt::Uncertain, 46, 0.0231, 0,
-         "46 long edges were found, but together they fix the correction only to \u00b12.3 %; Auto sets it only to "
-         "\u00b12 % or better." + instead},
+        {Verdict::NoStraightLines, Doubt::Uncertain, 46, 0.0631, 0,
+         "46 long edges were found, but together they fix the correction only to \u00b16.3 %; Auto sets it only to "
+         "\u00b15 % or better." + instead},
         // The estimate withheld is offered as the focal length that gives it.
-        {Verdict::NoStraightLines, Doubt::Uncertain, 46, 0.0431, 400 / PixelScale(7.25f, 640, 480, 1.0),
-         "46 long edges were found, but together they fix the correction only to \u00b14.3 %; Auto sets it only to "
-         "\u00b12 % or better. Their best guess, 7.250 mm at fine tune 1.00, may be off by a tenth: enter it, or the "
+        {Verdict::NoStraightLines, Doubt::Uncertain, 46, 0.0831, 400 / PixelScale(7.25f, 640, 480, 1.0),
+         "46 long edges were found, but together they fix the correction only to \u00b18.3 %; Auto sets it only to "
+         "\u00b15 % or better. Their best guess, 7.250 mm at fine tune 1.00, may be off by a tenth: enter it, or the "
          "focal length you know, and fine-tune it by eye with the grid."},
     };
     for (const auto& c : cases) {
