@@ -153,7 +153,7 @@ Vec3 LeastEigenvector(std::array<std::array<double, 3>, 3> a)
 }
 
 // The point the given segments meet in best, each weighed by its weight,
-// their angles' squares least: reweighted least squares from `start`.
+// their angles' squares least: reweighted least squares from `p`.
 Vec3 Refit(const Fitted& f, const Segments& s, const std::vector<std::size_t>& members, Vec3 p)
 {
     for (int round = 0; round < kRefitRounds; ++round) {
@@ -226,11 +226,14 @@ std::vector<Vec3> FindVanishingPoints(const Fitted& f, const Segments& s)
             const Vec3 la{f.nu[a], f.nv[a], -(f.nu[a] * f.cu[a] + f.nv[a] * f.cv[a])};
             const Vec3 lb{f.nu[b], f.nv[b], -(f.nu[b] * f.cu[b] + f.nv[b] * f.cv[b])};
             Vec3 p{la[1] * lb[2] - la[2] * lb[1], la[2] * lb[0] - la[0] * lb[2], la[0] * lb[1] - la[1] * lb[0]};
+            // The pieces of one line cross nowhere in particular.
             const double norm = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
-            if (!(norm > 0))
+            if (!(norm > 1e-12))
                 continue;
             proposed.push_back({p[0] / norm, p[1] / norm, p[2] / norm});
         }
+    if (proposed.empty())
+        return {};
     // Each round takes the proposal whose free segments' capped sines
     // weigh least: the segments taken already cost every proposal the same
     // cap, so they are left out of the sums.

@@ -1,8 +1,8 @@
 // The bend under which edge segments converge: lines of a scene seen in
 // perspective (two families meeting in points inside and beside the
 // picture, one of parallel verticals), seen through a barrel lens, give the
-// lens's bend back, and none when there are too few segments to point
-// anywhere.
+// lens's bend back, and none when there are too few segments, or too few
+// lines, to point anywhere.
 #include "lines/VanishingPoints.h"
 
 #include <gtest/gtest.h>
@@ -60,9 +60,11 @@ TEST(VanishingPoints, LinesInPerspectiveGiveTheLensBendBack)
         ASSERT_TRUE(bend.has_value()) << strength;
         EXPECT_NEAR(*bend, strength * strength, 0.005 + 0.01 * strength * strength) << strength;
     }
-    // A few short pieces point at nothing.
+    // A few short pieces point at nothing, nor do the pieces of a line
+    // through the centre, which every bend leaves on one line.
     const std::vector<EdgeChain> few{SeenLine({100, 100}, {140, 100}, 0.5), SeenLine({500, 700}, {500, 740}, 0.5)};
     EXPECT_FALSE(ConvergingBend(few, kPlane).has_value());
+    EXPECT_FALSE(ConvergingBend({SeenLine({40, 399.5}, {1160, 399.5}, 0.5)}, kPlane).has_value());
 }
 
 }  // namespace
