@@ -531,8 +531,9 @@ LineEstimate EstimateLines(const GreyPlane& plane, int fullWidth, int fullHeight
         result.verdict = LineEstimate::Verdict::NoBarrelDistortion;
         return result;
     }
-    // m = R / sqrt(b): a relative error e of b is e / 2 of m.
-    result.relativeError = bendError / (2 * bend);
+    // m = R / sqrt(b): a relative error e of b is e / 2 of m. A bend not
+    // told apart from none is as uncertain as the scene's error makes it.
+    result.relativeError = (toldApart ? bendError : std::hypot(bendError, kSceneBendError)) / (2 * bend);
     if (!toldApart || result.relativeError > kMaxRelativeError) {
         result.chains.clear();
         return Abstained(std::move(result), LineEstimate::Doubt::Uncertain);
