@@ -21,8 +21,9 @@ namespace fovella {
 // Abstain when the two measures of the bend (the sags' and the vanishing
 // points') differ so much that the scale is this uncertain. On the tuning
 // set, 0.03 answered 20 of the 32 distorted pictures, 15 within 3 %; 0.05
-// 23, 17 within 3 % (median errors 1.8 and 2.0 %); of the 5 claimed above
-// it, 4 were off by 5 to 16 %.
+// 23, 17 within 3 % (median errors 1.8 and 1.9 %); of the 5 claimed above
+// it, 4 were off by 5 to 16 %. Where no vanishing point is found, the
+// sags' spread is the error, as it was with a limit of 2 %.
 const double kMaxRelativeError = 0.05;
 
 namespace {
@@ -135,9 +136,9 @@ constexpr double kLeastCornerShift = 0.5;
 // error, above kMinStrength squared cannot be told from a straight scene's.
 // Set on the sags alone (0.025 on Herz-Jesus-P8, 0.055 with fountain-P11's
 // bowed lines; 0.04 answered 6 of the 8 straight tuning photographs "no
-// barrel distortion"). The mean with the vanishing points' bend puts them at
-// -0.017 to 0.046, which 0.025 would already allow; it stays at the safe
-// end.
+// barrel distortion"). With the mean of the two measures they come out at
+// -0.017 to 0.046, which 0.025 would already answer "no barrel
+// distortion"; it stays at the safe end.
 constexpr double kSceneBendError = 0.055;
 // Chains that agree only on a bend this far the other way are curves of the
 // scene (a wing, a bowl), not lines: no lens bends so much the other way (a

@@ -66,24 +66,24 @@ struct LineEstimate {
     Verdict verdict = Verdict::NoStraightLines;
     // Why NoStraightLines: too few chains long enough, chains that agree on
     // no bend (or only on one bent the other way further than a lens bends),
-    // an agreement that leaves the scale too uncertain (see
-    // `relativeError`), or more chains bent beyond the strongest barrel
+    // an answer left too uncertain by the two measures' difference (or the
+    // chains' spread; see `relativeError`), or more chains bent beyond the strongest barrel
     // looked at (R / m = 1.6) than within it.
     enum class Doubt { TooFewChains, Disagreeing, Uncertain, BentBeyond };
     Doubt doubt = Doubt::TooFewChains;
     double scale = 0;          // m in full-resolution pixels, when Found
     double strength = 0;       // R / m; also given for NoBarrelDistortion, and when Disagreeing or Uncertain
-    double relativeError = 0;  // error of `scale` over `scale`: from how far the two measures of stage 7 differ
-                               // (from the chains' spread where no vanishing point was found)
+    double relativeError = 0;  // error of `scale` over `scale`: half the difference of the bends of stages 4
+                               // and 6 (the chains' spread where no vanishing point was found)
     int chainsMeasured = 0;    // chains long enough, not radial, and straightened by some bend looked at
-    // The chains that agreed on the answer (Found or NoBarrelDistortion),
-    // as seen in the picture, before correction.
+    // The chains whose sags agreed (Found or NoBarrelDistortion), as seen
+    // in the picture, before correction.
     std::vector<std::vector<LinePoint>> chains;
     std::string error;
 };
 
-// The least sure scale given: one whose relative standard error is larger
-// is withheld (NoStraightLines, Doubt::Uncertain).
+// The least sure scale given: one whose relative error (`relativeError`)
+// is larger is withheld (NoStraightLines, Doubt::Uncertain).
 extern const double kMaxRelativeError;
 
 // Estimates from a grey plane that is the full-resolution picture of
