@@ -62,7 +62,6 @@ inline Direction PrincipalDirection(double suu, double svv, double suv)
     return {e / (2 * h * s), s};
 }
 
-// rho * factor: the corrected radius of a point at `rho` (half diagonals).
 // How the correction stretches the picture at a point: across the radius
 // by `tangential` = r_u / r_d, which also carries the point itself out to
 // its corrected radius, and along the radius by `radial` = dr_u / dr_d.
@@ -74,6 +73,7 @@ struct Stretch {
 };
 Stretch StretchAt(double rho, double strength);
 
+// rho * factor: the corrected radius of a point at `rho` (half diagonals).
 double CorrectedRadius(double rho, double strength);
 
 }  // namespace fovella
