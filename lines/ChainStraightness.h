@@ -73,6 +73,9 @@ struct Stretch {
 };
 Stretch StretchAt(double rho, double strength);
 
+// The strength x of a bend b = x |x|.
+inline double StrengthOfBend(double bend) { return std::copysign(std::sqrt(std::fabs(bend)), bend); }
+
 // rho * factor: the corrected radius of a point at `rho` (half diagonals).
 double CorrectedRadius(double rho, double strength);
 

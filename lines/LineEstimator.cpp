@@ -154,8 +154,6 @@ struct ChainBend {
     double scatter2;        // variance of its points about its line at its best bend
 };
 
-double StrengthOfBend(double bend) { return std::copysign(std::sqrt(std::fabs(bend)), bend); }
-
 bool Cancelled(const std::atomic<bool>* cancel) { return cancel && cancel->load(std::memory_order_relaxed); }
 
 // Corner displacement in full-resolution pixels for strength x and half

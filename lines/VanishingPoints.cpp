@@ -52,8 +52,6 @@ constexpr int kFineRounds = 1;
 
 using Vec3 = std::array<double, 3>;
 
-double StrengthOfBend(double bend) { return std::copysign(std::sqrt(std::fabs(bend)), bend); }
-
 // The segments as found: each one's middle and direction, fitted once;
 // a bend then moves them as the correction does to first order, which
 // over a segment's few pixels is as exact as fitting its corrected points.
@@ -305,16 +303,16 @@ double Cost(const Segments& s, double bend, const std::vector<Vec3>& start)
 
 struct Sweep {
     double cost, bend;
-    bool found;
 };
 
 // The vanishing points found under `startBend`, and the bend of least cost
-// over the grid, placed between grid points by a parabola.
-Sweep SweepFrom(const Segments& s, double startBend, double least, double greatest, double step)
+// over the grid, placed between grid points by a parabola; none without a
+// point.
+std::optional<Sweep> SweepFrom(const Segments& s, double startBend, double least, double greatest, double step)
 {
     const std::vector<Vec3> points = FindVanishingPoints(Correct(s, startBend), s);
     if (points.empty())
-        return {1e300, startBend, false};
+        return std::nullopt;
     std::vector<double> bends, costs;
     const int steps = int(std::lround((greatest - least) / step));
     for (int g = 0; g <= steps; ++g) {
@@ -328,12 +326,11 @@ Sweep SweepFrom(const Segments& s, double startBend, double least, double greate
         if (a - 2 * b + c > 0)
             offset = 0.5 * (a - c) / (a - 2 * b + c) * step;
     }
-    return {costs[k], bends[k] + offset, true};
+    return Sweep{costs[k], bends[k] + offset};
 }
 
-}  // namespace
-
-std::optional<double> ConvergingBend(const std::vector<EdgeChain>& chains, const PlaneToCentred& toCentred)
+// The chains cut into segments, each fitted with its line.
+Segments CutSegments(const std::vector<EdgeChain>& chains, const PlaneToCentred& toCentred)
 {
     Segments s;
     for (const EdgeChain& chain : chains)
@@ -357,23 +354,30 @@ std::optional<double> ConvergingBend(const std::vector<EdgeChain>& chains, const
             s.length.push_back(length);
             s.weight.push_back(length * length);
         }
+    return s;
+}
+
+}  // namespace
+
+std::optional<double> ConvergingBend(const std::vector<EdgeChain>& chains, const PlaneToCentred& toCentred)
+{
+    const Segments s = CutSegments(chains, toCentred);
     if (s.Count() < std::size_t(kLeastPointing))
         return std::nullopt;
 
-    Sweep best{1e300, 0, false};
+    std::optional<Sweep> best;
     for (double start : kStartingBends) {
-        const Sweep sweep = SweepFrom(s, start, kLeastBend, kGreatestBend, kGridStep);
-        if (sweep.found && sweep.cost < best.cost)
+        const std::optional<Sweep> sweep = SweepFrom(s, start, kLeastBend, kGreatestBend, kGridStep);
+        if (sweep && (!best || sweep->cost < best->cost))
             best = sweep;
     }
-    if (!best.found)
+    if (!best)
         return std::nullopt;
-    for (int round = 0; round < kFineRounds; ++round) {
-        const Sweep fine = SweepFrom(s, best.bend, best.bend - kFineSpan, best.bend + kFineSpan, kFineStep);
-        if (fine.found)
+    for (int round = 0; round < kFineRounds; ++round)
+        if (const std::optional<Sweep> fine =
+                SweepFrom(s, best->bend, best->bend - kFineSpan, best->bend + kFineSpan, kFineStep))
             best = fine;
-    }
-    return best.bend;
+    return best->bend;
 }
 
 }  // namespace fovella
