@@ -66,11 +66,10 @@ struct Corrected {
     std::vector<double> cu, cv, nu, nv, length;
 };
 
-Corrected Correct(const Segments& s, double bend)
+void Correct(const Segments& s, double bend, Corrected& f)
 {
     const double strength = StrengthOfBend(bend);
     const std::size_t n = s.Count();
-    Corrected f;
     f.cu.resize(n), f.cv.resize(n), f.nu.resize(n), f.nv.resize(n), f.length.resize(n);
     for (std::size_t k = 0; k < n; ++k) {
         const double rho = std::sqrt(s.cu[k] * s.cu[k] + s.cv[k] * s.cv[k]);
@@ -87,7 +86,6 @@ Corrected Correct(const Segments& s, double bend)
         f.nu[k] = -dv / norm, f.nv[k] = du / norm;
         f.length[k] = s.length[k] * norm;
     }
-    return f;
 }
 
 // The square of the sine of the angle between segment k and the direction
@@ -277,13 +275,20 @@ std::vector<Vec3> FindVanishingPoints(const Corrected& f, const Segments& s)
     return points;
 }
 
-// How far the segments corrected by `bend` turn from the vanishing points
-// (each refitted to the segments pointing near it), capped.
-double Cost(const Segments& s, double bend, const std::vector<Vec3>& start)
-{
-    const Corrected f = Correct(s, bend);
-    std::vector<double> sines, least(s.Count(), kInlierSine * kInlierSine);
+// What a cost is worked out in, kept from one bend to the next.
+struct Scratch {
+    std::vector<double> sines, least;
     std::vector<std::size_t> members;
+};
+
+// How far the corrected segments turn from the vanishing points (each
+// refitted to the segments pointing near it), capped.
+double Cost(const Corrected& f, const Segments& s, const std::vector<Vec3>& start, Scratch& scratch)
+{
+    std::vector<double>& sines = scratch.sines;
+    std::vector<double>& least = scratch.least;
+    std::vector<std::size_t>& members = scratch.members;
+    least.assign(s.Count(), kInlierSine * kInlierSine);
     for (const Vec3& p : start) {
         Sines2To(f, p, sines);
         members.clear();
@@ -301,32 +306,42 @@ double Cost(const Segments& s, double bend, const std::vector<Vec3>& start)
     return cost;
 }
 
+// The vanishing points found under a bend; empty when none.
+std::vector<Vec3> VanishingPointsUnder(const Segments& s, double bend)
+{
+    Corrected f;
+    Correct(s, bend, f);
+    return FindVanishingPoints(f, s);
+}
+
 struct Sweep {
     double cost, bend;
 };
 
-// The vanishing points found under `startBend`, and the bend of least cost
-// over the grid, placed between grid points by a parabola; none without a
-// point.
-std::optional<Sweep> SweepFrom(const Segments& s, double startBend, double least, double greatest, double step)
+// For each set of vanishing points, the bend of least cost over the grid,
+// placed between grid points by a parabola. The sets share each bend's
+// corrected segments.
+std::vector<Sweep> SweepGrid(const Segments& s, const std::vector<std::vector<Vec3>>& pointSets, double least,
+                             double greatest, double step)
 {
-    const std::vector<Vec3> points = FindVanishingPoints(Correct(s, startBend), s);
-    if (points.empty())
-        return std::nullopt;
-    std::vector<double> bends, costs;
     const int steps = int(std::lround((greatest - least) / step));
+    std::vector<std::vector<double>> costs(pointSets.size());
+    Corrected f;
+    Scratch scratch;
     for (int g = 0; g <= steps; ++g) {
-        bends.push_back(least + g * step);
-        costs.push_back(Cost(s, bends.back(), points));
+        Correct(s, least + g * step, f);
+        for (std::size_t i = 0; i < pointSets.size(); ++i)
+            costs[i].push_back(Cost(f, s, pointSets[i], scratch));
     }
-    const std::size_t k = std::size_t(std::min_element(costs.begin(), costs.end()) - costs.begin());
-    double offset = 0;
-    if (k > 0 && k + 1 < costs.size()) {
-        const double a = costs[k - 1], b = costs[k], c = costs[k + 1];
-        if (a - 2 * b + c > 0)
-            offset = 0.5 * (a - c) / (a - 2 * b + c) * step;
+    std::vector<Sweep> sweeps;
+    for (const std::vector<double>& c : costs) {
+        const std::size_t k = std::size_t(std::min_element(c.begin(), c.end()) - c.begin());
+        double offset = 0;
+        if (k > 0 && k + 1 < c.size() && c[k - 1] - 2 * c[k] + c[k + 1] > 0)
+            offset = 0.5 * (c[k - 1] - c[k + 1]) / (c[k - 1] - 2 * c[k] + c[k + 1]) * step;
+        sweeps.push_back({c[k], least + double(k) * step + offset});
     }
-    return Sweep{costs[k], bends[k] + offset};
+    return sweeps;
 }
 
 // The chains cut into segments, each fitted with its line.
@@ -365,19 +380,23 @@ std::optional<double> ConvergingBend(const std::vector<EdgeChain>& chains, const
     if (s.Count() < std::size_t(kLeastPointing))
         return std::nullopt;
 
-    std::optional<Sweep> best;
-    for (double start : kStartingBends) {
-        const std::optional<Sweep> sweep = SweepFrom(s, start, kLeastBend, kGreatestBend, kGridStep);
-        if (sweep && (!best || sweep->cost < best->cost))
-            best = sweep;
-    }
-    if (!best)
+    // A picture bent strongly has points found only under a bend near its
+    // own: the points under each starting bend, each swept over the grid.
+    std::vector<std::vector<Vec3>> pointSets;
+    for (double start : kStartingBends)
+        if (std::vector<Vec3> points = VanishingPointsUnder(s, start); !points.empty())
+            pointSets.push_back(std::move(points));
+    if (pointSets.empty())
         return std::nullopt;
+    const std::vector<Sweep> sweeps = SweepGrid(s, pointSets, kLeastBend, kGreatestBend, kGridStep);
+    Sweep best = sweeps.front();
+    for (const Sweep& sweep : sweeps)
+        if (sweep.cost < best.cost)
+            best = sweep;
     for (int round = 0; round < kFineRounds; ++round)
-        if (const std::optional<Sweep> fine =
-                SweepFrom(s, best->bend, best->bend - kFineSpan, best->bend + kFineSpan, kFineStep))
-            best = fine;
-    return best->bend;
+        if (std::vector<Vec3> points = VanishingPointsUnder(s, best.bend); !points.empty())
+            best = SweepGrid(s, {std::move(points)}, best.bend - kFineSpan, best.bend + kFineSpan, kFineStep).front();
+    return best.bend;
 }
 
 }  // namespace fovella
