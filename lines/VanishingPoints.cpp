@@ -268,6 +268,8 @@ std::vector<Vec3> FindVanishingPoints(const Corrected& f, const Segments& s)
             break;
         const Vec3 p = Refit(f, s, members, proposed[best]);
         points.push_back(p);
+        // Its choosers are taken even where the refitted point moved away
+        // from them: left free, they would choose it again.
         for (std::size_t k : members)
             free[k] = 0;
         for (std::size_t k = 0; k < n; ++k)

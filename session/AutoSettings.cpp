@@ -80,7 +80,7 @@ std::string NothingFoundExplanation(const LineEstimate& estimate, int width, int
             return doubt + instead;
         // No answer, but a start for a picture without EXIF: the benchmark's
         // distorted pictures withheld so were off by a median of 5 %, three
-        // in four by less than 12 %.
+        // in four by less than 13 %.
         const double scale = std::hypot(double(width), double(height)) / 2 / estimate.strength;
         return doubt + " Their best guess, " + Formatted("%.3f", FocalForScale(scale, width, height, 1.0)) +
                " mm at fine tune 1.00, may be off by a tenth: enter it, or the focal length you know, and fine-tune "
